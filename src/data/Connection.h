@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+// The one connection to the clinic database (anaConnection). The file is created with its
+// schema when missing. When it cannot be opened, the engine's text is kept and every later
+// access through database() tries again.
+class Connection final
+{
+public:
+    // path is relative to the working directory (the program's folder), e.g. "Data/Pediakay.db".
+    explicit Connection(const QString& path = defaultPath(), const QString& connectionName = QString());
+    ~Connection();
+
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    static QString defaultPath();
+
+    // Tries to open (creating the file and schema if needed). Returns false and keeps the
+    // engine's text in lastError() when that fails.
+    bool open();
+    void close();
+    bool isOpen() const;
+    QString lastError() const;
+    QString path() const;
+    QString connectionName() const;
+
+    // The open database; tries to open first and throws DataError with the engine's text
+    // when it cannot.
+    QSqlDatabase& database();
+
+    // Increases with every successful (re)open, so data sets know their statements are stale.
+    int generation() const;
+
+    // The connection most data sets use when none is given (the program has exactly one).
+    static Connection* defaultConnection();
+    static void setDefaultConnection(Connection* connection);
+
+private:
+    QString m_path;
+    QString m_name;
+    QSqlDatabase m_db;
+    QString m_lastError;
+    bool m_open = false;
+    int m_generation = 0;
+};

@@ -1,0 +1,246 @@
+#pragma once
+
+#include "FieldType.h"
+
+#include <QBitArray>
+#include <QFlags>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+
+#include <functional>
+
+class Connection;
+class DataSource;
+class Field;
+struct TableDef;
+
+enum TDataSetState {
+    dsInactive,
+    dsBrowse,
+    dsEdit,
+    dsInsert,
+};
+
+enum class LocateOption {
+    loCaseInsensitive = 0x1,
+    loPartialKey = 0x2,
+};
+Q_DECLARE_FLAGS(TLocateOptions, LocateOption)
+Q_DECLARE_OPERATORS_FOR_FLAGS(TLocateOptions)
+
+// A named, ordered list of records from one table or one query statement, with a cursor on a
+// current record, an editing state and hooks.
+//
+// Only the ordered list of record keys is held after Open; rows are read in pages by key when
+// the cursor or a grid needs them and kept in a bounded cache, and pictures (Blob fields) are
+// read only for the record that asks for them. So a data set over a large table stays small.
+class DataSet : public QObject
+{
+    Q_OBJECT
+
+public:
+    using Hook = std::function<void(DataSet&)>;
+    using FilterHook = std::function<void(DataSet&, bool& accept)>;
+
+    explicit DataSet(const QString& name, QObject* parent = nullptr);
+    ~DataSet() override;
+
+    QString name() const;
+
+    // --- source and order -------------------------------------------------------------
+    void setConnection(Connection* connection);
+    Connection* connection() const;
+
+    // Table data set: the table name creates the field list from the schema.
+    QString TableName() const;
+    void setTableName(const QString& tableName);
+    // Only "PrimaryKey" is known; empty means natural order unless IndexFieldNames is set.
+    QString IndexName() const;
+    void setIndexName(const QString& indexName);
+    QString IndexFieldNames() const;
+    void setIndexFieldNames(const QString& fieldNames);
+    DataSource* MasterSource() const;
+    void setMasterSource(DataSource* source);
+    QString MasterFields() const;
+    void setMasterFields(const QString& fieldNames);
+
+    // Query data set: the statement text (lines joined by a line break). Changed only while
+    // closed. Parameters are written ":name" and bound with setParam.
+    QString SQL() const;
+    void setSQL(const QString& statement);
+    void setParam(const QString& name, const QVariant& value);
+    void clearParams();
+    // A static cursor reads its rows at Open and does not see later changes until reopened.
+    bool staticCursor() const;
+    void setStaticCursor(bool on);
+    bool isQuery() const;
+
+    // --- fields -------------------------------------------------------------------------
+    const QList<Field*>& Fields() const;
+    Field* FieldByName(const QString& fieldName) const; // throws DataError when unknown
+    Field* FindField(const QString& fieldName) const;   // nullptr when unknown
+    Field* addLookupField(const QString& fieldName, int size, const QString& keyFields,
+                          DataSet* lookupDataSet, const QString& lookupKeyFields,
+                          const QString& lookupResultField);
+
+    // --- opening ------------------------------------------------------------------------
+    void Open();
+    void Close();
+    bool Active() const;
+    void setActive(bool active);
+    TDataSetState State() const;
+    bool Modified() const;
+    // Unsaved changes as the screens test them: Modified, or state dsEdit or dsInsert.
+    bool hasPendingChanges() const;
+
+    // --- cursor -------------------------------------------------------------------------
+    void First();
+    void Last();
+    void Next();
+    void Prior();
+    bool Eof() const;
+    bool Bof() const;
+    int RecNo() const; // 1 for the first record, 0 when empty
+    void setRecNo(int recNo);
+    int RecordCount() const;
+    bool IsEmpty() const;
+    bool Locate(const QString& fieldNames, const QVariantList& values, TLocateOptions options);
+    bool Locate(const QString& fieldName, const QVariant& value, TLocateOptions options);
+
+    // --- editing ------------------------------------------------------------------------
+    void Append();
+    void Edit();
+    void Post();
+    void Cancel();
+    void Delete();
+    void Refresh();
+    // Asks the bound controls to write text still being typed into their fields.
+    void UpdateRecord();
+
+    bool Filtered() const;
+    void setFiltered(bool filtered);
+    QString Filter() const;
+    void setFilter(const QString& filter);
+
+    void DisableControls();
+    void EnableControls();
+    bool ControlsDisabled() const;
+
+    Hook BeforeInsert;
+    Hook BeforePost;
+    Hook AfterPost;
+    FilterHook OnFilterRecord;
+    // Runs inside the transaction that writes a record, after the row itself is written, with
+    // the record's values before the change (empty for a new record). Anything it writes is
+    // committed or rolled back together with the record.
+    std::function<void(DataSet&, const QVector<QVariant>& before)> OnWrite;
+
+    // --- rows for grids and reports (the cursor does not move) ---------------------------
+    // Visible rows, including a record being appended (the last row while dsInsert).
+    int rowCount() const;
+    int currentRow() const; // 0-based, -1 when there is none
+    QVariant rawValueAt(int row, int fieldIndex) const;
+    // Key of a visible row and the key of the current record (-1 when none or not stored).
+    qint64 keyAt(int row) const;
+    qint64 currentKey() const;
+
+    // --- used by Field --------------------------------------------------------------------
+    QVariant fieldValue(const Field* field) const;
+    void setFieldValue(Field* field, const QVariant& value);
+    QVariant lookupValue(const QString& keyField, const QVariant& keyValue, const QString& resultField) const;
+
+    // Rows read from the database so far (for tests and benchmarks).
+    int cachedRowCount() const;
+    const TableDef* tableDef() const;
+
+signals:
+    void stateChanged();
+    void currentChanged();
+    void fieldChanged(int fieldIndex);
+    void dataReset();
+    void rowInserted(int row);
+    void rowRemoved(int row);
+    void rowUpdated(int row);
+    void updateRecordRequested();
+
+private:
+    struct Row {
+        QVector<QVariant> values;
+        bool blobsLoaded = false;
+    };
+
+    QSqlDatabase& db() const;
+    void checkActive() const;
+    void buildFields(const TableDef* def);
+    QString orderSql() const;
+    void readKeys();
+    void applyHookFilter(QVector<qint64>& keys);
+    QString whereSql(QVariantList& binds, bool withFilterText = true) const;
+    QString selectColumnsSql(bool withBlobs) const;
+    const Row* rowForKey(qint64 key, bool withBlobs) const;
+    void fetchPage(int position) const;
+    void fetchRows(const QVector<qint64>& keys, bool withBlobs) const;
+    void dropCache();
+    void forget(qint64 key);
+    void completePending();
+    void setState(TDataSetState state);
+    void moveTo(int position);
+    void beginEditBuffer(const Row* row);
+    QVariant storageValue(const Field* field, const QVariant& value) const;
+    void writeRecord();
+    void masterChanged();
+    void parseQuery();
+    bool usingHookFilter() const;
+    int positionOfKey(qint64 key) const;
+    void notifyReset();
+    void notifyCurrent();
+
+    QString m_name;
+    Connection* m_connection = nullptr;
+    mutable int m_connectionGeneration = -1;
+
+    QString m_tableName;
+    QString m_indexName;
+    QString m_indexFieldNames;
+    DataSource* m_masterSource = nullptr;
+    QString m_masterFields;
+    QString m_sql;
+    QString m_queryTail; // text after "select * from <table>" of a query
+    bool m_genericQuery = false;
+    QHash<QString, QVariant> m_params;
+    bool m_static = false;
+
+    const TableDef* m_def = nullptr;
+    QList<Field*> m_fields;
+    QHash<QString, Field*> m_fieldsByName; // lower-case names
+    QVector<int> m_blobColumns;
+
+    TDataSetState m_state = dsInactive;
+    bool m_modified = false;
+    QVector<qint64> m_keys;   // visible records in order
+    int m_countBeforeHook = 0;
+    int m_pos = -1;           // current record, -1 when empty
+    bool m_eof = true;
+    bool m_bof = true;
+
+    mutable QHash<qint64, Row> m_cache;
+    mutable QVector<qint64> m_cacheOrder;
+    QVector<Row> m_genericRows; // rows of a statement the layer cannot page
+
+    QVector<QVariant> m_buffer;   // edit buffer of the current record
+    QVector<QVariant> m_original; // values as read, to detect another copy's change
+    QBitArray m_changed;
+    const Row* m_filterRow = nullptr; // candidate row while OnFilterRecord runs
+
+    bool m_filtered = false;
+    QString m_filter;
+    int m_disableCount = 0;
+    bool m_pendingNotify = false;
+    bool m_inPost = false;
+};

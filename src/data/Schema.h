@@ -1,0 +1,45 @@
+#pragma once
+
+#include "FieldType.h"
+
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+// The clinic database's tables: one description each, used to create the file and by every
+// data set to know its fields.
+struct TableDef {
+    QString name;
+    QList<FieldDef> fields;
+    // AutoInc field that identifies a record; empty for tables without one (the rowid is used).
+    QString keyField;
+    // Columns of the PrimaryKey index, in order; empty when the table has none.
+    QStringList primaryKey;
+
+    const FieldDef* field(const QString& fieldName) const;
+    int indexOf(const QString& fieldName) const;
+    // The column a data set uses as record identity: the key field or SQLite's rowid.
+    QString rowKey() const;
+};
+
+class Schema final
+{
+public:
+    // Version written into a new file; existing files are migrated up to it.
+    static constexpr int currentVersion = 1;
+
+    static const QList<TableDef>& tables();
+    static const TableDef* table(const QString& name);
+
+    // Creates every table, index and the reference rows in an empty database, or migrates an
+    // older file. Throws DataError with the engine's text on failure; nothing is half-written.
+    static void ensure(QSqlDatabase& db);
+
+    // SQL for the Turkish case fold of a column, built only from SQLite's own functions so that
+    // any client can use the indexes made on it.
+    static QString foldSql(const QString& columnSql);
+
+    // The schema version recorded in the file (0 for an empty file).
+    static int version(QSqlDatabase& db);
+};

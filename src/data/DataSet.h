@@ -8,6 +8,8 @@
 #include <QList>
 #include <QObject>
 #include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QVariantMap>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -155,6 +157,14 @@ public:
     void setFieldValue(Field* field, const QVariant& value);
     QVariant lookupValue(const QString& keyField, const QVariant& keyValue, const QString& resultField) const;
 
+    // Called by DataSource when it starts or stops naming this data set.
+    void attachSource(DataSource* source);
+    void detachSource(DataSource* source);
+    // Called by a detail's master source: complete the detail's pending change before the
+    // master leaves its record, and follow the master after it moved.
+    void masterAboutToMove();
+    void masterMoved(bool force);
+
     // Rows read from the database so far (for tests and benchmarks).
     int cachedRowCount() const;
     const TableDef* tableDef() const;
@@ -172,6 +182,7 @@ signals:
 private:
     struct Row {
         QVector<QVariant> values;
+        QBitArray loaded; // columns read; empty when every non-picture column was read
         bool blobsLoaded = false;
     };
 
@@ -181,9 +192,11 @@ private:
     QString orderSql() const;
     void readKeys();
     void applyHookFilter(QVector<qint64>& keys);
-    QString whereSql(QVariantList& binds, bool withFilterText = true) const;
+    QString whereSql(QVariantMap& binds) const;
+    QString filterSql(QVariantMap& binds) const;
     QString selectColumnsSql(bool withBlobs) const;
     const Row* rowForKey(qint64 key, bool withBlobs) const;
+    const Row* rowAt(int position, bool withBlobs) const;
     void fetchPage(int position) const;
     void fetchRows(const QVector<qint64>& keys, bool withBlobs) const;
     void dropCache();
@@ -191,10 +204,15 @@ private:
     void completePending();
     void setState(TDataSetState state);
     void moveTo(int position);
+    void loadBlobs(Row& row, qint64 key) const;
     void beginEditBuffer(const Row* row);
     QVariant storageValue(const Field* field, const QVariant& value) const;
     void writeRecord();
-    void masterChanged();
+    void beforeMove();
+    void afterMove();
+    QVariant masterValue() const;
+    QVector<qint64> matchingKeys(const QString& where, const QVariantMap& binds) const;
+    void exec(QSqlQuery& query) const;
     void parseQuery();
     bool usingHookFilter() const;
     int positionOfKey(qint64 key) const;
@@ -226,6 +244,10 @@ private:
     QVector<qint64> m_keys;   // visible records in order
     int m_countBeforeHook = 0;
     int m_pos = -1;           // current record, -1 when empty
+    int m_posBeforeInsert = -1;
+    QVariant m_linkValue;     // master value the key list was read for
+    bool m_detailStale = false;
+    QList<DataSource*> m_sources;
     bool m_eof = true;
     bool m_bof = true;
 
@@ -237,6 +259,8 @@ private:
     QVector<QVariant> m_original; // values as read, to detect another copy's change
     QBitArray m_changed;
     const Row* m_filterRow = nullptr; // candidate row while OnFilterRecord runs
+    mutable QBitArray m_filterTouched;  // columns the filter hook read
+    mutable bool m_filterMiss = false;  // the hook read a column the candidate lacks
 
     bool m_filtered = false;
     QString m_filter;

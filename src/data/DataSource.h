@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -19,6 +20,11 @@ public:
     DataSet* dataSet() const;
     void setDataSet(DataSet* dataSet);
 
+    // Detail data sets linked to this source by a master link.
+    void addDetail(DataSet* detail);
+    void removeDetail(DataSet* detail);
+    const QList<DataSet*>& details() const;
+
 signals:
     void dataSetChanged();
     void stateChanged();
@@ -33,4 +39,5 @@ signals:
 private:
     QString m_name;
     DataSet* m_dataSet = nullptr;
+    QList<DataSet*> m_details;
 };

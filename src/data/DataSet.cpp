@@ -1,0 +1,1787 @@
+#include "DataSet.h"
+
+#include "Connection.h"
+#include "DataError.h"
+#include "DataSource.h"
+#include "Field.h"
+#include "Schema.h"
+#include "TurkishText.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSqlError>
+#include <QSqlRecord>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int pageSize = 64;
+constexpr int cacheLimit = 4096;
+constexpr int filterChunk = 2000;
+
+const QString isoFormat = u"yyyy-MM-dd HH:mm:ss.zzz"_s;
+
+QString quoted(const QString& identifier)
+{
+    return u'"' + identifier + u'"';
+}
+
+QLocale turkish()
+{
+    return QLocale(QLocale::Turkish, QLocale::Turkey);
+}
+
+bool isText(FieldType type)
+{
+    return type == FieldType::WideString || type == FieldType::Memo;
+}
+
+bool isNullValue(const QVariant& v)
+{
+    return !v.isValid() || v.isNull();
+}
+
+QStringList splitNames(const QString& names)
+{
+    QStringList out;
+    for (const QString& part : names.split(u';', Qt::SkipEmptyParts)) {
+        const QString name = part.trimmed();
+        if (!name.isEmpty())
+            out.append(name);
+    }
+    return out;
+}
+
+QString engineText(const QSqlError& error)
+{
+    QString text = error.databaseText().trimmed();
+    if (text.isEmpty())
+        text = error.text().trimmed();
+    if (text.isEmpty())
+        text = error.driverText().trimmed();
+    return text;
+}
+
+// Parses a number typed in the Turkish way ("58,5"); a plain "58.5" is accepted too, but
+// group separators are not, so "58.5" never silently becomes 585.
+bool parseNumber(const QString& text, double& out)
+{
+    QLocale loc = turkish();
+    loc.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool ok = false;
+    out = loc.toDouble(text, &ok);
+    if (!ok) {
+        QLocale c = QLocale::c();
+        c.setNumberOptions(QLocale::RejectGroupSeparator);
+        out = c.toDouble(text, &ok);
+    }
+    return ok && std::isfinite(out);
+}
+
+QDateTime parseDateText(const QString& text)
+{
+    static const QStringList formats = {
+        u"yyyy-MM-dd HH:mm:ss.zzz"_s, u"yyyy-MM-dd HH:mm:ss"_s, u"yyyy-MM-dd"_s,
+        u"dd.MM.yyyy HH:mm:ss"_s,     u"dd.MM.yyyy HH:mm"_s,    u"d.M.yyyy HH:mm"_s,
+        u"dd.MM.yyyy"_s,              u"d.M.yyyy"_s,            u"dd/MM/yyyy HH:mm"_s,
+        u"dd/MM/yyyy"_s,
+    };
+    const QString t = text.simplified();
+    for (const QString& f : formats) {
+        const QDateTime dt = QDateTime::fromString(t, f);
+        if (dt.isValid())
+            return dt;
+    }
+    const QDateTime iso = QDateTime::fromString(t, Qt::ISODateWithMs);
+    return iso;
+}
+
+} // namespace
+
+// --- construction -----------------------------------------------------------------------
+
+DataSet::DataSet(const QString& name, QObject* parent)
+    : QObject(parent)
+    , m_name(name)
+{
+    setObjectName(name);
+}
+
+DataSet::~DataSet()
+{
+    if (m_masterSource)
+        m_masterSource->removeDetail(this);
+    for (DataSource* source : std::as_const(m_sources))
+        source->setDataSet(nullptr);
+    qDeleteAll(m_fields);
+}
+
+QString DataSet::name() const
+{
+    return m_name;
+}
+
+void DataSet::setConnection(Connection* connection)
+{
+    m_connection = connection;
+}
+
+Connection* DataSet::connection() const
+{
+    return m_connection ? m_connection : Connection::defaultConnection();
+}
+
+QSqlDatabase& DataSet::db() const
+{
+    Connection* c = connection();
+    if (!c)
+        throw DataError(u"Veritabanı bağlantısı yok."_s);
+    return c->database();
+}
+
+QString DataSet::TableName() const
+{
+    return m_tableName;
+}
+
+void DataSet::setTableName(const QString& tableName)
+{
+    const TableDef* def = Schema::table(tableName);
+    if (!def)
+        throw DataError(u"Tablo bulunamadı: %1"_s.arg(tableName));
+    m_tableName = def->name;
+    buildFields(def);
+}
+
+QString DataSet::IndexName() const
+{
+    return m_indexName;
+}
+
+void DataSet::setIndexName(const QString& indexName)
+{
+    m_indexName = indexName;
+}
+
+QString DataSet::IndexFieldNames() const
+{
+    return m_indexFieldNames;
+}
+
+void DataSet::setIndexFieldNames(const QString& fieldNames)
+{
+    m_indexFieldNames = fieldNames;
+}
+
+DataSource* DataSet::MasterSource() const
+{
+    return m_masterSource;
+}
+
+void DataSet::setMasterSource(DataSource* source)
+{
+    if (m_masterSource == source)
+        return;
+    if (m_masterSource)
+        m_masterSource->removeDetail(this);
+    m_masterSource = source;
+    if (m_masterSource)
+        m_masterSource->addDetail(this);
+    if (Active())
+        masterMoved(true);
+}
+
+QString DataSet::MasterFields() const
+{
+    return m_masterFields;
+}
+
+void DataSet::setMasterFields(const QString& fieldNames)
+{
+    m_masterFields = fieldNames;
+}
+
+QString DataSet::SQL() const
+{
+    return m_sql;
+}
+
+void DataSet::setSQL(const QString& statement)
+{
+    if (Active())
+        throw DataError(u"Sorgu açıkken değiştirilemez: %1"_s.arg(m_name));
+    m_sql = statement;
+    parseQuery();
+}
+
+void DataSet::setParam(const QString& name, const QVariant& value)
+{
+    QString key = name;
+    if (!key.startsWith(u':'))
+        key.prepend(u':');
+    m_params.insert(key, value);
+}
+
+void DataSet::clearParams()
+{
+    m_params.clear();
+}
+
+bool DataSet::staticCursor() const
+{
+    return m_static;
+}
+
+void DataSet::setStaticCursor(bool on)
+{
+    m_static = on;
+}
+
+bool DataSet::isQuery() const
+{
+    return !m_sql.isEmpty();
+}
+
+const TableDef* DataSet::tableDef() const
+{
+    return m_def;
+}
+
+// A query reads one table with "select * from <table> ...": it then knows the table's fields
+// and key and pages its rows like a table. Any other statement is read whole.
+void DataSet::parseQuery()
+{
+    static const QRegularExpression re(u"^\\s*select\\s+\\*\\s+from\\s+([A-Za-z_][A-Za-z0-9_]*)(.*)$"_s,
+                                       QRegularExpression::CaseInsensitiveOption
+                                           | QRegularExpression::DotMatchesEverythingOption);
+    QString text = m_sql;
+    text.replace(u'\n', u' ').replace(u'\r', u' ');
+    const QRegularExpressionMatch m = re.match(text);
+    const TableDef* def = m.hasMatch() ? Schema::table(m.captured(1)) : nullptr;
+    if (!def) {
+        m_genericQuery = true;
+        m_queryTail.clear();
+        return;
+    }
+    m_genericQuery = false;
+    QString tail = m.captured(2).trimmed();
+    while (tail.endsWith(u';'))
+        tail.chop(1);
+    m_queryTail = tail;
+    if (m_def != def)
+        buildFields(def);
+}
+
+void DataSet::buildFields(const TableDef* def)
+{
+    if (Active())
+        Close();
+    // Lookup fields added by a screen survive a change of statement on the same table.
+    QList<Field*> lookups;
+    for (Field* f : std::as_const(m_fields)) {
+        if (f->kind() == FieldKind::fkLookup)
+            lookups.append(f);
+        else
+            delete f;
+    }
+    m_fields.clear();
+    m_fieldsByName.clear();
+    m_blobColumns.clear();
+    m_def = def;
+    int i = 0;
+    for (const FieldDef& fd : def->fields) {
+        auto* f = new Field(this, i, fd.name, fd.type, fd.size);
+        m_fields.append(f);
+        m_fieldsByName.insert(fd.name.toLower(), f);
+        if (fd.type == FieldType::Blob)
+            m_blobColumns.append(i);
+        ++i;
+    }
+    for (Field* f : std::as_const(lookups)) {
+        m_fields.append(f);
+        m_fieldsByName.insert(f->FieldName().toLower(), f);
+    }
+}
+
+const QList<Field*>& DataSet::Fields() const
+{
+    return m_fields;
+}
+
+Field* DataSet::FindField(const QString& fieldName) const
+{
+    return m_fieldsByName.value(fieldName.trimmed().toLower(), nullptr);
+}
+
+Field* DataSet::FieldByName(const QString& fieldName) const
+{
+    Field* f = FindField(fieldName);
+    if (!f)
+        throw DataError(u"%1: '%2' alanı bulunamadı."_s.arg(m_name, fieldName));
+    return f;
+}
+
+Field* DataSet::addLookupField(const QString& fieldName, int size, const QString& keyFields,
+                               DataSet* lookupDataSet, const QString& lookupKeyFields,
+                               const QString& lookupResultField)
+{
+    if (FindField(fieldName))
+        throw DataError(u"%1: '%2' alanı zaten var."_s.arg(m_name, fieldName));
+    auto* f = new Field(this, int(m_fields.size()), fieldName, FieldType::WideString, size);
+    f->makeLookup(keyFields, lookupDataSet, lookupKeyFields, lookupResultField);
+    m_fields.append(f);
+    m_fieldsByName.insert(fieldName.toLower(), f);
+    return f;
+}
+
+void DataSet::attachSource(DataSource* source)
+{
+    if (!m_sources.contains(source))
+        m_sources.append(source);
+}
+
+void DataSet::detachSource(DataSource* source)
+{
+    m_sources.removeAll(source);
+}
+
+// --- opening ----------------------------------------------------------------------------
+
+void DataSet::Open()
+{
+    if (Active())
+        return;
+    if (!m_def && !m_genericQuery)
+        throw DataError(u"%1: tablo veya sorgu belirtilmemiş."_s.arg(m_name));
+    db(); // opens the connection or reports the engine's error
+    dropCache();
+    m_genericRows.clear();
+    m_linkValue = masterValue();
+    readKeys();
+    m_state = dsBrowse;
+    m_modified = false;
+    m_pos = m_keys.isEmpty() ? -1 : 0;
+    m_eof = m_keys.isEmpty();
+    m_bof = true;
+    m_connectionGeneration = connection()->generation();
+    notifyReset();
+    Q_EMIT stateChanged();
+    notifyCurrent();
+    for (DataSource* source : std::as_const(m_sources))
+        for (DataSet* detail : source->details())
+            detail->masterMoved(true);
+}
+
+void DataSet::Close()
+{
+    if (!Active())
+        return;
+    m_state = dsInactive;
+    m_modified = false;
+    m_keys.clear();
+    m_genericRows.clear();
+    m_buffer.clear();
+    m_original.clear();
+    m_pos = -1;
+    m_eof = m_bof = true;
+    m_countBeforeHook = 0;
+    dropCache();
+    notifyReset();
+    Q_EMIT stateChanged();
+    for (DataSource* source : std::as_const(m_sources))
+        for (DataSet* detail : source->details())
+            detail->masterMoved(true);
+}
+
+bool DataSet::Active() const
+{
+    return m_state != dsInactive;
+}
+
+void DataSet::setActive(bool active)
+{
+    if (active)
+        Open();
+    else
+        Close();
+}
+
+TDataSetState DataSet::State() const
+{
+    return m_state;
+}
+
+bool DataSet::Modified() const
+{
+    return m_modified;
+}
+
+bool DataSet::hasPendingChanges() const
+{
+    return m_modified || m_state == dsEdit || m_state == dsInsert;
+}
+
+void DataSet::checkActive() const
+{
+    if (!Active())
+        throw DataError(u"%1: kapalı veri kümesinde bu işlem yapılamaz."_s.arg(m_name));
+}
+
+void DataSet::exec(QSqlQuery& query) const
+{
+    if (!query.exec())
+        throw DataError(engineText(query.lastError()));
+}
+
+QString DataSet::orderSql() const
+{
+    const QString key = m_def->rowKey();
+    QStringList cols;
+    if (!m_indexFieldNames.isEmpty()) {
+        for (const QString& n : splitNames(m_indexFieldNames)) {
+            const Field* f = FieldByName(n);
+            cols.append(quoted(f->FieldName()));
+        }
+    } else if (m_indexName.compare(u"PrimaryKey"_s, Qt::CaseInsensitive) == 0) {
+        for (const QString& n : m_def->primaryKey)
+            cols.append(quoted(n));
+    }
+    cols.append(key == u"rowid"_s ? key : quoted(key));
+    cols.removeDuplicates();
+    return u" ORDER BY "_s + cols.join(u", "_s);
+}
+
+QVariant DataSet::masterValue() const
+{
+    if (!m_masterSource || !m_masterSource->dataSet())
+        return {};
+    DataSet* master = m_masterSource->dataSet();
+    if (!master->Active() || master->rowCount() == 0)
+        return {};
+    const QString fieldName = splitNames(m_masterFields).value(0);
+    Field* f = master->FindField(fieldName);
+    if (!f)
+        return {};
+    return master->fieldValue(f);
+}
+
+// The filter text: comparisons "field op value" joined by and/or, values quoted or numbers.
+QString DataSet::filterSql(QVariantMap& binds) const
+{
+    if (!m_filtered || m_filter.trimmed().isEmpty())
+        return {};
+    static const QRegularExpression token(
+        u"\\s*(?:(\\()|(\\))|(and|or|not)\\b|([A-Za-z_][A-Za-z0-9_]*)\\s*(=|<>|<=|>=|<|>)\\s*(?:'((?:[^']|'')*)'|\"([^\"]*)\"|(-?[0-9]+(?:[.,][0-9]+)?)))"_s,
+        QRegularExpression::CaseInsensitiveOption);
+    QString out;
+    int pos = 0;
+    const QString text = m_filter;
+    int n = int(binds.size());
+    while (pos < text.size()) {
+        if (text.mid(pos).trimmed().isEmpty())
+            break;
+        const QRegularExpressionMatch m = token.match(text, pos, QRegularExpression::NormalMatch,
+                                                      QRegularExpression::AnchorAtOffsetMatchOption);
+        if (!m.hasMatch())
+            throw DataError(u"%1: süzgeç ifadesi anlaşılamadı: %2"_s.arg(m_name, m_filter));
+        if (!m.captured(1).isEmpty()) {
+            out += u" ("_s;
+        } else if (!m.captured(2).isEmpty()) {
+            out += u" )"_s;
+        } else if (!m.captured(3).isEmpty()) {
+            out += u' ' + m.captured(3).toUpper();
+        } else {
+            const Field* f = FieldByName(m.captured(4));
+            if (!f->isStored())
+                throw DataError(u"%1: süzgeçte hesaplanan alan kullanılamaz: %2"_s.arg(m_name, f->FieldName()));
+            QVariant value;
+            if (m.capturedStart(6) >= 0)
+                value = m.captured(6).replace(u"''"_s, u"'"_s);
+            else if (m.capturedStart(7) >= 0)
+                value = m.captured(7);
+            else
+                value = m.captured(8).replace(u',', u'.').toDouble();
+            const QString bind = u":f%1"_s.arg(n++);
+            binds.insert(bind, value);
+            out += u' ' + quoted(f->FieldName()) + u' ' + m.captured(5) + u' ' + bind;
+        }
+        pos = int(m.capturedEnd(0));
+    }
+    return out;
+}
+
+// Conditions of a table data set: the master link and the filter text.
+QString DataSet::whereSql(QVariantMap& binds) const
+{
+    QStringList conds;
+    if (m_masterSource && !isQuery()) {
+        const QString detailField = splitNames(m_indexFieldNames).value(0);
+        const Field* f = FieldByName(detailField);
+        const QVariant v = masterValue();
+        if (isNullValue(v) || (v.typeId() == QMetaType::QString && v.toString().isEmpty())) {
+            conds.append(u"0"_s);
+        } else {
+            binds.insert(u":m0"_s, v);
+            conds.append(quoted(f->FieldName()) + u" = :m0"_s);
+        }
+    }
+    const QString filter = filterSql(binds);
+    if (!filter.isEmpty())
+        conds.append(u'(' + filter + u')');
+    if (conds.isEmpty())
+        return {};
+    return u" WHERE "_s + conds.join(u" AND "_s);
+}
+
+QString DataSet::selectColumnsSql(bool withBlobs) const
+{
+    QStringList cols;
+    const QString key = m_def->rowKey();
+    cols.append(key == u"rowid"_s ? key : quoted(key));
+    for (const FieldDef& fd : m_def->fields) {
+        if (fd.type == FieldType::Blob && !withBlobs)
+            cols.append(u"NULL"_s);
+        else
+            cols.append(quoted(fd.name));
+    }
+    return cols.join(u", "_s);
+}
+
+void DataSet::readKeys()
+{
+    m_keys.clear();
+    m_countBeforeHook = 0;
+    if (m_genericQuery) {
+        QSqlQuery q(db());
+        q.setForwardOnly(true);
+        if (!q.prepare(m_sql))
+            throw DataError(engineText(q.lastError()));
+        for (auto it = m_params.cbegin(); it != m_params.cend(); ++it)
+            q.bindValue(it.key(), it.value());
+        exec(q);
+        const QSqlRecord rec = q.record();
+        if (m_fields.isEmpty()) {
+            for (int i = 0; i < rec.count(); ++i) {
+                auto* f = new Field(this, i, rec.fieldName(i), FieldType::WideString, 255);
+                m_fields.append(f);
+                m_fieldsByName.insert(rec.fieldName(i).toLower(), f);
+            }
+        }
+        while (q.next()) {
+            Row row;
+            for (int i = 0; i < rec.count(); ++i)
+                row.values.append(q.value(i));
+            row.blobsLoaded = true;
+            m_keys.append(m_genericRows.size());
+            m_genericRows.append(row);
+        }
+        m_countBeforeHook = int(m_keys.size());
+        return;
+    }
+
+    QVariantMap binds;
+    QString sql;
+    const QString key = m_def->rowKey();
+    const QString keySql = key == u"rowid"_s ? key : quoted(key);
+    const QString cols = keySql;
+    if (isQuery()) {
+        const QString filter = filterSql(binds);
+        if (filter.isEmpty()) {
+            sql = u"SELECT "_s + cols + u" FROM "_s + quoted(m_def->name) + u' ' + m_queryTail;
+        } else {
+            sql = u"SELECT * FROM (SELECT "_s + keySql + u" AS k FROM "_s
+                  + quoted(m_def->name) + u' ' + m_queryTail + u") WHERE "_s + filter;
+        }
+        for (auto it = m_params.cbegin(); it != m_params.cend(); ++it)
+            binds.insert(it.key(), it.value());
+    } else {
+        sql = u"SELECT "_s + cols + u" FROM "_s + quoted(m_def->name) + whereSql(binds) + orderSql();
+    }
+    QSqlQuery q(db());
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        throw DataError(engineText(q.lastError()));
+    for (auto it = binds.cbegin(); it != binds.cend(); ++it)
+        q.bindValue(it.key(), it.value());
+    exec(q);
+    while (q.next())
+        m_keys.append(q.value(0).toLongLong());
+    m_countBeforeHook = int(m_keys.size());
+    // A static cursor takes its snapshot of the rows now (a child's visits are few).
+    if (m_static && m_keys.size() <= cacheLimit) {
+        for (int start = 0; start < m_keys.size(); start += 500)
+            fetchRows(m_keys.mid(start, 500), false);
+    }
+    if (usingHookFilter())
+        applyHookFilter(m_keys);
+}
+
+bool DataSet::usingHookFilter() const
+{
+    return m_filtered && bool(OnFilterRecord);
+}
+
+// Streams the candidate rows through OnFilterRecord and keeps the keys it accepts. Only the
+// columns the hook reads are fetched; a column it reads for the first time is fetched for
+// that candidate and added for the rest.
+void DataSet::applyHookFilter(QVector<qint64>& keys)
+{
+    if (keys.isEmpty())
+        return;
+    const int n = int(m_def ? m_def->fields.size() : m_fields.size());
+    QVector<qint64> accepted;
+    accepted.reserve(keys.size());
+
+    auto runHook = [this](const Row& row) {
+        bool accept = true;
+        m_filterRow = &row;
+        m_filterMiss = false;
+        try {
+            OnFilterRecord(*this, accept);
+        } catch (...) {
+            m_filterRow = nullptr;
+            throw;
+        }
+        m_filterRow = nullptr;
+        return accept;
+    };
+
+    if (m_genericQuery) {
+        for (qint64 k : std::as_const(keys))
+            if (runHook(m_genericRows.at(int(k))))
+                accepted.append(k);
+        keys = accepted;
+        return;
+    }
+
+    m_filterTouched = QBitArray(n);
+    const QString keyCol = m_def->rowKey() == u"rowid"_s ? u"rowid"_s : quoted(m_def->rowKey());
+    for (int start = 0, end = 0; start < keys.size(); start = end) {
+        // The first candidate runs alone on a full row, to learn which columns the hook reads.
+        end = start == 0 ? 1 : std::min<int>(int(keys.size()), start + filterChunk);
+        QVector<int> cols;
+        for (int i = 0; i < n; ++i)
+            if (m_filterTouched.testBit(i))
+                cols.append(i);
+        QHash<qint64, Row> rows;
+        if (!cols.isEmpty()) {
+            QStringList names{keyCol};
+            for (int c : std::as_const(cols))
+                names.append(quoted(m_def->fields.at(c).name));
+            QStringList marks;
+            for (int i = start; i < end; ++i)
+                marks.append(u"?"_s);
+            QSqlQuery q(db());
+            q.setForwardOnly(true);
+            const QString sql = u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + quoted(m_def->name) + u" WHERE "_s
+                                + keyCol + u" IN ("_s + marks.join(u',') + u')';
+            if (!q.prepare(sql))
+                throw DataError(engineText(q.lastError()));
+            for (int i = start; i < end; ++i)
+                q.addBindValue(keys.at(i));
+            exec(q);
+            rows.reserve(end - start);
+            while (q.next()) {
+                Row row;
+                row.values.resize(n);
+                row.loaded = QBitArray(n);
+                for (int j = 0; j < cols.size(); ++j) {
+                    row.values[cols.at(j)] = q.value(j + 1);
+                    row.loaded.setBit(cols.at(j));
+                }
+                rows.insert(q.value(0).toLongLong(), row);
+            }
+        }
+        for (int i = start; i < end; ++i) {
+            const qint64 k = keys.at(i);
+            auto it = rows.find(k);
+            bool accept;
+            if (it == rows.end() || cols.isEmpty()) {
+                const Row* full = rowForKey(k, false);
+                if (!full)
+                    continue; // gone meanwhile
+                accept = runHook(*full);
+            } else {
+                accept = runHook(it.value());
+                if (m_filterMiss) {
+                    const Row* full = rowForKey(k, false);
+                    if (!full)
+                        continue;
+                    accept = runHook(*full);
+                }
+            }
+            if (accept)
+                accepted.append(k);
+        }
+    }
+    keys = accepted;
+}
+
+// --- rows -------------------------------------------------------------------------------
+
+void DataSet::dropCache()
+{
+    m_cache.clear();
+    m_cacheOrder.clear();
+}
+
+void DataSet::forget(qint64 key)
+{
+    m_cache.remove(key);
+}
+
+int DataSet::cachedRowCount() const
+{
+    return int(m_cache.size());
+}
+
+void DataSet::fetchRows(const QVector<qint64>& keys, bool withBlobs) const
+{
+    if (keys.isEmpty())
+        return;
+    const QString keyCol = m_def->rowKey() == u"rowid"_s ? u"rowid"_s : quoted(m_def->rowKey());
+    QStringList marks;
+    for (int i = 0; i < keys.size(); ++i)
+        marks.append(u"?"_s);
+    QSqlQuery q(db());
+    q.setForwardOnly(true);
+    const QString sql = u"SELECT "_s + selectColumnsSql(withBlobs) + u" FROM "_s + quoted(m_def->name)
+                        + u" WHERE "_s + keyCol + u" IN ("_s + marks.join(u',') + u')';
+    if (!q.prepare(sql))
+        throw DataError(engineText(q.lastError()));
+    for (qint64 k : keys)
+        q.addBindValue(k);
+    exec(q);
+    const int n = int(m_def->fields.size());
+    while (q.next()) {
+        const qint64 k = q.value(0).toLongLong();
+        Row row;
+        row.values.resize(n);
+        for (int i = 0; i < n; ++i)
+            row.values[i] = q.value(i + 1);
+        row.blobsLoaded = withBlobs || m_blobColumns.isEmpty();
+        if (!m_cache.contains(k))
+            m_cacheOrder.append(k);
+        m_cache.insert(k, row);
+    }
+    // Keep the cache bounded: drop the oldest rows, never the current one.
+    if (m_cache.size() > cacheLimit) {
+        const qint64 current = currentKey();
+        int dropCount = int(m_cache.size()) - cacheLimit / 2;
+        QVector<qint64> keep;
+        for (qint64 k : std::as_const(m_cacheOrder)) {
+            if (!m_cache.contains(k))
+                continue;
+            if (dropCount > 0 && k != current && !keys.contains(k)) {
+                m_cache.remove(k);
+                --dropCount;
+            } else {
+                keep.append(k);
+            }
+        }
+        m_cacheOrder = keep;
+    }
+}
+
+void DataSet::fetchPage(int position) const
+{
+    const int start = std::max(0, position - pageSize / 4);
+    const int end = std::min<int>(int(m_keys.size()), start + pageSize);
+    QVector<qint64> missing;
+    for (int i = start; i < end; ++i)
+        if (!m_cache.contains(m_keys.at(i)))
+            missing.append(m_keys.at(i));
+    fetchRows(missing, false);
+}
+
+void DataSet::loadBlobs(Row& row, qint64 key) const
+{
+    if (row.blobsLoaded || m_blobColumns.isEmpty())
+        return;
+    QStringList names;
+    for (int c : m_blobColumns)
+        names.append(quoted(m_def->fields.at(c).name));
+    const QString keyCol = m_def->rowKey() == u"rowid"_s ? u"rowid"_s : quoted(m_def->rowKey());
+    QSqlQuery q(db());
+    q.setForwardOnly(true);
+    if (!q.prepare(u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + quoted(m_def->name) + u" WHERE "_s + keyCol
+                   + u" = ?"_s))
+        throw DataError(engineText(q.lastError()));
+    q.addBindValue(key);
+    exec(q);
+    if (q.next())
+        for (int i = 0; i < m_blobColumns.size(); ++i)
+            row.values[m_blobColumns.at(i)] = q.value(i);
+    row.blobsLoaded = true;
+}
+
+// The row at a list position; its neighbours are read in the same page.
+const DataSet::Row* DataSet::rowAt(int position, bool withBlobs) const
+{
+    if (position < 0 || position >= m_keys.size())
+        return nullptr;
+    const qint64 key = m_keys.at(position);
+    if (!m_genericQuery && !m_cache.contains(key))
+        fetchPage(position);
+    return rowForKey(key, withBlobs);
+}
+
+const DataSet::Row* DataSet::rowForKey(qint64 key, bool withBlobs) const
+{
+    if (m_genericQuery)
+        return key >= 0 && key < m_genericRows.size() ? &m_genericRows.at(int(key)) : nullptr;
+    auto it = m_cache.find(key);
+    if (it == m_cache.end()) {
+        fetchRows({key}, withBlobs);
+        it = m_cache.find(key);
+        if (it == m_cache.end())
+            return nullptr;
+    }
+    if (withBlobs && !it->blobsLoaded)
+        loadBlobs(*it, key);
+    return &it.value();
+}
+
+int DataSet::rowCount() const
+{
+    if (!Active())
+        return 0;
+    return int(m_keys.size()) + (m_state == dsInsert ? 1 : 0);
+}
+
+int DataSet::currentRow() const
+{
+    return Active() ? m_pos : -1;
+}
+
+qint64 DataSet::keyAt(int row) const
+{
+    if (row < 0 || row >= m_keys.size())
+        return -1;
+    return m_keys.at(row);
+}
+
+qint64 DataSet::currentKey() const
+{
+    if (m_state == dsInsert)
+        return -1;
+    return keyAt(m_pos);
+}
+
+QVariant DataSet::rawValueAt(int row, int fieldIndex) const
+{
+    if (!Active() || fieldIndex < 0 || fieldIndex >= m_fields.size())
+        return {};
+    const Field* f = m_fields.at(fieldIndex);
+    if (row == m_pos && (m_state == dsEdit || m_state == dsInsert))
+        return fieldValue(f);
+    if (row < 0 || row >= m_keys.size())
+        return {};
+    if (f->kind() == FieldKind::fkLookup) {
+        const Field* key = FindField(f->KeyFields);
+        if (!key || !f->LookupDataSet)
+            return {};
+        return f->LookupDataSet->lookupValue(f->LookupKeyFields, rawValueAt(row, key->index()), f->LookupResultField);
+    }
+    const Row* r = rowAt(row, f->DataType() == FieldType::Blob);
+    return r ? r->values.value(fieldIndex) : QVariant();
+}
+
+QVariant DataSet::fieldValue(const Field* field) const
+{
+    if (m_filterRow) {
+        if (field->kind() == FieldKind::fkLookup) {
+            const Field* key = FindField(field->KeyFields);
+            if (!key || !field->LookupDataSet)
+                return {};
+            return field->LookupDataSet->lookupValue(field->LookupKeyFields, fieldValue(key), field->LookupResultField);
+        }
+        const int i = field->index();
+        if (!m_filterTouched.isEmpty())
+            m_filterTouched.setBit(i);
+        if (!m_filterRow->loaded.isEmpty() && !m_filterRow->loaded.testBit(i)) {
+            m_filterMiss = true;
+            return {};
+        }
+        return m_filterRow->values.value(i);
+    }
+    if (!Active())
+        return {};
+    if (field->kind() == FieldKind::fkLookup) {
+        const Field* key = FindField(field->KeyFields);
+        if (!key || !field->LookupDataSet)
+            return {};
+        return field->LookupDataSet->lookupValue(field->LookupKeyFields, fieldValue(key), field->LookupResultField);
+    }
+    const int i = field->index();
+    if (m_state == dsEdit || m_state == dsInsert) {
+        if (m_state == dsEdit && field->DataType() == FieldType::Blob && !m_changed.testBit(i)) {
+            const Row* r = rowForKey(currentKey(), true);
+            return r ? r->values.value(i) : QVariant();
+        }
+        return m_buffer.value(i);
+    }
+    const Row* r = rowAt(m_pos, field->DataType() == FieldType::Blob);
+    return r ? r->values.value(i) : QVariant();
+}
+
+QVariant DataSet::lookupValue(const QString& keyField, const QVariant& keyValue, const QString& resultField) const
+{
+    if (!Active() || isNullValue(keyValue))
+        return {};
+    const Field* key = FindField(keyField);
+    const Field* result = FindField(resultField);
+    if (!key || !result)
+        return {};
+    const QString wanted = keyValue.toString();
+    for (int row = 0; row < m_keys.size(); ++row) {
+        const QVariant v = rawValueAt(row, key->index());
+        if (!isNullValue(v) && v.toString() == wanted)
+            return rawValueAt(row, result->index());
+    }
+    return {};
+}
+
+// --- notices ----------------------------------------------------------------------------
+
+void DataSet::notifyReset()
+{
+    if (m_disableCount > 0) {
+        m_pendingNotify = true;
+        return;
+    }
+    Q_EMIT dataReset();
+}
+
+void DataSet::notifyCurrent()
+{
+    if (m_disableCount > 0) {
+        m_pendingNotify = true;
+        return;
+    }
+    Q_EMIT currentChanged();
+}
+
+void DataSet::DisableControls()
+{
+    ++m_disableCount;
+}
+
+void DataSet::EnableControls()
+{
+    if (m_disableCount == 0)
+        return;
+    if (--m_disableCount > 0)
+        return;
+    if (m_pendingNotify) {
+        m_pendingNotify = false;
+        Q_EMIT dataReset();
+        Q_EMIT currentChanged();
+    }
+    if (m_detailStale) {
+        m_detailStale = false;
+        for (DataSource* source : std::as_const(m_sources))
+            for (DataSet* detail : source->details())
+                detail->masterMoved(false);
+    }
+}
+
+bool DataSet::ControlsDisabled() const
+{
+    return m_disableCount > 0;
+}
+
+void DataSet::setState(TDataSetState state)
+{
+    if (m_state == state)
+        return;
+    m_state = state;
+    Q_EMIT stateChanged();
+}
+
+// --- moving -----------------------------------------------------------------------------
+
+// Before the cursor leaves the current record: the pending change is completed, here and in
+// every detail that follows this data set.
+void DataSet::beforeMove()
+{
+    completePending();
+    for (DataSource* source : std::as_const(m_sources))
+        for (DataSet* detail : source->details())
+            detail->masterAboutToMove();
+}
+
+void DataSet::afterMove()
+{
+    notifyCurrent();
+    if (m_disableCount > 0) {
+        m_detailStale = true;
+        return;
+    }
+    for (DataSource* source : std::as_const(m_sources))
+        for (DataSet* detail : source->details())
+            detail->masterMoved(false);
+}
+
+void DataSet::masterAboutToMove()
+{
+    if (Active())
+        beforeMove();
+}
+
+void DataSet::masterMoved(bool force)
+{
+    if (!Active())
+        return;
+    const QVariant value = masterValue();
+    if (!force && value == m_linkValue && m_linkValue.isValid())
+        return;
+    completePending();
+    m_linkValue = value;
+    dropCache();
+    readKeys();
+    m_pos = m_keys.isEmpty() ? -1 : 0;
+    m_eof = m_keys.isEmpty();
+    m_bof = true;
+    notifyReset();
+    afterMove();
+}
+
+void DataSet::completePending()
+{
+    if (m_state != dsEdit && m_state != dsInsert)
+        return;
+    if (m_modified)
+        Post();
+    else
+        Cancel();
+}
+
+void DataSet::moveTo(int position)
+{
+    checkActive();
+    beforeMove();
+    if (m_keys.isEmpty()) {
+        m_pos = -1;
+        m_eof = m_bof = true;
+        afterMove();
+        return;
+    }
+    const int clamped = std::clamp(position, 0, int(m_keys.size()) - 1);
+    const bool moved = clamped != m_pos;
+    m_pos = clamped;
+    if (moved)
+        afterMove();
+}
+
+void DataSet::First()
+{
+    moveTo(0);
+    m_bof = true;
+    m_eof = m_keys.isEmpty();
+}
+
+void DataSet::Last()
+{
+    moveTo(int(m_keys.size()) - 1);
+    m_eof = true;
+    m_bof = m_keys.isEmpty();
+}
+
+void DataSet::Next()
+{
+    checkActive();
+    if (m_state == dsInsert) {
+        completePending();
+        m_eof = true;
+        return;
+    }
+    if (m_pos + 1 >= m_keys.size()) {
+        completePending();
+        m_eof = true;
+        return;
+    }
+    moveTo(m_pos + 1);
+    m_eof = false;
+    m_bof = false;
+}
+
+void DataSet::Prior()
+{
+    checkActive();
+    if (m_pos <= 0) {
+        completePending();
+        m_bof = true;
+        return;
+    }
+    moveTo(m_pos - 1);
+    m_bof = false;
+    m_eof = false;
+}
+
+bool DataSet::Eof() const
+{
+    return !Active() || m_keys.isEmpty() || m_eof;
+}
+
+bool DataSet::Bof() const
+{
+    return !Active() || m_keys.isEmpty() || m_bof;
+}
+
+int DataSet::RecNo() const
+{
+    if (!Active())
+        return 0;
+    if (m_state == dsInsert)
+        return int(m_keys.size()) + 1;
+    return m_pos + 1;
+}
+
+void DataSet::setRecNo(int recNo)
+{
+    checkActive();
+    if (recNo == RecNo() && m_state != dsInsert)
+        return;
+    moveTo(recNo - 1);
+    m_eof = m_bof = false;
+}
+
+int DataSet::RecordCount() const
+{
+    if (!Active())
+        return 0;
+    return usingHookFilter() ? m_countBeforeHook : int(m_keys.size());
+}
+
+bool DataSet::IsEmpty() const
+{
+    return !Active() || (m_keys.isEmpty() && m_state != dsInsert);
+}
+
+int DataSet::positionOfKey(qint64 key) const
+{
+    return int(m_keys.indexOf(key));
+}
+
+QVector<qint64> DataSet::matchingKeys(const QString& where, const QVariantMap& binds) const
+{
+    const QString keyCol = m_def->rowKey() == u"rowid"_s ? u"rowid"_s : quoted(m_def->rowKey());
+    QSqlQuery q(db());
+    q.setForwardOnly(true);
+    if (!q.prepare(u"SELECT "_s + keyCol + u" FROM "_s + quoted(m_def->name) + u" WHERE "_s + where))
+        throw DataError(engineText(q.lastError()));
+    for (auto it = binds.cbegin(); it != binds.cend(); ++it)
+        q.bindValue(it.key(), it.value());
+    exec(q);
+    QVector<qint64> out;
+    while (q.next())
+        out.append(q.value(0).toLongLong());
+    return out;
+}
+
+bool DataSet::Locate(const QString& fieldName, const QVariant& value, TLocateOptions options)
+{
+    return Locate(fieldName, QVariantList{value}, options);
+}
+
+// Finds the first record, in the data set's order, whose fields equal the values; letter case
+// never matters (Turkish folding), and with loPartialKey the last field need only begin with
+// its value. The search runs in SQL on the fold indexes; the hit is then placed in the list.
+bool DataSet::Locate(const QString& fieldNames, const QVariantList& values, TLocateOptions options)
+{
+    checkActive();
+    const QStringList names = splitNames(fieldNames);
+    if (names.isEmpty() || names.size() != values.size())
+        throw DataError(u"%1: arama alanları ile değerleri uyuşmuyor."_s.arg(m_name));
+    const bool partial = options.testFlag(LocateOption::loPartialKey);
+
+    completePending();
+    if (m_keys.isEmpty())
+        return false;
+
+    int found = -1;
+    if (m_genericQuery || m_static || m_keys.size() <= pageSize) {
+        // Small or fully read lists: compare in memory.
+        QVector<const Field*> fields;
+        for (const QString& n : names)
+            fields.append(FieldByName(n));
+        for (int row = 0; row < m_keys.size() && found < 0; ++row) {
+            bool all = true;
+            for (int i = 0; i < fields.size() && all; ++i) {
+                const Field* f = fields.at(i);
+                const bool last = i == fields.size() - 1;
+                const QVariant raw = rawValueAt(row, f->index());
+                const QVariant& want = values.at(i);
+                if (isText(f->DataType()) || f->kind() == FieldKind::fkLookup) {
+                    const QString have = TurkishText::fold(isNullValue(raw) ? QString() : raw.toString());
+                    const QString w = TurkishText::fold(want.toString());
+                    all = (partial && last) ? have.startsWith(w) : have == w;
+                } else if (f->DataType() == FieldType::DateTime) {
+                    all = f->formatEdit(raw) == want.toString() || (isNullValue(raw) && want.toString().isEmpty());
+                    if (!all && want.typeId() == QMetaType::QDateTime) {
+                        const QDateTime dt = parseDateText(raw.toString());
+                        all = dt == want.toDateTime();
+                    }
+                } else {
+                    double a = 0;
+                    double b = 0;
+                    const bool okA = !isNullValue(raw) && parseNumber(raw.toString(), a);
+                    const bool okB = parseNumber(want.toString(), b);
+                    all = okA && okB ? a == b : (!okA && want.toString().isEmpty());
+                }
+            }
+            if (all)
+                found = row;
+        }
+    } else {
+        QStringList conds;
+        QVariantMap binds;
+        for (int i = 0; i < names.size(); ++i) {
+            const Field* f = FieldByName(names.at(i));
+            if (!f->isStored())
+                throw DataError(u"%1: hesaplanan alanda arama yapılamaz: %2"_s.arg(m_name, f->FieldName()));
+            const bool last = i == names.size() - 1;
+            const QString col = quoted(f->FieldName());
+            const QString b = u":l%1"_s.arg(i);
+            const QVariant& want = values.at(i);
+            if (isText(f->DataType())) {
+                const QString w = TurkishText::fold(want.toString());
+                const QString folded = Schema::foldSql(col);
+                if (partial && last) {
+                    if (w.isEmpty())
+                        continue;
+                    conds.append(folded + u" >= "_s + b + u" AND "_s + folded + u" < "_s + b + u'h');
+                    binds.insert(b, w);
+                    binds.insert(b + u'h', w + QString(QChar::highSurrogate(0x10FFFF)) + QChar::lowSurrogate(0x10FFFF));
+                } else if (w.isEmpty()) {
+                    conds.append(u"("_s + col + u" IS NULL OR "_s + col + u" = '')"_s);
+                } else {
+                    conds.append(folded + u" = "_s + b);
+                    binds.insert(b, w);
+                }
+            } else if (f->DataType() == FieldType::DateTime) {
+                QDateTime dt = want.typeId() == QMetaType::QDateTime ? want.toDateTime() : parseDateText(want.toString());
+                if (!dt.isValid())
+                    return false;
+                conds.append(col + u" = "_s + b);
+                binds.insert(b, dt.toString(isoFormat));
+            } else {
+                double d = 0;
+                if (want.toString().isEmpty()) {
+                    conds.append(col + u" IS NULL"_s);
+                } else {
+                    if (!parseNumber(want.toString(), d))
+                        return false;
+                    conds.append(col + u" = "_s + b);
+                    binds.insert(b, d);
+                }
+            }
+        }
+        QVector<qint64> hits = matchingKeys(conds.isEmpty() ? u"1"_s : conds.join(u" AND "_s), binds);
+        if (hits.isEmpty())
+            return false;
+        if (hits.size() == 1) {
+            found = positionOfKey(hits.first());
+        } else {
+            const QSet<qint64> wanted(hits.cbegin(), hits.cend());
+            for (int row = 0; row < m_keys.size(); ++row) {
+                if (wanted.contains(m_keys.at(row))) {
+                    found = row;
+                    break;
+                }
+            }
+        }
+    }
+    if (found < 0)
+        return false;
+    if (found != m_pos)
+        moveTo(found);
+    m_eof = m_bof = false;
+    return true;
+}
+
+// --- editing ----------------------------------------------------------------------------
+
+void DataSet::beginEditBuffer(const Row* row)
+{
+    const int n = int(m_fields.size());
+    m_buffer = QVector<QVariant>(n);
+    m_original = QVector<QVariant>(n);
+    if (row) {
+        for (int i = 0; i < row->values.size() && i < n; ++i) {
+            m_buffer[i] = row->values.at(i);
+            m_original[i] = row->values.at(i);
+        }
+    }
+    m_changed = QBitArray(n);
+}
+
+void DataSet::Append()
+{
+    checkActive();
+    if (m_genericQuery)
+        throw DataError(u"%1: bu sorgu yalnızca okunabilir."_s.arg(m_name));
+    beforeMove();
+    if (BeforeInsert)
+        BeforeInsert(*this);
+    beginEditBuffer(nullptr);
+    if (m_masterSource) {
+        const Field* link = FindField(splitNames(m_indexFieldNames).value(0));
+        const QVariant v = masterValue();
+        if (link && !isNullValue(v))
+            m_buffer[link->index()] = v;
+    }
+    m_posBeforeInsert = m_pos;
+    m_pos = int(m_keys.size());
+    m_modified = false;
+    m_eof = true;
+    setState(dsInsert);
+    if (m_disableCount == 0)
+        Q_EMIT rowInserted(m_pos);
+    else
+        m_pendingNotify = true;
+    notifyCurrent();
+}
+
+void DataSet::Edit()
+{
+    checkActive();
+    if (m_state == dsEdit || m_state == dsInsert)
+        return;
+    if (m_genericQuery)
+        throw DataError(u"%1: bu sorgu yalnızca okunabilir."_s.arg(m_name));
+    if (m_keys.isEmpty()) {
+        Append();
+        return;
+    }
+    const Row* row = rowAt(m_pos, false);
+    if (!row)
+        throw DataError(u"Kayıt bulunamadı; başka bir kullanıcı tarafından silinmiş olabilir."_s);
+    beginEditBuffer(row);
+    m_modified = false;
+    setState(dsEdit);
+}
+
+void DataSet::setFieldValue(Field* field, const QVariant& value)
+{
+    checkActive();
+    if (field->kind() == FieldKind::fkLookup) {
+        // Choosing a lookup value sets the key field to the matching record's key value.
+        Field* key = FieldByName(field->KeyFields);
+        QVariant keyValue;
+        if (field->LookupDataSet && !isNullValue(value))
+            keyValue = field->LookupDataSet->lookupValue(field->LookupResultField, value, field->LookupKeyFields);
+        setFieldValue(key, keyValue);
+        return;
+    }
+    if (field->ReadOnly)
+        throw DataError(u"'%1' alanı değiştirilemez."_s.arg(field->FieldName()));
+    if (m_state != dsEdit && m_state != dsInsert)
+        throw DataError(u"Dataset not in edit or insert mode"_s);
+    const int i = field->index();
+    QVariant v = value;
+    if (v.typeId() == QMetaType::QString && v.toString().isEmpty())
+        v = QVariant();
+    if (v.typeId() == QMetaType::QDateTime)
+        v = v.toDateTime().toString(isoFormat);
+    else if (v.typeId() == QMetaType::QDate)
+        v = v.toDate().startOfDay().toString(isoFormat);
+    if (m_state == dsEdit && field->DataType() == FieldType::Blob && !m_changed.testBit(i)) {
+        const Row* r = rowForKey(currentKey(), true);
+        if (r)
+            m_original[i] = r->values.value(i);
+    }
+    m_buffer[i] = v;
+    m_changed.setBit(i);
+    m_modified = true;
+    if (m_disableCount == 0)
+        Q_EMIT fieldChanged(i);
+}
+
+// Converts a value of the edit buffer to what is stored, or explains in Turkish why it can't be.
+QVariant DataSet::storageValue(const Field* field, const QVariant& value) const
+{
+    if (isNullValue(value))
+        return {};
+    const QString label = field->FieldName();
+    switch (field->DataType()) {
+    case FieldType::WideString: {
+        const QString s = value.toString();
+        if (s.isEmpty())
+            return {};
+        if (field->Size() > 0 && s.size() > field->Size())
+            throw DataError(u"\"%1\" alanına en fazla %2 karakter girilebilir; girilen değer %3 karakter: %4"_s.arg(
+                label, QString::number(field->Size()), QString::number(s.size()), s));
+        return s;
+    }
+    case FieldType::Memo: {
+        const QString s = value.toString();
+        return s.isEmpty() ? QVariant() : QVariant(s);
+    }
+    case FieldType::AutoInc:
+    case FieldType::Integer:
+    case FieldType::Smallint: {
+        double d = 0;
+        if (value.typeId() == QMetaType::QString) {
+            const QString s = value.toString().trimmed();
+            if (s.isEmpty())
+                return {};
+            if (!parseNumber(s, d) || d != std::floor(d))
+                throw DataError(u"'%1' geçerli bir tam sayı değil (%2 alanı)."_s.arg(s, label));
+        } else {
+            bool ok = false;
+            d = value.toDouble(&ok);
+            if (!ok || d != std::floor(d))
+                throw DataError(u"'%1' geçerli bir tam sayı değil (%2 alanı)."_s.arg(value.toString(), label));
+        }
+        const double lo = field->DataType() == FieldType::Smallint ? -32768.0 : -2147483648.0;
+        const double hi = field->DataType() == FieldType::Smallint ? 32767.0 : 2147483647.0;
+        if (d < lo || d > hi)
+            throw DataError(u"%1 değeri %2 alanı için geçersiz: %3 ile %4 arasında olmalıdır."_s.arg(
+                turkish().toString(d, 'f', 0), label, QString::number(qlonglong(lo)), QString::number(qlonglong(hi))));
+        return qlonglong(d);
+    }
+    case FieldType::Float: {
+        double d = 0;
+        if (value.typeId() == QMetaType::QString) {
+            const QString s = value.toString().trimmed();
+            if (s.isEmpty())
+                return {};
+            if (!parseNumber(s, d))
+                throw DataError(u"'%1' geçerli bir sayı değil (%2 alanı)."_s.arg(s, label));
+        } else {
+            bool ok = false;
+            d = value.toDouble(&ok);
+            if (!ok || !std::isfinite(d))
+                throw DataError(u"'%1' geçerli bir sayı değil (%2 alanı)."_s.arg(value.toString(), label));
+        }
+        return d;
+    }
+    case FieldType::DateTime: {
+        QDateTime dt;
+        if (value.typeId() == QMetaType::QDateTime)
+            dt = value.toDateTime();
+        else
+            dt = parseDateText(value.toString());
+        if (!dt.isValid() || dt.date().year() < 100 || dt.date().year() > 9999)
+            throw DataError(u"'%1' geçerli bir tarih değil (%2 alanı)."_s.arg(value.toString(), label));
+        return dt.toString(isoFormat);
+    }
+    case FieldType::Blob:
+        return value.toByteArray();
+    }
+    return value;
+}
+
+void DataSet::UpdateRecord()
+{
+    Q_EMIT updateRecordRequested();
+}
+
+void DataSet::Post()
+{
+    if (!Active() || (m_state != dsEdit && m_state != dsInsert))
+        throw DataError(u"Dataset not in edit or insert mode"_s);
+    if (m_inPost)
+        return;
+    m_inPost = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{m_inPost};
+
+    UpdateRecord();
+    if (BeforePost) {
+        BeforePost(*this);
+        if (m_state != dsEdit && m_state != dsInsert)
+            return; // the hook refused the record
+    }
+    writeRecord();
+    if (AfterPost)
+        AfterPost(*this);
+}
+
+// Writes the edit buffer in one transaction. An update only succeeds where every column it
+// changes still holds the value that was read, so another copy's change is never overwritten.
+void DataSet::writeRecord()
+{
+    QSqlDatabase& database = db();
+    const bool inserting = m_state == dsInsert;
+
+    // Validate everything first: nothing reaches the database unless all values are sound.
+    QStringList cols;
+    QVariantList vals;
+    QVector<QVariant> stored = m_buffer;
+    for (int i = 0; i < m_def->fields.size(); ++i) {
+        const Field* f = m_fields.at(i);
+        if (f->DataType() == FieldType::AutoInc)
+            continue;
+        const bool take = inserting ? !isNullValue(m_buffer.at(i)) : m_changed.testBit(i);
+        if (!take)
+            continue;
+        const QVariant v = storageValue(f, m_buffer.at(i));
+        stored[i] = v;
+        if (inserting && isNullValue(v))
+            continue;
+        cols.append(quoted(f->FieldName()));
+        vals.append(v);
+    }
+    const QString keyCol = m_def->rowKey() == u"rowid"_s ? u"rowid"_s : quoted(m_def->rowKey());
+
+    if (!inserting && cols.isEmpty()) {
+        m_modified = false;
+        m_buffer.clear();
+        setState(dsBrowse);
+        return;
+    }
+
+    QSqlQuery begin(database);
+    if (!begin.exec(u"BEGIN IMMEDIATE"_s))
+        throw DataError(engineText(begin.lastError()));
+    qint64 newKey = -1;
+    try {
+        QSqlQuery q(database);
+        if (inserting) {
+            QString sql;
+            if (cols.isEmpty()) {
+                sql = u"INSERT INTO "_s + quoted(m_def->name) + u" DEFAULT VALUES"_s;
+            } else {
+                QStringList marks;
+                for (int i = 0; i < cols.size(); ++i)
+                    marks.append(u"?"_s);
+                sql = u"INSERT INTO "_s + quoted(m_def->name) + u" ("_s + cols.join(u", "_s) + u") VALUES ("_s
+                      + marks.join(u", "_s) + u')';
+            }
+            if (!q.prepare(sql))
+                throw DataError(engineText(q.lastError()));
+            for (const QVariant& v : std::as_const(vals))
+                q.addBindValue(v);
+            exec(q);
+            newKey = q.lastInsertId().toLongLong();
+        } else {
+            QStringList sets;
+            QStringList checks;
+            for (const QString& c : std::as_const(cols)) {
+                sets.append(c + u" = ?"_s);
+                checks.append(c + u" IS ?"_s);
+            }
+            const QString sql = u"UPDATE "_s + quoted(m_def->name) + u" SET "_s + sets.join(u", "_s) + u" WHERE "_s
+                                + keyCol + u" = ? AND "_s + checks.join(u" AND "_s);
+            if (!q.prepare(sql))
+                throw DataError(engineText(q.lastError()));
+            for (const QVariant& v : std::as_const(vals))
+                q.addBindValue(v);
+            q.addBindValue(currentKey());
+            for (int i = 0; i < m_def->fields.size(); ++i) {
+                const Field* f = m_fields.at(i);
+                if (f->DataType() != FieldType::AutoInc && m_changed.testBit(i))
+                    q.addBindValue(m_original.at(i));
+            }
+            exec(q);
+            if (q.numRowsAffected() != 1)
+                throw DataError(
+                    u"Bu kayıt siz okuduktan sonra başka bir kullanıcı tarafından değiştirilmiş veya silinmiş. "
+                    "Değişiklikleriniz kaydedilmedi; Vazgeç ile kaydın güncel hâlini görebilirsiniz."_s);
+        }
+        if (OnWrite) {
+            const QVector<QVariant> before = inserting ? QVector<QVariant>() : m_original;
+            if (inserting && !m_def->keyField.isEmpty())
+                stored[m_def->indexOf(m_def->keyField)] = newKey;
+            QVector<QVariant> saved = m_buffer;
+            m_buffer = stored;
+            try {
+                OnWrite(*this, before);
+            } catch (...) {
+                m_buffer = saved;
+                throw;
+            }
+            m_buffer = saved;
+        }
+        QSqlQuery commit(database);
+        if (!commit.exec(u"COMMIT"_s))
+            throw DataError(engineText(commit.lastError()));
+    } catch (...) {
+        QSqlQuery rollback(database);
+        rollback.exec(u"ROLLBACK"_s);
+        throw;
+    }
+
+    // The record is stored: bring the list and the cache up to date.
+    Row row;
+    row.values = stored.mid(0, m_def->fields.size());
+    row.blobsLoaded = true;
+    for (int c : std::as_const(m_blobColumns)) {
+        if (!inserting && !m_changed.testBit(c)) {
+            const auto it = m_cache.constFind(currentKey());
+            if (it != m_cache.cend() && it->blobsLoaded)
+                row.values[c] = it->values.value(c);
+            else
+                row.blobsLoaded = false;
+        }
+    }
+    qint64 key = currentKey();
+    if (inserting) {
+        key = newKey;
+        if (!m_def->keyField.isEmpty())
+            row.values[m_def->indexOf(m_def->keyField)] = newKey;
+        m_keys.append(key);
+        ++m_countBeforeHook;
+        m_pos = int(m_keys.size()) - 1;
+    }
+    if (!m_cache.contains(key))
+        m_cacheOrder.append(key);
+    m_cache.insert(key, row);
+    m_modified = false;
+    m_buffer.clear();
+    m_original.clear();
+    setState(dsBrowse);
+    if (m_disableCount == 0)
+        Q_EMIT rowUpdated(m_pos);
+    else
+        m_pendingNotify = true;
+    notifyCurrent();
+    // A stored record may carry a new link value (a new child's code): details follow it.
+    if (m_disableCount == 0)
+        for (DataSource* source : std::as_const(m_sources))
+            for (DataSet* detail : source->details())
+                detail->masterMoved(false);
+}
+
+void DataSet::Cancel()
+{
+    if (m_state == dsInsert) {
+        const int row = m_pos;
+        m_pos = m_posBeforeInsert >= 0 && m_posBeforeInsert < m_keys.size()
+                    ? m_posBeforeInsert
+                    : (m_keys.isEmpty() ? -1 : 0);
+        m_modified = false;
+        m_buffer.clear();
+        m_original.clear();
+        m_eof = m_keys.isEmpty();
+        setState(dsBrowse);
+        if (m_disableCount == 0)
+            Q_EMIT rowRemoved(row);
+        else
+            m_pendingNotify = true;
+        notifyCurrent();
+        return;
+    }
+    if (m_state == dsEdit) {
+        m_modified = false;
+        m_buffer.clear();
+        m_original.clear();
+        setState(dsBrowse);
+        if (m_disableCount == 0)
+            Q_EMIT rowUpdated(m_pos);
+        notifyCurrent();
+    }
+}
+
+void DataSet::Delete()
+{
+    checkActive();
+    if (m_state == dsInsert) {
+        Cancel();
+        return;
+    }
+    if (m_keys.isEmpty())
+        throw DataError(u"Cannot perform this operation on an empty dataset"_s);
+    if (m_genericQuery)
+        throw DataError(u"%1: bu sorgu yalnızca okunabilir."_s.arg(m_name));
+    const qint64 key = m_keys.at(m_pos);
+    const QString keyCol = m_def->rowKey() == u"rowid"_s ? u"rowid"_s : quoted(m_def->rowKey());
+    QSqlQuery q(db());
+    if (!q.prepare(u"DELETE FROM "_s + quoted(m_def->name) + u" WHERE "_s + keyCol + u" = ?"_s))
+        throw DataError(engineText(q.lastError()));
+    q.addBindValue(key);
+    exec(q);
+    m_modified = false;
+    m_buffer.clear();
+    setState(dsBrowse);
+    const int row = m_pos;
+    m_keys.removeAt(row);
+    --m_countBeforeHook;
+    forget(key);
+    if (m_pos >= m_keys.size())
+        m_pos = int(m_keys.size()) - 1;
+    m_eof = m_keys.isEmpty();
+    if (m_disableCount == 0)
+        Q_EMIT rowRemoved(row);
+    else
+        m_pendingNotify = true;
+    afterMove();
+}
+
+void DataSet::Refresh()
+{
+    checkActive();
+    beforeMove();
+    const qint64 key = currentKey();
+    const int oldPos = m_pos;
+    dropCache();
+    m_genericRows.clear();
+    readKeys();
+    int pos = key >= 0 ? positionOfKey(key) : -1;
+    if (pos < 0)
+        pos = std::min(oldPos, int(m_keys.size()) - 1);
+    m_pos = m_keys.isEmpty() ? -1 : std::max(pos, 0);
+    m_eof = m_keys.isEmpty();
+    notifyReset();
+    afterMove();
+}
+
+bool DataSet::Filtered() const
+{
+    return m_filtered;
+}
+
+void DataSet::setFiltered(bool filtered)
+{
+    if (m_filtered == filtered)
+        return;
+    if (!Active()) {
+        m_filtered = filtered;
+        return;
+    }
+    beforeMove();
+    m_filtered = filtered;
+    dropCache();
+    m_genericRows.clear();
+    try {
+        readKeys();
+    } catch (...) {
+        m_filtered = !filtered;
+        readKeys();
+        m_pos = m_keys.isEmpty() ? -1 : 0;
+        notifyReset();
+        afterMove();
+        throw;
+    }
+    m_pos = m_keys.isEmpty() ? -1 : 0;
+    m_eof = m_keys.isEmpty();
+    m_bof = true;
+    notifyReset();
+    afterMove();
+}
+
+QString DataSet::Filter() const
+{
+    return m_filter;
+}
+
+void DataSet::setFilter(const QString& filter)
+{
+    if (m_filter == filter)
+        return;
+    m_filter = filter;
+    if (Active() && m_filtered) {
+        m_filtered = false;
+        setFiltered(true);
+    }
+}

@@ -1,0 +1,413 @@
+#include "Field.h"
+
+#include "DataError.h"
+#include "DataSet.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString isoFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz");
+
+QLocale turkish()
+{
+    return QLocale(QLocale::Turkish, QLocale::Turkey);
+}
+
+// A stored date is ISO text; values set by code may still be QDateTime or QDate.
+QDateTime toDateTime(const QVariant& raw)
+{
+    if (!raw.isValid() || raw.isNull())
+        return {};
+    switch (raw.typeId()) {
+    case QMetaType::QDateTime:
+        return raw.toDateTime();
+    case QMetaType::QDate:
+        return raw.toDate().startOfDay();
+    default:
+        break;
+    }
+    const QString text = raw.toString().trimmed();
+    QDateTime dt = QDateTime::fromString(text, isoFormat);
+    if (!dt.isValid())
+        dt = QDateTime::fromString(text, Qt::ISODateWithMs);
+    if (!dt.isValid())
+        dt = QDateTime::fromString(text, Qt::ISODate);
+    if (!dt.isValid()) {
+        static const char* const formats[] = {"dd.MM.yyyy HH:mm:ss", "dd.MM.yyyy HH:mm", "d.M.yyyy HH:mm",
+                                              "dd.MM.yyyy", "d.M.yyyy", "yyyy-MM-dd"};
+        for (const char* f : formats) {
+            dt = QDateTime::fromString(text, QString::fromLatin1(f));
+            if (dt.isValid())
+                break;
+        }
+    }
+    return dt;
+}
+
+// Translates a date pattern of the field notation (dd, mm, yyyy, HH, MM/nn for minutes) to Qt's.
+QString qtDatePattern(const QString& pattern)
+{
+    QString out;
+    bool afterHour = false;
+    for (int i = 0; i < pattern.size();) {
+        const QChar c = pattern.at(i);
+        int n = 1;
+        while (i + n < pattern.size() && pattern.at(i + n) == c)
+            ++n;
+        const QString run(n, c);
+        const QChar lc = c.toLower();
+        if (lc == u'm') {
+            out += afterHour ? QString(n, u'm') : QString(n, u'M');
+            afterHour = false;
+        } else if (lc == u'n') {
+            out += QString(n, u'm');
+        } else if (lc == u'h') {
+            out += QString(n, u'H');
+            afterHour = true;
+        } else if (lc == u'd' || lc == u'y' || lc == u's' || lc == u'z') {
+            out += QString(n, lc);
+            afterHour = false;
+        } else if (c.isLetter()) {
+            out += u'\'' + run + u'\'';
+        } else {
+            out += run;
+        }
+        i += n;
+    }
+    return out;
+}
+
+// Formats a number by a pattern such as "#,###.00", "#.00" or "#,##0.###".
+QString formatNumber(double value, const QString& pattern)
+{
+    const QLocale loc = turkish();
+    const int dot = pattern.indexOf(u'.');
+    const QString intPart = dot < 0 ? pattern : pattern.left(dot);
+    const QString fracPart = dot < 0 ? QString() : pattern.mid(dot + 1);
+    const bool grouping = intPart.contains(u',');
+    const int minInt = int(intPart.count(u'0'));
+    const int minFrac = int(fracPart.count(u'0'));
+    const int maxFrac = minFrac + int(fracPart.count(u'#'));
+
+    const bool negative = value < 0;
+    QString digits = QString::number(std::fabs(value), 'f', maxFrac);
+    QString whole = digits;
+    QString frac;
+    if (maxFrac > 0) {
+        const qsizetype p = digits.indexOf(u'.');
+        whole = digits.left(p);
+        frac = digits.mid(p + 1);
+        while (frac.size() > minFrac && frac.endsWith(u'0'))
+            frac.chop(1);
+    }
+    if (whole == u"0"_s && minInt == 0)
+        whole.clear();
+    while (whole.size() < minInt)
+        whole.prepend(u'0');
+    if (grouping && whole.size() > 3) {
+        QString grouped;
+        const qsizetype n = whole.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            if (i > 0 && (n - i) % 3 == 0)
+                grouped += loc.groupSeparator();
+            grouped += whole.at(i);
+        }
+        whole = grouped;
+    }
+    QString out = whole;
+    if (!frac.isEmpty())
+        out += loc.decimalPoint() + frac;
+    if (negative && (out.contains(QRegularExpression(u"[1-9]"_s))))
+        out.prepend(loc.negativeSign());
+    return out;
+}
+
+QString plainNumber(double value)
+{
+    return turkish().toString(value, 'g', 15);
+}
+
+} // namespace
+
+Field::Field(DataSet* owner, int index, const QString& name, FieldType type, int size)
+    : m_owner(owner)
+    , m_index(index)
+    , m_name(name)
+    , m_type(type)
+    , m_size(size)
+{
+    ReadOnly = type == FieldType::AutoInc;
+}
+
+DataSet* Field::dataSet() const
+{
+    return m_owner;
+}
+
+int Field::index() const
+{
+    return m_index;
+}
+
+const QString& Field::FieldName() const
+{
+    return m_name;
+}
+
+FieldType Field::DataType() const
+{
+    return m_type;
+}
+
+int Field::Size() const
+{
+    return m_size;
+}
+
+FieldKind Field::kind() const
+{
+    return m_kind;
+}
+
+bool Field::isStored() const
+{
+    return m_kind == FieldKind::fkData;
+}
+
+void Field::makeLookup(const QString& keyFields, DataSet* lookupDataSet, const QString& lookupKeyFields,
+                       const QString& lookupResultField)
+{
+    m_kind = FieldKind::fkLookup;
+    KeyFields = keyFields;
+    LookupDataSet = lookupDataSet;
+    LookupKeyFields = lookupKeyFields;
+    LookupResultField = lookupResultField;
+}
+
+bool Field::IsNull() const
+{
+    const QVariant v = m_owner->fieldValue(this);
+    return !v.isValid() || v.isNull() || (v.typeId() == QMetaType::QString && v.toString().isEmpty());
+}
+
+QVariant Field::Value() const
+{
+    const QVariant raw = m_owner->fieldValue(this);
+    if (!raw.isValid() || raw.isNull())
+        return {};
+    switch (m_type) {
+    case FieldType::DateTime: {
+        const QDateTime dt = toDateTime(raw);
+        return dt.isValid() ? QVariant(dt) : raw;
+    }
+    case FieldType::Float:
+        if (raw.typeId() == QMetaType::QString)
+            return raw;
+        return raw.toDouble();
+    case FieldType::AutoInc:
+    case FieldType::Integer:
+    case FieldType::Smallint:
+        if (raw.typeId() == QMetaType::QString)
+            return raw;
+        return raw.toLongLong();
+    case FieldType::Blob:
+        return raw.toByteArray();
+    default:
+        return raw.toString();
+    }
+}
+
+void Field::setValue(const QVariant& value)
+{
+    m_owner->setFieldValue(this, value);
+}
+
+void Field::Clear()
+{
+    m_owner->setFieldValue(this, QVariant());
+}
+
+QString Field::AsString() const
+{
+    const QVariant v = Value();
+    if (!v.isValid() || v.isNull())
+        return {};
+    switch (m_type) {
+    case FieldType::DateTime: {
+        if (v.typeId() != QMetaType::QDateTime)
+            return v.toString();
+        const QDateTime dt = v.toDateTime();
+        return dt.time() == QTime(0, 0) ? dt.toString(u"dd.MM.yyyy"_s) : dt.toString(u"dd.MM.yyyy HH:mm:ss"_s);
+    }
+    case FieldType::Float:
+        if (v.typeId() == QMetaType::QString)
+            return v.toString();
+        return plainNumber(v.toDouble());
+    case FieldType::Blob:
+        return QString::fromLatin1(v.toByteArray());
+    default:
+        return v.toString();
+    }
+}
+
+void Field::setAsString(const QString& text)
+{
+    if (text.isEmpty())
+        m_owner->setFieldValue(this, QVariant());
+    else
+        m_owner->setFieldValue(this, text);
+}
+
+double Field::AsFloat() const
+{
+    const QVariant v = Value();
+    if (!v.isValid() || v.isNull())
+        return 0.0;
+    if (v.typeId() == QMetaType::QString) {
+        bool ok = false;
+        double d = turkish().toDouble(v.toString().trimmed(), &ok);
+        if (!ok)
+            d = v.toString().trimmed().toDouble(&ok);
+        return ok ? d : 0.0;
+    }
+    if (v.typeId() == QMetaType::QDateTime)
+        return double(nullDate().msecsTo(v.toDateTime())) / 86400000.0;
+    return v.toDouble();
+}
+
+void Field::setAsFloat(double value)
+{
+    m_owner->setFieldValue(this, value);
+}
+
+int Field::AsInteger() const
+{
+    const QVariant v = Value();
+    if (!v.isValid() || v.isNull())
+        return 0;
+    if (m_type == FieldType::Float || v.typeId() == QMetaType::QString)
+        return int(std::lround(AsFloat()));
+    return v.toInt();
+}
+
+void Field::setAsInteger(int value)
+{
+    m_owner->setFieldValue(this, qlonglong(value));
+}
+
+QDateTime Field::AsDateTime() const
+{
+    const QVariant v = Value();
+    if (!v.isValid() || v.isNull())
+        return nullDate();
+    if (v.typeId() == QMetaType::QDateTime)
+        return v.toDateTime();
+    const QDateTime dt = toDateTime(v);
+    return dt.isValid() ? dt : nullDate();
+}
+
+void Field::setAsDateTime(const QDateTime& value)
+{
+    m_owner->setFieldValue(this, value.isValid() ? QVariant(value) : QVariant());
+}
+
+QByteArray Field::AsBytes() const
+{
+    return m_owner->fieldValue(this).toByteArray();
+}
+
+void Field::setAsBytes(const QByteArray& bytes)
+{
+    m_owner->setFieldValue(this, bytes.isEmpty() ? QVariant() : QVariant(bytes));
+}
+
+QString Field::DisplayText() const
+{
+    return formatDisplay(m_owner->fieldValue(this));
+}
+
+QString Field::EditText() const
+{
+    return formatEdit(m_owner->fieldValue(this));
+}
+
+QString Field::formatDisplay(const QVariant& raw) const
+{
+    if (!raw.isValid() || raw.isNull())
+        return {};
+    switch (m_type) {
+    case FieldType::DateTime: {
+        const QDateTime dt = toDateTime(raw);
+        if (!dt.isValid())
+            return raw.toString();
+        if (!DisplayFormat.isEmpty())
+            return dt.toString(qtDatePattern(DisplayFormat));
+        return dt.time() == QTime(0, 0) ? dt.toString(u"dd.MM.yyyy"_s) : dt.toString(u"dd.MM.yyyy HH:mm:ss"_s);
+    }
+    case FieldType::Float:
+    case FieldType::Integer:
+    case FieldType::Smallint:
+    case FieldType::AutoInc: {
+        bool ok = false;
+        const double d = raw.typeId() == QMetaType::QString ? turkish().toDouble(raw.toString(), &ok)
+                                                            : raw.toDouble(&ok);
+        if (!ok)
+            return raw.toString();
+        if (!DisplayFormat.isEmpty())
+            return formatNumber(d, DisplayFormat);
+        if (m_type == FieldType::Float)
+            return plainNumber(d);
+        return QString::number(qlonglong(d));
+    }
+    case FieldType::Blob:
+        return {};
+    default:
+        return raw.toString();
+    }
+}
+
+QString Field::formatEdit(const QVariant& raw) const
+{
+    if (!raw.isValid() || raw.isNull())
+        return {};
+    switch (m_type) {
+    case FieldType::DateTime: {
+        const QDateTime dt = toDateTime(raw);
+        if (!dt.isValid())
+            return raw.toString();
+        if (EditMask.contains(u':'))
+            return dt.toString(u"dd.MM.yyyy HH:mm"_s);
+        if (!EditMask.isEmpty())
+            return dt.toString(u"dd.MM.yyyy"_s);
+        return formatDisplay(raw);
+    }
+    case FieldType::Float: {
+        if (raw.typeId() == QMetaType::QString)
+            return raw.toString();
+        if (!EditFormat.isEmpty())
+            return formatNumber(raw.toDouble(), EditFormat);
+        return plainNumber(raw.toDouble());
+    }
+    case FieldType::Integer:
+    case FieldType::Smallint:
+    case FieldType::AutoInc:
+        if (raw.typeId() == QMetaType::QString)
+            return raw.toString();
+        return QString::number(raw.toLongLong());
+    case FieldType::Blob:
+        return {};
+    default:
+        return raw.toString();
+    }
+}
+
+QDateTime Field::nullDate()
+{
+    return QDateTime(QDate(1899, 12, 30), QTime(0, 0));
+}

@@ -1,0 +1,668 @@
+#include "Connection.h"
+#include "DataError.h"
+#include "DataSet.h"
+#include "DataSource.h"
+#include "Field.h"
+
+#include <QSignalSpy>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+// The data-set layer against a real clinic database file.
+class tst_DataSet final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void appendThenLeaveStoresNothing();
+    void appendPostAssignsKeyAndKeepsOrder();
+    void beforePostCanRefuse();
+    void masterLinkFollowsAndCompletesPendingDetail();
+    void masterLinkCopiesValueWithoutModified();
+    void locate_data();
+    void locate();
+    void locateSurnamePrefixNeedsWholeFirstName();
+    void recordCountIgnoresHookFilter();
+    void hookFilterReadsOnlyWhatItNeeds();
+    void filterTextOnReferenceTable();
+    void nullValuesRead();
+    void badValuesAreRefused_data();
+    void badValuesAreRefused();
+    void postOutsideEditFails();
+    void deleteRules();
+    void apostropheCodeInBoundQuery();
+    void staticCursorIsSnapshot();
+    void anotherCopyChangedTheRecord();
+    void anotherCopyDeletedTheRecord();
+    void writeHookRollsBackWithRecord();
+    void cacheStaysBoundedAndPicturesLoadOnDemand();
+    void refreshKeepsCurrentRecord();
+    void displayFormats_data();
+    void displayFormats();
+    void disableControlsHoldsNotices();
+
+private:
+    void addChildren(int count, const QString& namePrefix = u"Ad"_s);
+    int countRows(const QString& table, const QString& where = QString(), const QVariantList& binds = {});
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Connection> m_conn;
+};
+
+void tst_DataSet::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_conn = std::make_unique<Connection>(m_dir->filePath(u"Data/Pediakay.db"_s), u"test"_s);
+    QVERIFY2(m_conn->open(), qPrintable(m_conn->lastError()));
+    Connection::setDefaultConnection(m_conn.get());
+}
+
+void tst_DataSet::cleanup()
+{
+    Connection::setDefaultConnection(nullptr);
+    m_conn.reset();
+    m_dir.reset();
+}
+
+void tst_DataSet::addChildren(int count, const QString& namePrefix)
+{
+    QSqlQuery q(m_conn->database());
+    QVERIFY(q.exec(u"BEGIN"_s));
+    QVERIFY(q.prepare(u"INSERT INTO hastasicil (hasta_kodu, adi, soyadi) VALUES (?, ?, ?)"_s));
+    for (int i = 1; i <= count; ++i) {
+        q.addBindValue(QString::number(i));
+        q.addBindValue(namePrefix + QString::number(i));
+        q.addBindValue(u"Soyad"_s + QString::number(i));
+        QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+    }
+    QVERIFY(q.exec(u"COMMIT"_s));
+}
+
+int tst_DataSet::countRows(const QString& table, const QString& where, const QVariantList& binds)
+{
+    QSqlQuery q(m_conn->database());
+    q.prepare(u"SELECT count(*) FROM "_s + table + (where.isEmpty() ? QString() : u" WHERE "_s + where));
+    for (const QVariant& b : binds)
+        q.addBindValue(b);
+    if (!q.exec() || !q.next())
+        return -1;
+    return q.value(0).toInt();
+}
+
+void tst_DataSet::appendThenLeaveStoresNothing()
+{
+    addChildren(3);
+    DataSet ds(u"sicilTable"_s);
+    ds.setTableName(u"hastasicil"_s);
+    ds.setIndexName(u"PrimaryKey"_s);
+    ds.Open();
+    QCOMPARE(ds.RecordCount(), 3);
+    ds.Append();
+    QCOMPARE(ds.State(), dsInsert);
+    QVERIFY(!ds.Modified());
+    QCOMPARE(ds.rowCount(), 4);
+    ds.First();
+    QCOMPARE(ds.State(), dsBrowse);
+    QCOMPARE(ds.rowCount(), 3);
+    QCOMPARE(countRows(u"hastasicil"_s), 3);
+
+    // Typed values are stored when the record is left.
+    ds.Append();
+    ds.FieldByName(u"hasta_kodu"_s)->setAsString(u"4"_s);
+    QVERIFY(ds.Modified());
+    ds.First();
+    QCOMPARE(countRows(u"hastasicil"_s), 4);
+    QCOMPARE(ds.RecordCount(), 4);
+}
+
+void tst_DataSet::appendPostAssignsKeyAndKeepsOrder()
+{
+    addChildren(2);
+    DataSet ds(u"sicilTable"_s);
+    ds.setTableName(u"hastasicil"_s);
+    ds.setIndexName(u"PrimaryKey"_s);
+    ds.Open();
+    QSignalSpy after(&ds, &DataSet::stateChanged);
+    int afterPost = 0;
+    ds.AfterPost = [&](DataSet&) { ++afterPost; };
+    ds.Append();
+    ds.FieldByName(u"hasta_kodu"_s)->setAsString(u"3"_s);
+    ds.FieldByName(u"adi"_s)->setAsString(u"Çağrı"_s);
+    ds.Post();
+    QCOMPARE(afterPost, 1);
+    QCOMPARE(ds.State(), dsBrowse);
+    QCOMPARE(ds.RecNo(), 3);
+    QCOMPARE(ds.FieldByName(u"hid"_s)->AsInteger(), 3);
+    QCOMPARE(ds.FieldByName(u"adi"_s)->AsString(), u"Çağrı"_s);
+    ds.First();
+    QCOMPARE(ds.FieldByName(u"hasta_kodu"_s)->AsString(), u"1"_s);
+    ds.Last();
+    QCOMPARE(ds.FieldByName(u"hasta_kodu"_s)->AsString(), u"3"_s);
+    QVERIFY(ds.Eof());
+    QVERIFY(after.count() >= 2);
+}
+
+void tst_DataSet::beforePostCanRefuse()
+{
+    DataSet sifre(u"sifreTable"_s);
+    sifre.setTableName(u"sifre"_s);
+    sifre.setIndexName(u"PrimaryKey"_s);
+    sifre.BeforePost = [](DataSet& ds) {
+        if (ds.FieldByName(u"kullanici"_s)->AsString().isEmpty())
+            ds.Cancel();
+    };
+    sifre.Open();
+    sifre.Append();
+    sifre.FieldByName(u"sifre"_s)->setAsString(u"gizli"_s);
+    sifre.Post();
+    QCOMPARE(sifre.State(), dsBrowse);
+    QCOMPARE(countRows(u"sifre"_s), 0);
+    QCOMPARE(sifre.RecordCount(), 0);
+
+    sifre.Append();
+    sifre.FieldByName(u"kullanici"_s)->setAsString(u"ayse"_s);
+    sifre.Post();
+    QCOMPARE(countRows(u"sifre"_s), 1);
+
+    // Clearing the name of a stored account leaves the stored row unchanged.
+    sifre.Edit();
+    sifre.FieldByName(u"kullanici"_s)->setAsString(QString());
+    sifre.Post();
+    QCOMPARE(countRows(u"sifre"_s, u"kullanici = 'ayse'"_s), 1);
+    QCOMPARE(sifre.FieldByName(u"kullanici"_s)->AsString(), u"ayse"_s);
+}
+
+void tst_DataSet::masterLinkFollowsAndCompletesPendingDetail()
+{
+    addChildren(2);
+    QSqlQuery q(m_conn->database());
+    QVERIFY(q.exec(u"INSERT INTO muayene (hastakodu, kilo) VALUES ('1', 10), ('1', 11), ('2', 20)"_s));
+
+    DataSet sicil(u"sicilTable"_s);
+    sicil.setTableName(u"hastasicil"_s);
+    sicil.setIndexName(u"PrimaryKey"_s);
+    DataSource sicilSource(u"sicilSource"_s, &sicil);
+    DataSet muayene(u"muayeneTable"_s);
+    muayene.setTableName(u"muayene"_s);
+    muayene.setIndexFieldNames(u"hastakodu"_s);
+    muayene.setMasterSource(&sicilSource);
+    muayene.setMasterFields(u"hasta_kodu"_s);
+    int hookRuns = 0;
+    muayene.BeforePost = [&](DataSet&) { ++hookRuns; };
+
+    sicil.Open();
+    muayene.Open();
+    QCOMPARE(muayene.RecordCount(), 2);
+    QCOMPARE(muayene.FieldByName(u"kilo"_s)->AsFloat(), 10.0);
+    sicil.Next();
+    QCOMPARE(muayene.RecordCount(), 1);
+    QCOMPARE(muayene.FieldByName(u"kilo"_s)->AsFloat(), 20.0);
+
+    // A typed but unstored change of the detail is stored, with its hook, when the master moves.
+    muayene.Edit();
+    muayene.FieldByName(u"kilo"_s)->setAsString(u"21,5"_s);
+    sicil.First();
+    QCOMPARE(hookRuns, 1);
+    QCOMPARE(muayene.State(), dsBrowse);
+    QCOMPARE(countRows(u"muayene"_s, u"kilo = 21.5"_s), 1);
+    QCOMPARE(muayene.RecNo(), 1);
+    QCOMPARE(muayene.RecordCount(), 2);
+
+    // A refused store keeps the master where it was.
+    muayene.Edit();
+    muayene.FieldByName(u"boy"_s)->setAsString(u"abc"_s);
+    QVERIFY_THROWS_EXCEPTION(DataError, sicil.Next());
+    QCOMPARE(sicil.RecNo(), 1);
+    QCOMPARE(muayene.State(), dsEdit);
+    QCOMPARE(muayene.FieldByName(u"boy"_s)->AsString(), u"abc"_s);
+    muayene.Cancel();
+}
+
+void tst_DataSet::masterLinkCopiesValueWithoutModified()
+{
+    addChildren(1);
+    DataSet sicil(u"sicilTable"_s);
+    sicil.setTableName(u"hastasicil"_s);
+    DataSource src(u"sicilSource"_s, &sicil);
+    DataSet muayene(u"muayeneTable"_s);
+    muayene.setTableName(u"muayene"_s);
+    muayene.setIndexFieldNames(u"hastakodu"_s);
+    muayene.setMasterSource(&src);
+    muayene.setMasterFields(u"hasta_kodu"_s);
+    sicil.Open();
+    muayene.Open();
+    muayene.Append();
+    QCOMPARE(muayene.FieldByName(u"hastakodu"_s)->AsString(), u"1"_s);
+    QVERIFY(!muayene.Modified());
+    muayene.FieldByName(u"kilo"_s)->setAsFloat(3.2);
+    muayene.Post();
+    QCOMPARE(countRows(u"muayene"_s, u"hastakodu = '1'"_s), 1);
+}
+
+void tst_DataSet::locate_data()
+{
+    QTest::addColumn<int>("children");
+    QTest::addColumn<QString>("fields");
+    QTest::addColumn<QVariantList>("values");
+    QTest::addColumn<bool>("partial");
+    QTest::addColumn<QString>("expectedCode");
+
+    // 5 children use the in-memory comparison, 300 the indexed search: both must agree.
+    for (int n : {5, 300}) {
+        const QByteArray tag = QByteArray::number(n);
+        QTest::newRow(tag + " code whole") << n << u"hasta_kodu"_s << QVariantList{u"3"_s} << false << u"3"_s;
+        QTest::newRow(tag + " code needs whole value") << n << u"hasta_kodu"_s << QVariantList{u"0"_s} << false << QString();
+        QTest::newRow(tag + " name upper İ") << n << u"adi"_s << QVariantList{u"ALİ"_s} << false << u"2"_s;
+        QTest::newRow(tag + " name lower i") << n << u"adi"_s << QVariantList{u"ali"_s} << false << u"2"_s;
+        QTest::newRow(tag + " dotless I") << n << u"adi"_s << QVariantList{u"IŞIK"_s} << false << u"4"_s;
+        QTest::newRow(tag + " I is not i") << n << u"adi"_s << QVariantList{u"ALI"_s} << false << QString();
+        QTest::newRow(tag + " prefix") << n << u"adi"_s << QVariantList{u"ışı"_s} << true << u"4"_s;
+        QTest::newRow(tag + " dotted i is not ı") << n << u"adi"_s << QVariantList{u"işı"_s} << true << QString();
+        QTest::newRow(tag + " prefix Ç") << n << u"soyadi"_s << QVariantList{u"ÇEL"_s} << true << u"3"_s;
+        QTest::newRow(tag + " two fields") << n << u"adi;soyadi"_s << QVariantList{u"ayşe"_s, u"ö"_s} << true << u"5"_s;
+        QTest::newRow(tag + " missing") << n << u"adi"_s << QVariantList{u"Zeynep"_s} << false << QString();
+    }
+}
+
+void tst_DataSet::locate()
+{
+    QFETCH(int, children);
+    QFETCH(QString, fields);
+    QFETCH(QVariantList, values);
+    QFETCH(bool, partial);
+    QFETCH(QString, expectedCode);
+
+    addChildren(children, u"X"_s);
+    QSqlQuery q(m_conn->database());
+    QVERIFY(q.exec(u"UPDATE hastasicil SET adi = 'Ali', soyadi = 'Yılmaz' WHERE hasta_kodu = '2'"_s));
+    QVERIFY(q.exec(u"UPDATE hastasicil SET adi = 'Ayşe', soyadi = 'Çelik' WHERE hasta_kodu = '3'"_s));
+    QVERIFY(q.exec(u"UPDATE hastasicil SET adi = 'Işık', soyadi = 'Kaya' WHERE hasta_kodu = '4'"_s));
+    QVERIFY(q.exec(u"UPDATE hastasicil SET adi = 'AYŞE', soyadi = 'Öztürk' WHERE hasta_kodu = '5'"_s));
+
+    DataSet ds(u"sicilTable"_s);
+    ds.setTableName(u"hastasicil"_s);
+    ds.setIndexName(u"PrimaryKey"_s);
+    ds.Open();
+    ds.setRecNo(1);
+    TLocateOptions options = LocateOption::loCaseInsensitive;
+    if (partial)
+        options |= LocateOption::loPartialKey;
+    const bool found = ds.Locate(fields, values, options);
+    QCOMPARE(found, !expectedCode.isEmpty());
+    QCOMPARE(ds.FieldByName(u"hasta_kodu"_s)->AsString(), expectedCode.isEmpty() ? u"1"_s : expectedCode);
+}
+
+void tst_DataSet::locateSurnamePrefixNeedsWholeFirstName()
+{
+    addChildren(2);
+    QSqlQuery q(m_conn->database());
+    QVERIFY(q.exec(u"UPDATE hastasicil SET adi = 'Ali Can', soyadi = 'Yıldız' WHERE hasta_kodu = '1'"_s));
+    QVERIFY(q.exec(u"UPDATE hastasicil SET adi = 'Ali', soyadi = 'Yıldız' WHERE hasta_kodu = '2'"_s));
+    DataSet ds(u"sicilTable"_s);
+    ds.setTableName(u"hastasicil"_s);
+    ds.Open();
+    QVERIFY(ds.Locate(u"adi;soyadi"_s, {u"ali"_s, u"y"_s}, LocateOption::loPartialKey));
+    QCOMPARE(ds.FieldByName(u"hasta_kodu"_s)->AsString(), u"2"_s);
+}
+
+void tst_DataSet::recordCountIgnoresHookFilter()
+{
+    addChildren(10);
+    DataSet ds(u"sicrapQuery"_s);
+    ds.setSQL(u"Select * from hastasicil Order By hid ASC;"_s);
+    ds.OnFilterRecord = [](DataSet& d, bool& accept) { accept = d.FieldByName(u"hid"_s)->AsInteger() % 2 == 0; };
+    ds.Open();
+    ds.setFiltered(true);
+    QCOMPARE(ds.rowCount(), 5);
+    QCOMPARE(ds.RecordCount(), 10);
+    QCOMPARE(ds.FieldByName(u"hid"_s)->AsInteger(), 2);
+    ds.Next();
+    QCOMPARE(ds.FieldByName(u"hid"_s)->AsInteger(), 4);
+    ds.setFiltered(false);
+    QCOMPARE(ds.rowCount(), 10);
+    QCOMPARE(ds.RecNo(), 1);
+}
+
+void tst_DataSet::hookFilterReadsOnlyWhatItNeeds()
+{
+    addChildren(5000);
+    QSqlQuery q(m_conn->database());
+    QVERIFY(q.exec(u"UPDATE hastasicil SET il = 'İzmir' WHERE hid % 1000 = 0"_s));
+    DataSet ds(u"sicrapQuery"_s);
+    ds.setSQL(u"Select * from hastasicil order by soyadi DESC"_s);
+    // The hook reads a second field only for some rows: those rows must still see it.
+    ds.OnFilterRecord = [](DataSet& d, bool& accept) {
+        accept = d.FieldByName(u"il"_s)->AsString() == u"İzmir"_s;
+        if (accept)
+            accept = d.FieldByName(u"adi"_s)->AsString() != u"Ad3000"_s;
+    };
+    ds.Open();
+    ds.setFiltered(true);
+    QCOMPARE(ds.rowCount(), 4);
+    QStringList names;
+    for (ds.First(); !ds.Eof(); ds.Next())
+        names.append(ds.FieldByName(u"adi"_s)->AsString());
+    QCOMPARE(names, (QStringList{u"Ad5000"_s, u"Ad4000"_s, u"Ad2000"_s, u"Ad1000"_s}));
+}
+
+void tst_DataSet::filterTextOnReferenceTable()
+{
+    DataSet ff(u"ffTable1"_s);
+    ff.setTableName(u"zkilobir"_s);
+    ff.Open();
+    const int all = ff.RecordCount();
+    ff.setFilter(u"sex='1'"_s);
+    ff.setFiltered(true);
+    QVERIFY(ff.RecordCount() > 0);
+    QVERIFY(ff.RecordCount() < all);
+    for (ff.First(); !ff.Eof(); ff.Next())
+        QCOMPARE(ff.FieldByName(u"Sex"_s)->AsFloat(), 1.0);
+    ff.setFilter(u"sex='2'"_s);
+    ff.First();
+    QCOMPARE(ff.FieldByName(u"Sex"_s)->AsFloat(), 2.0);
+    QCOMPARE(ff.FieldByName(u"Age"_s)->AsFloat(), 0.0);
+    QVERIFY_THROWS_EXCEPTION(DataError, ff.setFilter(u"bogus=='"_s));
+}
+
+void tst_DataSet::nullValuesRead()
+{
+    addChildren(1);
+    DataSet ds(u"sicilTable"_s);
+    ds.setTableName(u"hastasicil"_s);
+    ds.Open();
+    Field* birth = ds.FieldByName(u"dogumtarihi"_s);
+    birth->DisplayFormat = u"dd.mm.yyyy"_s;
+    QVERIFY(birth->IsNull());
+    QCOMPARE(birth->AsString(), QString());
+    QCOMPARE(birth->DisplayText(), QString());
+    QCOMPARE(birth->AsDateTime(), QDateTime(QDate(1899, 12, 30), QTime(0, 0)));
+    QCOMPARE(ds.FieldByName(u"dogumkilo"_s)->AsFloat(), 0.0);
+    QCOMPARE(ds.FieldByName(u"evpostakodu"_s)->AsInteger(), 0);
+    QCOMPARE(ds.FieldByName(u"anne"_s)->AsString(), QString());
+}
+
+void tst_DataSet::badValuesAreRefused_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("messagePart");
+    QTest::newRow("17-character code") << u"hasta_kodu"_s << u"12345678901234567"_s << u"16"_s;
+    QTest::newRow("letters in a number") << u"dogumkilo"_s << u"üç kilo"_s << u"sayı"_s;
+    QTest::newRow("grouped number") << u"dogumkilo"_s << u"1.234,5"_s << u"sayı"_s;
+    QTest::newRow("letters in postcode") << u"evpostakodu"_s << u"34A00"_s << u"tam sayı"_s;
+    QTest::newRow("impossible date") << u"dogumtarihi"_s << u"31.02.2012"_s << u"tarih"_s;
+}
+
+void tst_DataSet::badValuesAreRefused()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, value);
+    QFETCH(QString, messagePart);
+    DataSet ds(u"sicilTable"_s);
+    ds.setTableName(u"hastasicil"_s);
+    ds.Open();
+    ds.Append();
+    ds.FieldByName(u"adi"_s)->setAsString(u"Ali"_s);
+    ds.FieldByName(field)->setAsString(value);
+    try {
+        ds.Post();
+        QFAIL("the value was accepted");
+    } catch (const DataError& e) {
+        QVERIFY2(e.text().contains(messagePart), qPrintable(e.text()));
+    }
+    QCOMPARE(ds.State(), dsInsert);
+    QCOMPARE(ds.FieldByName(field)->AsString(), value);
+    QCOMPARE(ds.FieldByName(u"adi"_s)->AsString(), u"Ali"_s);
+    QCOMPARE(countRows(u"hastasicil"_s), 0);
+}
+
+void tst_DataSet::postOutsideEditFails()
+{
+    DataSet rec(u"recTable"_s);
+    rec.setTableName(u"recete"_s);
+    rec.Open();
+    try {
+        rec.Post();
+        QFAIL("Post in browse state succeeded");
+    } catch (const DataError& e) {
+        QCOMPARE(e.text(), u"Dataset not in edit or insert mode"_s);
+    }
+    // Smallint range is checked before anything is written.
+    rec.Append();
+    rec.FieldByName(u"doz"_s)->setAsString(u"40000"_s);
+    QVERIFY_THROWS_EXCEPTION(DataError, rec.Post());
+    rec.FieldByName(u"doz"_s)->setAsString(u"32767"_s);
+    rec.Post();
+    QCOMPARE(countRows(u"recete"_s, u"doz = 32767"_s), 1);
+}
+
+void tst_DataSet::deleteRules()
+{
+    DataSet ds(u"sicilTable"_s);
+    ds.setTableName(u"hastasicil"_s);
+    ds.Open();
+    QVERIFY_THROWS_EXCEPTION(DataError, ds.Delete());
+    addChildren(3);
+    ds.Refresh();
+    ds.setRecNo(2);
+    ds.Delete();
+    QCOMPARE(countRows(u"hastasicil"_s), 2);
+    QCOMPARE(ds.FieldByName(u"hasta_kodu"_s)->AsString(), u"3"_s);
+    ds.Append();
+    ds.Delete(); // only drops the new record
+    QCOMPARE(countRows(u"hastasicil"_s), 2);
+    QCOMPARE(ds.State(), dsBrowse);
+}
+
+void tst_DataSet::apostropheCodeInBoundQuery()
+{
+    QSqlQuery q(m_conn->database());
+    QVERIFY(q.exec(u"INSERT INTO muayene (hastakodu, tarih) VALUES ('O''Brien', '2012-03-20 10:00:00.000'),"
+                   " ('O''Brien', '2012-04-20 10:00:00.000'), ('x', '2012-01-01 00:00:00.000')"_s));
+    DataSet r(u"muayeneRQuery"_s);
+    r.setStaticCursor(true);
+    r.setSQL(u"select * from muayene where hastakodu=:kod\nORDER BY tarih DESC"_s);
+    r.setParam(u"kod"_s, u"O'Brien"_s);
+    r.Open();
+    QCOMPARE(r.RecordCount(), 2);
+    QCOMPARE(r.FieldByName(u"tarih"_s)->AsDateTime().date(), QDate(2012, 4, 20));
+    r.Delete();
+    QCOMPARE(countRows(u"muayene"_s, u"hastakodu = ?"_s, {u"O'Brien"_s}), 1);
+}
+
+void tst_DataSet::staticCursorIsSnapshot()
+{
+    QSqlQuery q(m_conn->database());
+    QVERIFY(q.exec(u"INSERT INTO muayene (hastakodu, kilo) VALUES ('1', 10)"_s));
+    DataSet r(u"muayeneRQuery"_s);
+    r.setStaticCursor(true);
+    r.setSQL(u"select * from muayene ORDER BY tarih DESC;"_s);
+    r.Open();
+    QVERIFY(q.exec(u"UPDATE muayene SET kilo = 99"_s));
+    QVERIFY(q.exec(u"INSERT INTO muayene (hastakodu, kilo) VALUES ('1', 12)"_s));
+    QCOMPARE(r.RecordCount(), 1);
+    QCOMPARE(r.FieldByName(u"kilo"_s)->AsFloat(), 10.0);
+    r.Close();
+    r.Open();
+    QCOMPARE(r.RecordCount(), 2);
+}
+
+void tst_DataSet::anotherCopyChangedTheRecord()
+{
+    addChildren(1);
+    DataSet ds(u"sicilTable"_s);
+    ds.setTableName(u"hastasicil"_s);
+    ds.Open();
+    ds.Edit();
+    ds.FieldByName(u"adi"_s)->setAsString(u"Benim"_s);
+
+    Connection other(m_dir->filePath(u"Data/Pediakay.db"_s), u"other"_s);
+    QVERIFY(other.open());
+    QSqlQuery q(other.database());
+    QVERIFY(q.exec(u"UPDATE hastasicil SET adi = 'Onun' WHERE hid = 1"_s));
+
+    QVERIFY_THROWS_EXCEPTION(DataError, ds.Post());
+    QCOMPARE(ds.State(), dsEdit);
+    QCOMPARE(ds.FieldByName(u"adi"_s)->AsString(), u"Benim"_s);
+    QCOMPARE(countRows(u"hastasicil"_s, u"adi = 'Onun'"_s), 1);
+
+    // A change of another column by the other copy does not block this one.
+    ds.Cancel();
+    ds.Refresh();
+    ds.Edit();
+    ds.FieldByName(u"soyadi"_s)->setAsString(u"Yeni"_s);
+    QVERIFY(q.exec(u"UPDATE hastasicil SET il = 'Ankara' WHERE hid = 1"_s));
+    ds.Post();
+    QCOMPARE(countRows(u"hastasicil"_s, u"soyadi = 'Yeni' AND il = 'Ankara' AND adi = 'Onun'"_s), 1);
+}
+
+void tst_DataSet::anotherCopyDeletedTheRecord()
+{
+    addChildren(1);
+    DataSet ds(u"sicilTable"_s);
+    ds.setTableName(u"hastasicil"_s);
+    ds.Open();
+    ds.Edit();
+    ds.FieldByName(u"adi"_s)->setAsString(u"Benim"_s);
+    Connection other(m_dir->filePath(u"Data/Pediakay.db"_s), u"other"_s);
+    QVERIFY(other.open());
+    QSqlQuery q(other.database());
+    QVERIFY(q.exec(u"DELETE FROM hastasicil"_s));
+    QVERIFY_THROWS_EXCEPTION(DataError, ds.Post());
+    QCOMPARE(countRows(u"hastasicil"_s), 0);
+    QCOMPARE(ds.State(), dsEdit);
+}
+
+void tst_DataSet::writeHookRollsBackWithRecord()
+{
+    addChildren(1);
+    DataSet ds(u"sicilTable"_s);
+    ds.setTableName(u"hastasicil"_s);
+    ds.Open();
+    ds.OnWrite = [](DataSet& d, const QVector<QVariant>& before) {
+        QSqlQuery q(d.connection()->database());
+        q.prepare(u"UPDATE muayene SET hastakodu = ? WHERE hastakodu = ?"_s);
+        q.addBindValue(d.FieldByName(u"hasta_kodu"_s)->AsString());
+        q.addBindValue(before.value(d.FieldByName(u"hasta_kodu"_s)->index()));
+        q.exec();
+        if (d.FieldByName(u"hasta_kodu"_s)->AsString() == u"bad"_s)
+            throw DataError(u"olmaz"_s);
+    };
+    QSqlQuery q(m_conn->database());
+    QVERIFY(q.exec(u"INSERT INTO muayene (hastakodu) VALUES ('1')"_s));
+    ds.Edit();
+    ds.FieldByName(u"hasta_kodu"_s)->setAsString(u"bad"_s);
+    QVERIFY_THROWS_EXCEPTION(DataError, ds.Post());
+    QCOMPARE(countRows(u"muayene"_s, u"hastakodu = '1'"_s), 1);
+    QCOMPARE(countRows(u"hastasicil"_s, u"hasta_kodu = '1'"_s), 1);
+    ds.FieldByName(u"hasta_kodu"_s)->setAsString(u"2"_s);
+    ds.Post();
+    QCOMPARE(countRows(u"muayene"_s, u"hastakodu = '2'"_s), 1);
+    QCOMPARE(countRows(u"hastasicil"_s, u"hasta_kodu = '2'"_s), 1);
+}
+
+void tst_DataSet::cacheStaysBoundedAndPicturesLoadOnDemand()
+{
+    addChildren(10000);
+    QSqlQuery q(m_conn->database());
+    QVERIFY(q.prepare(u"UPDATE hastasicil SET resim = ? WHERE hid = 5000"_s));
+    q.addBindValue(QByteArray(40000, 'x'));
+    QVERIFY(q.exec());
+    DataSet ds(u"sicilTable"_s);
+    ds.setTableName(u"hastasicil"_s);
+    ds.setIndexName(u"PrimaryKey"_s);
+    ds.Open();
+    QVERIFY(ds.cachedRowCount() <= 64);
+    int seen = 0;
+    for (ds.First(); !ds.Eof(); ds.Next())
+        ++seen;
+    QCOMPARE(seen, 10000);
+    QVERIFY2(ds.cachedRowCount() <= 4096, QByteArray::number(ds.cachedRowCount()));
+    ds.setRecNo(5000);
+    QCOMPARE(ds.FieldByName(u"resim"_s)->AsBytes().size(), 40000);
+    QCOMPARE(ds.rawValueAt(4999, ds.FieldByName(u"adi"_s)->index()).toString(), u"Ad5000"_s);
+}
+
+void tst_DataSet::refreshKeepsCurrentRecord()
+{
+    addChildren(5);
+    DataSet ds(u"sicilTable"_s);
+    ds.setTableName(u"hastasicil"_s);
+    ds.Open();
+    ds.setRecNo(4);
+    QSqlQuery q(m_conn->database());
+    QVERIFY(q.exec(u"DELETE FROM hastasicil WHERE hid = 1"_s));
+    QVERIFY(q.exec(u"UPDATE hastasicil SET adi = 'Yeni' WHERE hid = 4"_s));
+    ds.Refresh();
+    QCOMPARE(ds.RecordCount(), 4);
+    QCOMPARE(ds.RecNo(), 3);
+    QCOMPARE(ds.FieldByName(u"adi"_s)->AsString(), u"Yeni"_s);
+}
+
+void tst_DataSet::displayFormats_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("age") << u"yas"_s << u"#,###.00"_s << QVariant(24.05) << u"24,05"_s;
+    QTest::newRow("age below one month") << u"yas"_s << u"#,###.00"_s << QVariant(0.19) << u",19"_s;
+    QTest::newRow("large age") << u"yas"_s << u"#,###.00"_s << QVariant(1356.5) << u"1.356,50"_s;
+    QTest::newRow("negative age") << u"yas"_s << u"#,###.00"_s << QVariant(-2.76) << u"-2,76"_s;
+    QTest::newRow("read-out") << u"kilo"_s << u"#,##0.###"_s << QVariant(3.5) << u"3,5"_s;
+    QTest::newRow("read-out zero") << u"kilo"_s << u"#,##0.###"_s << QVariant(0.25) << u"0,25"_s;
+    QTest::newRow("plain float") << u"kilo"_s << QString() << QVariant(24.05) << u"24,05"_s;
+    QTest::newRow("visit date") << u"tarih"_s << u"dd.mm.yyyy-HH:MM"_s
+                                << QVariant(QDateTime(QDate(2011, 3, 5), QTime(14, 30))) << u"05.03.2011-14:30"_s;
+    QTest::newRow("day") << u"tarih"_s << u"dd.mm.yyyy"_s << QVariant(QDateTime(QDate(2011, 3, 5), QTime(14, 30)))
+                         << u"05.03.2011"_s;
+}
+
+void tst_DataSet::displayFormats()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, format);
+    QFETCH(QVariant, value);
+    QFETCH(QString, shown);
+    DataSet ds(u"muayeneTable"_s);
+    ds.setTableName(u"muayene"_s);
+    ds.Open();
+    ds.Append();
+    Field* f = ds.FieldByName(field);
+    f->DisplayFormat = format;
+    f->setValue(value);
+    QCOMPARE(f->DisplayText(), shown);
+    ds.Post();
+    QCOMPARE(f->DisplayText(), shown);
+}
+
+void tst_DataSet::disableControlsHoldsNotices()
+{
+    addChildren(3);
+    DataSet ds(u"sicilTable"_s);
+    ds.setTableName(u"hastasicil"_s);
+    ds.Open();
+    QSignalSpy current(&ds, &DataSet::currentChanged);
+    QSignalSpy reset(&ds, &DataSet::dataReset);
+    ds.DisableControls();
+    ds.Next();
+    ds.Next();
+    QCOMPARE(current.count(), 0);
+    ds.EnableControls();
+    QCOMPARE(current.count(), 1);
+    QCOMPARE(reset.count(), 1);
+    QCOMPARE(ds.RecNo(), 3);
+}
+
+QTEST_GUILESS_MAIN(tst_DataSet)
+#include "tst_dataset.moc"

@@ -1,5 +1,7 @@
 #include "DataError.h"
 
+#include <QSqlError>
+
 DataError::DataError(const QString& text)
     : std::runtime_error(text.toStdString())
     , m_text(text)
@@ -9,4 +11,15 @@ DataError::DataError(const QString& text)
 QString DataError::text() const
 {
     return m_text;
+}
+
+QString DataError::engineText(const QSqlError& error)
+{
+    const QString db = error.databaseText().trimmed();
+    if (!db.isEmpty())
+        return db;
+    const QString driver = error.driverText().trimmed();
+    if (!driver.isEmpty())
+        return driver;
+    return error.text();
 }

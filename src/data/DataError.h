@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QSqlError;
+
 #include <stdexcept>
 
 // The one error type of the data layer and the database engine. It carries the text shown
@@ -12,6 +14,9 @@ public:
     explicit DataError(const QString& text);
 
     QString text() const;
+
+    // The database engine's own message, as the user is to see it.
+    static QString engineText(const QSqlError& error);
 
 private:
     QString m_text;

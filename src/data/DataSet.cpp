@@ -57,16 +57,6 @@ QStringList splitNames(const QString& names)
     return out;
 }
 
-QString engineText(const QSqlError& error)
-{
-    QString text = error.databaseText().trimmed();
-    if (text.isEmpty())
-        text = error.text().trimmed();
-    if (text.isEmpty())
-        text = error.driverText().trimmed();
-    return text;
-}
-
 // Parses a number typed in the Turkish way ("58,5"); a plain "58.5" is accepted too, but
 // group separators are not, so "58.5" never silently becomes 585.
 bool parseNumber(const QString& text, double& out)
@@ -435,7 +425,7 @@ void DataSet::checkActive() const
 void DataSet::exec(QSqlQuery& query) const
 {
     if (!query.exec())
-        throw DataError(engineText(query.lastError()));
+        throw DataError(DataError::engineText(query.lastError()));
 }
 
 QString DataSet::orderSql() const
@@ -560,7 +550,7 @@ void DataSet::readKeys()
         QSqlQuery q(db());
         q.setForwardOnly(true);
         if (!q.prepare(m_sql))
-            throw DataError(engineText(q.lastError()));
+            throw DataError(DataError::engineText(q.lastError()));
         for (auto it = m_params.cbegin(); it != m_params.cend(); ++it)
             q.bindValue(it.key(), it.value());
         exec(q);
@@ -605,7 +595,7 @@ void DataSet::readKeys()
     QSqlQuery q(db());
     q.setForwardOnly(true);
     if (!q.prepare(sql))
-        throw DataError(engineText(q.lastError()));
+        throw DataError(DataError::engineText(q.lastError()));
     for (auto it = binds.cbegin(); it != binds.cend(); ++it)
         q.bindValue(it.key(), it.value());
     exec(q);
@@ -681,7 +671,7 @@ void DataSet::applyHookFilter(QVector<qint64>& keys)
             const QString sql = u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + quoted(m_def->name) + u" WHERE "_s
                                 + keyCol + u" IN ("_s + marks.join(u',') + u')';
             if (!q.prepare(sql))
-                throw DataError(engineText(q.lastError()));
+                throw DataError(DataError::engineText(q.lastError()));
             for (int i = start; i < end; ++i)
                 q.addBindValue(keys.at(i));
             exec(q);
@@ -753,7 +743,7 @@ void DataSet::fetchRows(const QVector<qint64>& keys, bool withBlobs) const
     const QString sql = u"SELECT "_s + selectColumnsSql(withBlobs) + u" FROM "_s + quoted(m_def->name)
                         + u" WHERE "_s + keyCol + u" IN ("_s + marks.join(u',') + u')';
     if (!q.prepare(sql))
-        throw DataError(engineText(q.lastError()));
+        throw DataError(DataError::engineText(q.lastError()));
     for (qint64 k : keys)
         q.addBindValue(k);
     exec(q);
@@ -811,7 +801,7 @@ void DataSet::loadBlobs(Row& row, qint64 key) const
     q.setForwardOnly(true);
     if (!q.prepare(u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + quoted(m_def->name) + u" WHERE "_s + keyCol
                    + u" = ?"_s))
-        throw DataError(engineText(q.lastError()));
+        throw DataError(DataError::engineText(q.lastError()));
     q.addBindValue(key);
     exec(q);
     if (q.next())
@@ -1175,7 +1165,7 @@ QVector<qint64> DataSet::matchingKeys(const QString& where, const QVariantMap& b
     QSqlQuery q(db());
     q.setForwardOnly(true);
     if (!q.prepare(u"SELECT "_s + keyCol + u" FROM "_s + quoted(m_def->name) + u" WHERE "_s + where))
-        throw DataError(engineText(q.lastError()));
+        throw DataError(DataError::engineText(q.lastError()));
     for (auto it = binds.cbegin(); it != binds.cend(); ++it)
         q.bindValue(it.key(), it.value());
     exec(q);
@@ -1543,7 +1533,7 @@ void DataSet::writeRecord()
 
     QSqlQuery begin(database);
     if (!begin.exec(u"BEGIN IMMEDIATE"_s))
-        throw DataError(engineText(begin.lastError()));
+        throw DataError(DataError::engineText(begin.lastError()));
     qint64 newKey = -1;
     try {
         QSqlQuery q(database);
@@ -1559,7 +1549,7 @@ void DataSet::writeRecord()
                       + marks.join(u", "_s) + u')';
             }
             if (!q.prepare(sql))
-                throw DataError(engineText(q.lastError()));
+                throw DataError(DataError::engineText(q.lastError()));
             for (const QVariant& v : std::as_const(vals))
                 q.addBindValue(v);
             exec(q);
@@ -1574,7 +1564,7 @@ void DataSet::writeRecord()
             const QString sql = u"UPDATE "_s + quoted(m_def->name) + u" SET "_s + sets.join(u", "_s) + u" WHERE "_s
                                 + keyCol + u" = ? AND "_s + checks.join(u" AND "_s);
             if (!q.prepare(sql))
-                throw DataError(engineText(q.lastError()));
+                throw DataError(DataError::engineText(q.lastError()));
             for (const QVariant& v : std::as_const(vals))
                 q.addBindValue(v);
             q.addBindValue(currentKey());
@@ -1605,7 +1595,7 @@ void DataSet::writeRecord()
         }
         QSqlQuery commit(database);
         if (!commit.exec(u"COMMIT"_s))
-            throw DataError(engineText(commit.lastError()));
+            throw DataError(DataError::engineText(commit.lastError()));
     } catch (...) {
         QSqlQuery rollback(database);
         rollback.exec(u"ROLLBACK"_s);
@@ -1698,7 +1688,7 @@ void DataSet::Delete()
     const QString keyCol = m_def->rowKey() == u"rowid"_s ? u"rowid"_s : quoted(m_def->rowKey());
     QSqlQuery q(db());
     if (!q.prepare(u"DELETE FROM "_s + quoted(m_def->name) + u" WHERE "_s + keyCol + u" = ?"_s))
-        throw DataError(engineText(q.lastError()));
+        throw DataError(DataError::engineText(q.lastError()));
     q.addBindValue(key);
     exec(q);
     m_modified = false;

@@ -1,0 +1,153 @@
+#include "Connection.h"
+
+#include "DataError.h"
+#include "Schema.h"
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+Connection* s_defaultConnection = nullptr;
+QAtomicInt s_connectionCounter;
+
+// Runs one statement; false keeps the engine's text in error.
+bool run(QSqlDatabase& db, const QString& sql, QString& error)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(sql)) {
+        error = DataError::engineText(q.lastError());
+        return false;
+    }
+    // Reading the first row makes the engine touch the file even for a PRAGMA.
+    q.next();
+    return true;
+}
+
+} // namespace
+
+Connection::Connection(const QString& path, const QString& connectionName)
+    : m_path(path)
+    , m_name(connectionName)
+{
+    if (m_name.isEmpty())
+        m_name = u"pediakay-%1"_s.arg(s_connectionCounter.fetchAndAddRelaxed(1) + 1);
+}
+
+Connection::~Connection()
+{
+    close();
+    if (s_defaultConnection == this)
+        s_defaultConnection = nullptr;
+}
+
+QString Connection::defaultPath()
+{
+    return u"Data/Pediakay.db"_s;
+}
+
+bool Connection::open()
+{
+    if (isOpen())
+        return true;
+    close();
+
+    const QFileInfo info(m_path);
+    const QString folder = info.absolutePath();
+    if (!QDir().mkpath(folder)) {
+        m_lastError = u"Veritabanı klasörü oluşturulamadı: %1"_s.arg(QDir::toNativeSeparators(folder));
+        return false;
+    }
+
+    m_db = QSqlDatabase::addDatabase(u"QSQLITE"_s, m_name);
+    m_db.setDatabaseName(m_path);
+    m_db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=5000"_s);
+    if (!m_db.open()) {
+        m_lastError = DataError::engineText(m_db.lastError());
+        close();
+        return false;
+    }
+
+    // SQLite opens almost anything lazily; these statements are the first to read the file, so
+    // a damaged or unreadable file is reported here and not at the first screen.
+    QString error;
+    if (!run(m_db, u"PRAGMA journal_mode=WAL"_s, error) || !run(m_db, u"PRAGMA foreign_keys=OFF"_s, error)
+        || !run(m_db, u"SELECT count(*) FROM sqlite_master"_s, error)) {
+        m_lastError = error;
+        close();
+        return false;
+    }
+
+    try {
+        Schema::ensure(m_db);
+    } catch (const DataError& e) {
+        m_lastError = e.text();
+        close();
+        return false;
+    }
+
+    m_open = true;
+    m_lastError.clear();
+    ++m_generation;
+    return true;
+}
+
+void Connection::close()
+{
+    m_open = false;
+    if (!m_db.isValid())
+        return;
+    if (m_db.isOpen())
+        m_db.close();
+    // Drop our handle before removing the connection, or Qt warns that it is still in use.
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_name);
+}
+
+bool Connection::isOpen() const
+{
+    return m_open && m_db.isOpen();
+}
+
+QString Connection::lastError() const
+{
+    return m_lastError;
+}
+
+QString Connection::path() const
+{
+    return m_path;
+}
+
+QString Connection::connectionName() const
+{
+    return m_name;
+}
+
+QSqlDatabase& Connection::database()
+{
+    if (!isOpen() && !open())
+        throw DataError(m_lastError);
+    return m_db;
+}
+
+int Connection::generation() const
+{
+    return m_generation;
+}
+
+Connection* Connection::defaultConnection()
+{
+    return s_defaultConnection;
+}
+
+void Connection::setDefaultConnection(Connection* connection)
+{
+    s_defaultConnection = connection;
+}

@@ -1,0 +1,459 @@
+#include "DataError.h"
+#include "Schema.h"
+#include "TurkishText.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+
+using namespace Qt::StringLiterals;
+
+class tst_Schema final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void tableDefinitions_data();
+    void tableDefinitions();
+    void fieldLookup();
+    void newFileMatchesDefinitions();
+    void newFileRecordsVersionAndIndexes();
+    void referenceRows_data();
+    void referenceRows();
+    void referenceSpotValues();
+    void ensureTwiceAddsNothing();
+    void foldSql_data();
+    void foldSql();
+    void foldIndexesAreUsed_data();
+    void foldIndexesAreUsed();
+    void adoptsFileWithoutVersion();
+    void refusesNewerFile();
+    void failureLeavesFileUntouched();
+
+private:
+    QSqlDatabase openFile(const QString& fileName);
+    QVariant scalar(const QString& sql);
+    QList<QList<double>> csvRows(const QString& file, const std::function<bool(double)>& takesAge);
+
+    QTemporaryDir* m_dir = nullptr;
+    QSqlDatabase m_db;
+    int m_counter = 0;
+};
+
+QSqlDatabase tst_Schema::openFile(const QString& fileName)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"schema-%1"_s.arg(++m_counter));
+    db.setDatabaseName(m_dir->filePath(fileName));
+    if (!db.open())
+        qFatal("cannot open test database: %s", qPrintable(db.lastError().text()));
+    return db;
+}
+
+QVariant tst_Schema::scalar(const QString& sql)
+{
+    QSqlQuery q(m_db);
+    if (!q.exec(sql) || !q.next()) {
+        qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+        return {};
+    }
+    return q.value(0);
+}
+
+// The test reads the shipped CSV files from the source tree, by header name.
+QList<QList<double>> tst_Schema::csvRows(const QString& file, const std::function<bool(double)>& takesAge)
+{
+    QFile f(QFINDTESTDATA(u"../../data/"_s + file));
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+        qFatal("cannot read %s", qPrintable(file));
+    const QStringList lines = QString::fromLatin1(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    const QStringList header = lines.first().split(u',');
+    const QStringList wanted{u"Sex"_s, u"Agemos"_s, u"P3"_s,  u"P5"_s,  u"P10"_s, u"P25"_s,
+                             u"P50"_s, u"P75"_s,    u"P90"_s, u"P95"_s, u"P97"_s};
+    QList<QList<double>> rows;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QStringList cells = lines.at(i).split(u',');
+        QList<double> row;
+        for (const QString& name : wanted)
+            row << cells.at(header.indexOf(name)).toDouble();
+        if (!takesAge || takesAge(row.at(1)))
+            rows << row;
+    }
+    return rows;
+}
+
+void tst_Schema::init()
+{
+    m_dir = new QTemporaryDir;
+    QVERIFY(m_dir->isValid());
+    m_db = openFile(u"test.db"_s);
+}
+
+void tst_Schema::cleanup()
+{
+    const QString name = m_db.connectionName();
+    m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(name);
+    delete m_dir;
+    m_dir = nullptr;
+}
+
+void tst_Schema::tableDefinitions_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<int>("fieldCount");
+    QTest::addColumn<QString>("keyField");
+    QTest::addColumn<QStringList>("primaryKey");
+
+    QTest::newRow("hastasicil") << u"hastasicil"_s << 45 << u"hid"_s << QStringList{u"hid"_s};
+    QTest::newRow("muayene") << u"muayene"_s << 15 << u"mid"_s << QStringList{};
+    QTest::newRow("recete") << u"recete"_s << 10 << u"rrid"_s << QStringList{};
+    QTest::newRow("laboratuar") << u"laboratuar"_s << 7 << u"lids"_s << QStringList{};
+    QTest::newRow("laborana") << u"laborana"_s << 5 << u"lid"_s << QStringList{};
+    QTest::newRow("asitur") << u"asitur"_s << 5 << u"asit"_s << QStringList{u"asit"_s};
+    QTest::newRow("asitakip") << u"asitakip"_s << 6 << u"asid"_s << QStringList{u"asid"_s};
+    QTest::newRow("asitakip2") << u"asitakip2"_s << 13 << u"asid"_s << QStringList{};
+    QTest::newRow("sifre") << u"sifre"_s << 14 << u"sid"_s << QStringList{u"sid"_s};
+    QTest::newRow("master") << u"master"_s << 1 << QString() << QStringList{};
+    QTest::newRow("zkilobir") << u"zkilobir"_s << 11 << QString() << QStringList{};
+    QTest::newRow("zuzunlukbir") << u"zuzunlukbir"_s << 11 << QString() << QStringList{};
+    QTest::newRow("zbas") << u"zbas"_s << 12 << u"ID"_s << QStringList{};
+}
+
+void tst_Schema::tableDefinitions()
+{
+    QFETCH(QString, table);
+    QFETCH(int, fieldCount);
+    QFETCH(QString, keyField);
+    QFETCH(QStringList, primaryKey);
+
+    QCOMPARE(Schema::tables().size(), 13);
+    const TableDef* def = Schema::table(table);
+    QVERIFY(def);
+    QCOMPARE(def->fields.size(), fieldCount);
+    QCOMPARE(def->keyField, keyField);
+    QCOMPARE(def->primaryKey, primaryKey);
+    QCOMPARE(def->rowKey(), keyField.isEmpty() ? u"rowid"_s : keyField);
+
+    // Only the key may be AutoInc, and it stands first.
+    for (qsizetype i = 0; i < def->fields.size(); ++i) {
+        const FieldDef& f = def->fields.at(i);
+        QCOMPARE(f.type == FieldType::AutoInc, !keyField.isEmpty() && i == 0);
+        if (f.type == FieldType::WideString)
+            QVERIFY2(f.size > 0, qPrintable(f.name));
+    }
+}
+
+void tst_Schema::fieldLookup()
+{
+    const TableDef* lab = Schema::table(u"laboratuar"_s);
+    QVERIFY(lab);
+    // The child code is as wide as everywhere else.
+    QCOMPARE(lab->field(u"hastakodu"_s)->size, 16);
+    QCOMPARE(Schema::table(u"recete"_s)->field(u"hastakodu"_s)->size, 16);
+
+    const TableDef* child = Schema::table(u"HastaSicil"_s);
+    QVERIFY(child);
+    QCOMPARE(child->indexOf(u"HID"_s), 0);
+    QCOMPARE(child->field(u"OZGECMIS"_s)->name, u"ozgecmis"_s);
+    QVERIFY(!child->field(u"yok"_s));
+    QCOMPARE(child->indexOf(u"yok"_s), -1);
+
+    // "not" is a Memo in the visits and a short text in the prescription lines.
+    QCOMPARE(Schema::table(u"muayene"_s)->field(u"not"_s)->type, FieldType::Memo);
+    QCOMPARE(Schema::table(u"recete"_s)->field(u"not"_s)->size, 30);
+    QVERIFY(!Schema::table(u"yok"_s));
+}
+
+void tst_Schema::newFileMatchesDefinitions()
+{
+    Schema::ensure(m_db);
+
+    const auto sqlType = [](const FieldDef& f) -> QString {
+        switch (f.type) {
+        case FieldType::AutoInc:
+        case FieldType::Integer:
+        case FieldType::Smallint:
+            return u"INTEGER"_s;
+        case FieldType::WideString:
+            return u"VARCHAR(%1)"_s.arg(f.size);
+        case FieldType::Float:
+            return u"REAL"_s;
+        case FieldType::DateTime:
+        case FieldType::Memo:
+            return u"TEXT"_s;
+        case FieldType::Blob:
+            return u"BLOB"_s;
+        }
+        return {};
+    };
+
+    for (const TableDef& def : Schema::tables()) {
+        QSqlQuery q(m_db);
+        QVERIFY(q.exec(u"PRAGMA table_info(\"%1\")"_s.arg(def.name)));
+        int i = 0;
+        while (q.next()) {
+            QVERIFY2(i < def.fields.size(), qPrintable(def.name));
+            const FieldDef& f = def.fields.at(i);
+            const QString where = def.name + u'.' + f.name;
+            QCOMPARE(q.value(u"name"_s).toString(), f.name);
+            QVERIFY2(q.value(u"type"_s).toString() == sqlType(f), qPrintable(where));
+            QVERIFY2(q.value(u"notnull"_s).toInt() == 0, qPrintable(where));
+            QVERIFY2((q.value(u"pk"_s).toInt() == 1) == (f.type == FieldType::AutoInc), qPrintable(where));
+            ++i;
+        }
+        QVERIFY2(i == def.fields.size(), qPrintable(def.name));
+    }
+
+    // Ids come from the engine and keep increasing; "not" is usable as a column.
+    QSqlQuery q(m_db);
+    QVERIFY(q.exec(u"INSERT INTO muayene (hastakodu, \"not\") VALUES ('1', 'x')"_s));
+    QCOMPARE(q.lastInsertId().toInt(), 1);
+    QVERIFY(q.exec(u"INSERT INTO master (mids) VALUES ('gizli')"_s));
+    QCOMPARE(scalar(u"SELECT \"not\" FROM muayene"_s).toString(), u"x"_s);
+}
+
+void tst_Schema::newFileRecordsVersionAndIndexes()
+{
+    QCOMPARE(Schema::version(m_db), 0);
+    QElapsedTimer timer;
+    timer.start();
+    Schema::ensure(m_db);
+    const qint64 elapsed = timer.elapsed();
+    QVERIFY2(elapsed < 1000, qPrintable(u"ensure took %1 ms"_s.arg(elapsed)));
+
+    QCOMPARE(Schema::version(m_db), Schema::currentVersion);
+    QCOMPARE(scalar(u"SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%'"_s).toInt(),
+             13);
+
+    // Every lookup column has an index whose first column is that column.
+    const QList<QPair<QString, QString>> indexed{
+        {u"muayene"_s, u"hastakodu"_s},  {u"recete"_s, u"muayeneno"_s},  {u"laboratuar"_s, u"muayeneno"_s},
+        {u"asitakip"_s, u"hkodu"_s},     {u"asitakip2"_s, u"hkodu"_s},   {u"asitur"_s, u"asiadi"_s},
+        {u"laborana"_s, u"tetkikturu"_s}, {u"sifre"_s, u"kullanici"_s},  {u"hastasicil"_s, u"hasta_kodu"_s},
+        {u"hastasicil"_s, u"soyadi"_s},  {u"hastasicil"_s, u"adi"_s},
+    };
+    for (const auto& [table, column] : indexed) {
+        QSqlQuery q(m_db);
+        QVERIFY(q.exec(u"SELECT count(*) FROM pragma_index_list('%1') AS l, pragma_index_xinfo(l.name) AS x "
+                       u"WHERE x.seqno = 0 AND x.name = '%2'"_s.arg(table, column)));
+        QVERIFY(q.next());
+        QVERIFY2(q.value(0).toInt() >= 1, qPrintable(table + u'.' + column));
+    }
+    QCOMPARE(scalar(u"SELECT count(*) FROM pragma_index_xinfo((SELECT name FROM pragma_index_list('muayene') "
+                    u"WHERE name LIKE '%tarih%')) WHERE key = 1"_s)
+                 .toInt(),
+             2);
+}
+
+void tst_Schema::referenceRows_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QList<QList<double>>>("expected");
+
+    const auto all = std::function<bool(double)>();
+    QList<QList<double>> weight = csvRows(u"cdc_wtageinf.csv"_s, all);
+    QCOMPARE(weight.size(), 76);
+    weight << csvRows(u"cdc_wtage.csv"_s, [](double age) { return age > 36; });
+    QList<QList<double>> length = csvRows(u"cdc_lenageinf.csv"_s, all);
+    QCOMPARE(length.size(), 74);
+    length << csvRows(u"cdc_statage.csv"_s, [](double age) { return age >= 36; });
+
+    QTest::newRow("zkilobir") << u"zkilobir"_s << weight;
+    QTest::newRow("zuzunlukbir") << u"zuzunlukbir"_s << length;
+    QTest::newRow("zbas") << u"zbas"_s << csvRows(u"cdc_hcageinf.csv"_s, all);
+}
+
+void tst_Schema::referenceRows()
+{
+    QFETCH(QString, table);
+    QFETCH(QList<QList<double>>, expected);
+
+    Schema::ensure(m_db);
+    QCOMPARE(scalar(u"SELECT count(*) FROM \"%1\""_s.arg(table)).toInt(), expected.size());
+
+    QSqlQuery q(m_db);
+    QVERIFY(q.exec(u"SELECT Sex, Age, P3, P5, P10, P25, P50, P75, P90, P95, P97 FROM \"%1\" ORDER BY rowid"_s.arg(table)));
+    int row = 0;
+    while (q.next()) {
+        for (int c = 0; c < 11; ++c) {
+            if (q.value(c).toDouble() != expected.at(row).at(c))
+                QFAIL(qPrintable(u"row %1 column %2: %3 != %4"_s.arg(row).arg(c).arg(q.value(c).toDouble())
+                                     .arg(expected.at(row).at(c))));
+        }
+        ++row;
+    }
+    QCOMPARE(row, expected.size());
+}
+
+void tst_Schema::referenceSpotValues()
+{
+    Schema::ensure(m_db);
+
+    // Boys at birth.
+    QCOMPARE(scalar(u"SELECT P50 FROM zkilobir WHERE Sex = 1 AND Age = 0"_s).toDouble(), 3.530203168);
+    QCOMPARE(scalar(u"SELECT P50 FROM zuzunlukbir WHERE Sex = 1 AND Age = 0"_s).toDouble(), 49.98888408);
+    QCOMPARE(scalar(u"SELECT P50 FROM zbas WHERE Sex = 1 AND Age = 0"_s).toDouble(), 35.81366835);
+    // Length: the corrected P columns, not the originally published ones.
+    QCOMPARE(scalar(u"SELECT P3 FROM zuzunlukbir WHERE Sex = 1 AND Age = 0"_s).toDouble(), 44.9250978);
+
+    // Each sex runs from birth to 20 years without a repeated age where the tables meet.
+    for (const QString& table : {u"zkilobir"_s, u"zuzunlukbir"_s}) {
+        for (int sex = 1; sex <= 2; ++sex) {
+            const QString where = u"FROM %1 WHERE Sex = %2"_s.arg(table).arg(sex);
+            QCOMPARE(scalar(u"SELECT min(Age) "_s + where).toDouble(), 0.0);
+            QCOMPARE(scalar(u"SELECT max(Age) "_s + where).toDouble(), 240.0);
+            QCOMPARE(scalar(u"SELECT count(*) - count(DISTINCT Age) "_s + where).toInt(), 0);
+        }
+    }
+    QCOMPARE(scalar(u"SELECT count(*) FROM zkilobir WHERE Sex = 1 AND Age = 36"_s).toInt(), 1);
+    QCOMPARE(scalar(u"SELECT max(Age) FROM zbas"_s).toDouble(), 36.0);
+}
+
+void tst_Schema::ensureTwiceAddsNothing()
+{
+    Schema::ensure(m_db);
+    const int weights = scalar(u"SELECT count(*) FROM zkilobir"_s).toInt();
+    const int heads = scalar(u"SELECT count(*) FROM zbas"_s).toInt();
+    QSqlQuery q(m_db);
+    QVERIFY(q.exec(u"INSERT INTO hastasicil (hasta_kodu) VALUES ('1')"_s));
+
+    Schema::ensure(m_db);
+    // Opened again in another connection, as a second start of the program would.
+    QSqlDatabase second = openFile(u"test.db"_s);
+    Schema::ensure(second);
+    second.close();
+
+    QCOMPARE(scalar(u"SELECT count(*) FROM zkilobir"_s).toInt(), weights);
+    QCOMPARE(scalar(u"SELECT count(*) FROM zbas"_s).toInt(), heads);
+    QCOMPARE(scalar(u"SELECT count(*) FROM hastasicil"_s).toInt(), 1);
+    QCOMPARE(Schema::version(m_db), Schema::currentVersion);
+}
+
+void tst_Schema::foldSql_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("folded");
+
+    QTest::newRow("ALİ") << u"ALİ"_s << u"ali"_s;
+    QTest::newRow("Işık") << u"Işık"_s << u"ışık"_s;
+    QTest::newRow("ÇİĞDEM") << u"ÇİĞDEM"_s << u"çiğdem"_s;
+    QTest::newRow("ışık") << u"ışık"_s << u"ışık"_s;
+    QTest::newRow("pairs") << u"IİıiÇçĞğÖöŞşÜü"_s << u"ıiıiççğğööşşüü"_s;
+    QTest::newRow("abc") << u"abc"_s << u"abc"_s;
+    QTest::newRow("circumflex") << u"ÂLÎ ÛMİT"_s << u"âlî ûmit"_s;
+    QTest::newRow("kept as typed") << u"  KOD-12/É "_s << u"  kod-12/É "_s;
+    QTest::newRow("empty") << QString(u""_s) << QString(u""_s);
+}
+
+void tst_Schema::foldSql()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, folded);
+
+    QCOMPARE(Schema::foldSql(u"?"_s), Schema::foldSql(u"?"_s));
+    QSqlQuery q(m_db);
+    QVERIFY(q.prepare(u"SELECT "_s + Schema::foldSql(u"?"_s)));
+    q.addBindValue(text);
+    QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toString(), folded);
+    // The program folds the text it searches for in C++; both sides must agree.
+    QCOMPARE(TurkishText::fold(text), folded);
+}
+
+void tst_Schema::foldIndexesAreUsed_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("index");
+
+    const QString code = Schema::foldSql(u"\"hasta_kodu\""_s);
+    const QString name = Schema::foldSql(u"\"adi\""_s) + u" = ? AND "_s + Schema::foldSql(u"\"soyadi\""_s) + u" = ?"_s;
+    QTest::newRow("code") << code + u" = ?"_s << u"hastasicil_fold_hasta_kodu"_s;
+    QTest::newRow("code unquoted") << Schema::foldSql(u"hasta_kodu"_s) + u" = ?"_s << u"hastasicil_fold_hasta_kodu"_s;
+    QTest::newRow("code prefix") << code + u" >= ? AND "_s + code + u" < ?"_s << u"hastasicil_fold_hasta_kodu"_s;
+    QTest::newRow("name") << name << u"hastasicil_fold_adi_soyadi"_s;
+    QTest::newRow("first name alone") << Schema::foldSql(u"\"adi\""_s) + u" = ?"_s << u"hastasicil_fold_adi_soyadi"_s;
+}
+
+void tst_Schema::foldIndexesAreUsed()
+{
+    QFETCH(QString, where);
+    QFETCH(QString, index);
+
+    Schema::ensure(m_db);
+    QSqlQuery q(m_db);
+    QVERIFY(q.prepare(u"EXPLAIN QUERY PLAN SELECT hid FROM hastasicil WHERE "_s + where));
+    const int binds = int(where.count(u'?'));
+    for (int i = 0; i < binds; ++i)
+        q.addBindValue(u"ışık"_s);
+    QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+    QString plan;
+    while (q.next())
+        plan += q.value(u"detail"_s).toString() + u'\n';
+    // A search on the expression, not merely a scan through the index.
+    QVERIFY2(plan.contains(u"SEARCH hastasicil USING INDEX "_s + index + u" (<expr>"_s), qPrintable(plan));
+}
+
+void tst_Schema::adoptsFileWithoutVersion()
+{
+    // A file that got its tables some other way: the missing ones are added, nothing is lost.
+    QSqlQuery q(m_db);
+    QVERIFY(q.exec(u"CREATE TABLE hastasicil (hid INTEGER PRIMARY KEY AUTOINCREMENT, hasta_kodu VARCHAR(16))"_s));
+    QVERIFY(q.exec(u"INSERT INTO hastasicil (hasta_kodu) VALUES ('77')"_s));
+    QVERIFY(q.exec(u"CREATE TABLE zbas (ID INTEGER PRIMARY KEY AUTOINCREMENT, Sex REAL, Age REAL, P3 REAL, P5 REAL, "
+                   u"P10 REAL, P25 REAL, P50 REAL, P75 REAL, P90 REAL, P95 REAL, P97 REAL)"_s));
+    QVERIFY(q.exec(u"INSERT INTO zbas (Sex, Age, P50) VALUES (1, 0, 35)"_s));
+
+    Schema::ensure(m_db);
+
+    QCOMPARE(Schema::version(m_db), 1);
+    QCOMPARE(scalar(u"SELECT hasta_kodu FROM hastasicil"_s).toString(), u"77"_s);
+    QCOMPARE(scalar(u"SELECT count(*) FROM zbas"_s).toInt(), 1);
+    QVERIFY(scalar(u"SELECT count(*) FROM zkilobir"_s).toInt() > 400);
+    QCOMPARE(scalar(u"SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%'"_s).toInt(),
+             13);
+}
+
+void tst_Schema::refusesNewerFile()
+{
+    QSqlQuery q(m_db);
+    QVERIFY(q.exec(u"PRAGMA user_version = %1"_s.arg(Schema::currentVersion + 1)));
+
+    try {
+        Schema::ensure(m_db);
+        QFAIL("a file of a newer program was accepted");
+    } catch (const DataError& e) {
+        QVERIFY(e.text().contains(u"yeni"_s));
+    }
+    QCOMPARE(Schema::version(m_db), Schema::currentVersion + 1);
+    QCOMPARE(scalar(u"SELECT count(*) FROM sqlite_master"_s).toInt(), 0);
+}
+
+void tst_Schema::failureLeavesFileUntouched()
+{
+    // A view in the place of a reference table stops the creation after ten tables have been
+    // made; none of them may stay.
+    QSqlQuery q(m_db);
+    QVERIFY(q.exec(u"CREATE VIEW zkilobir AS SELECT 1 AS Sex"_s));
+
+    QVERIFY_THROWS_EXCEPTION(DataError, Schema::ensure(m_db));
+    QCOMPARE(Schema::version(m_db), 0);
+    QCOMPARE(scalar(u"SELECT count(*) FROM sqlite_master WHERE type <> 'view'"_s).toInt(), 0);
+
+    // The file is still usable: with the view gone it is created normally.
+    QVERIFY(q.exec(u"DROP VIEW zkilobir"_s));
+    Schema::ensure(m_db);
+    QCOMPARE(Schema::version(m_db), 1);
+}
+
+QTEST_GUILESS_MAIN(tst_Schema)
+#include "tst_schema.moc"

@@ -1,0 +1,34 @@
+#include "PediakayApplication.h"
+
+#include "CommandGuard.h"
+#include "Messages.h"
+
+#include <QLocale>
+
+#include <clocale>
+
+PediakayApplication::PediakayApplication(int& argc, char** argv)
+    : QApplication(argc, argv)
+{
+    setApplicationName(Messages::applicationTitle());
+    QLocale::setDefault(QLocale(QLocale::Turkish, QLocale::Turkey));
+    // QApplication takes the C library locale from the environment; printf and strtod (and the
+    // spreadsheet writer behind them) must keep the decimal point.
+    std::setlocale(LC_NUMERIC, "C");
+}
+
+PediakayApplication::~PediakayApplication() = default;
+
+bool PediakayApplication::notify(QObject* receiver, QEvent* event)
+{
+    // Every event passes here: keep the guarded call small enough to need no allocation.
+    struct Delivery {
+        QObject* receiver;
+        QEvent* event;
+        bool result;
+    } delivery{receiver, event, false};
+    CommandGuard::run([this, &delivery] {
+        delivery.result = QApplication::notify(delivery.receiver, delivery.event);
+    });
+    return delivery.result;
+}

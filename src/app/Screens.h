@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+
+#include <functional>
 
 class TPasswordDlg;
 class TfrmMain;
@@ -15,6 +18,7 @@ class TtetkikgirisF;
 class TreceteF;
 class TyardimF;
 class Connection;
+class TScreen;
 
 // The twelve screens, built once in this order, and the marks they share. Any screen reaches
 // any other by its instance name: screens().frmMain->muayeneTable.
@@ -39,12 +43,38 @@ public:
     QString ozlukAcan;
     QString listeAcan;
 
-    // Builds the twelve screens in order (the first owns the connection), then wires the
-    // references between them. The working directory must already be the program's folder.
+    // When set, the sign-in dialog makes the program's folder the working directory while it
+    // is built, before the connection opens. The program sets it; tests leave it off and work
+    // in a folder of their own.
+    bool useProgramFolder = false;
+    // Runs when the program ends (the program leaves its event loop here).
+    std::function<void()> onEnd;
+
+    // Builds the twelve screens in order (the first owns the connection), each hidden, then
+    // wires the references between them. The working directory must already be the program's
+    // folder unless useProgramFolder is set.
     void build();
-    // Destroys the screens in reverse order (pending edits are discarded).
+    // The program's start: build(), then show the main window, the sign-in dialog.
+    void start();
+    // Destroys the screens in reverse order: every data set is closed first (pending edits are
+    // discarded without a question), the connection last.
     void destroy();
     bool built() const;
+
+    // The twelve screens in building order (empty when not built).
+    QList<TScreen*> all() const;
+    // A screen by its instance name ("frmMain"), or nullptr.
+    TScreen* byName(const QString& instanceName) const;
+
+    // The sign-in dialog has closed: the program ends. Runs onEnd once per build.
+    void end();
+    bool ended() const;
+
+private:
+    void wire();
+    void unwire();
+
+    bool m_ended = false;
 };
 
 Screens& screens();

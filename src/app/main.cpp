@@ -1,0 +1,29 @@
+#include "PediakayApplication.h"
+#include "Screens.h"
+#include "TPasswordDlg.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+int main(int argc, char** argv)
+{
+    PediakayApplication app(argc, argv);
+    // The program ends only when the sign-in dialog closes, not when its last window hides.
+    app.setQuitOnLastWindowClosed(false);
+
+    Screens& all = screens();
+    all.useProgramFolder = true;
+    // exit() rather than quit(): quitting would first ask every window to close.
+    all.onEnd = [] { QCoreApplication::exit(0); };
+    all.start();
+    // For start-up checks: the program closes its sign-in dialog as soon as it runs.
+    if (QCoreApplication::arguments().contains(u"--quit-after-start"_s))
+        QTimer::singleShot(0, all.PasswordDlg, &TPasswordDlg::close);
+
+    const int result = app.exec();
+    all.destroy();
+    return result;
+}

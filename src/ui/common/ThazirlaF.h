@@ -1,0 +1,20 @@
+#pragma once
+
+#include "TScreen.h"
+
+namespace Ui {
+class ThazirlaF;
+}
+
+// The wait window: one line whose caption tells what the program is doing during a long step.
+class ThazirlaF final : public TScreen
+{
+    Q_OBJECT
+
+public:
+    ThazirlaF();
+    ~ThazirlaF() override;
+
+    // Controls, reachable by name from the other screens.
+    Ui::ThazirlaF* const ui;
+};

@@ -1,0 +1,169 @@
+#include "AppFixture.h"
+
+#include "Connection.h"
+#include "Screens.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QStringList>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+int s_sqlCounter = 0;
+
+void copyTree(const QString& from, const QString& to)
+{
+    QDir().mkpath(to);
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + u'/' + QDir(from).relativeFilePath(source);
+        if (it.fileInfo().isDir())
+            QDir().mkpath(target);
+        else
+            QFile::copy(source, target);
+    }
+}
+
+} // namespace
+
+AppFixture::AppFixture(Start when)
+    : m_previousDir(QDir::currentPath())
+{
+    if (!m_dir.isValid())
+        qFatal("AppFixture: no temporary folder: %s", qPrintable(m_dir.errorString()));
+    copyBuildFiles();
+    QDir::setCurrent(m_dir.path());
+    if (when == Start::Now)
+        start();
+}
+
+AppFixture::~AppFixture()
+{
+    ::screens().destroy();
+    ::screens().onEnd = nullptr;
+    closeSql();
+    QDir::setCurrent(m_previousDir);
+}
+
+void AppFixture::copyBuildFiles()
+{
+    const QString build = qEnvironmentVariable("PEDIAKAY_BUILD_DIR");
+    if (build.isEmpty())
+        return;
+    static const QStringList topics = {u"ygiris"_s,  u"ymuayene"_s,   u"ysifreler"_s, u"yprotokol"_s,
+                                       u"ygrafik"_s, u"yprotliste"_s, u"yasikart"_s};
+    for (const QString& topic : topics) {
+        const QString source = build + u'/' + topic;
+        if (QFileInfo::exists(source))
+            QFile::copy(source, m_dir.filePath(topic));
+    }
+    const QString layouts = build + u"/layouts"_s;
+    if (QFileInfo(layouts).isDir())
+        copyTree(layouts, m_dir.filePath(u"layouts"_s));
+}
+
+void AppFixture::start()
+{
+    Screens& all = ::screens();
+    if (all.built())
+        qFatal("AppFixture: the screens are already built (another fixture is alive)");
+    // The folder is already the working directory; the test binary's folder is not the program's.
+    all.useProgramFolder = false;
+    all.onEnd = nullptr;
+    all.start();
+}
+
+void AppFixture::restart()
+{
+    ::screens().destroy();
+    start();
+}
+
+bool AppFixture::programEnded() const
+{
+    return ::screens().ended();
+}
+
+Screens& AppFixture::screens() const
+{
+    return ::screens();
+}
+
+MessageScript& AppFixture::messages()
+{
+    return m_messages;
+}
+
+QString AppFixture::folder() const
+{
+    return m_dir.path();
+}
+
+QString AppFixture::path(const QString& relative) const
+{
+    return m_dir.filePath(relative);
+}
+
+QString AppFixture::databasePath() const
+{
+    return path(Connection::defaultPath());
+}
+
+QSqlDatabase AppFixture::sql()
+{
+    if (m_sqlName.isEmpty()) {
+        m_sqlName = u"appfixture-%1"_s.arg(++s_sqlCounter);
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, m_sqlName);
+        db.setDatabaseName(databasePath());
+        db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=5000"_s);
+        if (!db.open())
+            QTest::qFail(qPrintable(u"AppFixture: cannot open %1: %2"_s.arg(databasePath(), db.lastError().text())),
+                         __FILE__, __LINE__);
+    }
+    return QSqlDatabase::database(m_sqlName, false);
+}
+
+int AppFixture::count(const QString& table, const QString& where, const QVariantList& binds)
+{
+    QString statement = u"SELECT count(*) FROM \"%1\""_s.arg(table);
+    if (!where.isEmpty())
+        statement += u" WHERE "_s + where;
+    QSqlQuery query = exec(statement, binds);
+    if (!query.isActive() || !query.next())
+        return -1;
+    return query.value(0).toInt();
+}
+
+QSqlQuery AppFixture::exec(const QString& statement, const QVariantList& binds)
+{
+    QSqlQuery query(sql());
+    bool ok = query.prepare(statement);
+    if (ok) {
+        for (const QVariant& value : binds)
+            query.addBindValue(value);
+        ok = query.exec();
+    }
+    if (!ok)
+        QTest::qFail(qPrintable(u"AppFixture: %1: %2"_s.arg(statement, query.lastError().text())), __FILE__,
+                     __LINE__);
+    return query;
+}
+
+void AppFixture::closeSql()
+{
+    if (m_sqlName.isEmpty())
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_sqlName, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_sqlName);
+    m_sqlName.clear();
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "MessageScript.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QTemporaryDir>
+#include <QVariantList>
+
+class Screens;
+
+// Runs the whole program inside a test: a temporary program folder (with the help topic files
+// and report layouts of the build, when there are any) as the working directory, a new
+// database below it, message boxes answered from a script, and the twelve screens built as at
+// start. Rows are read back and seeded through a plain connection of its own.
+class AppFixture final
+{
+public:
+    enum class Start {
+        Now,   // start the program in the constructor
+        Later, // prepare the folder only; script boxes or files first, then call start()
+    };
+
+    explicit AppFixture(Start when = Start::Now);
+    ~AppFixture();
+
+    AppFixture(const AppFixture&) = delete;
+    AppFixture& operator=(const AppFixture&) = delete;
+
+    // The program's start: the screens are built and the sign-in dialog is shown.
+    void start();
+    // The program ends and starts again on the same folder and database.
+    void restart();
+    // The sign-in dialog has closed since the last start.
+    bool programEnded() const;
+
+    Screens& screens() const;
+    MessageScript& messages();
+
+    // The program's folder, and an absolute path below it ("Data/Pediakay.db").
+    QString folder() const;
+    QString path(const QString& relative) const;
+    QString databasePath() const;
+
+    // A plain connection to the program's database file, separate from the program's own.
+    QSqlDatabase sql();
+    // Rows of table matching where (SQL with ? placeholders for binds); -1 on error.
+    int count(const QString& table, const QString& where = QString(), const QVariantList& binds = QVariantList());
+    // Runs one statement on the plain connection; a failure fails the running test.
+    QSqlQuery exec(const QString& statement, const QVariantList& binds = QVariantList());
+
+private:
+    void copyBuildFiles();
+    void closeSql();
+
+    QString m_previousDir;
+    QTemporaryDir m_dir;
+    MessageScript m_messages;
+    QString m_sqlName;
+};

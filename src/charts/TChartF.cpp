@@ -29,3 +29,7 @@ TChartF::~TChartF()
 {
     delete ui;
 }
+
+void TChartF::BitBtn2Click()
+{
+}

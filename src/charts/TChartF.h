@@ -28,4 +28,7 @@ public:
     DataSource* const DataSource2;
     DataSet* const ffTable3;
     DataSource* const DataSource3;
+
+    // Fills the three charts for the current child.
+    void BitBtn2Click();
 };

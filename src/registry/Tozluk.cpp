@@ -32,3 +32,7 @@ Tozluk::~Tozluk()
 {
     delete ui;
 }
+
+void Tozluk::JvXPButton3Click()
+{
+}

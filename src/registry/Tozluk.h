@@ -24,4 +24,7 @@ public:
 
     DataSet* const sicilTable;
     DataSource* const sicilSource;
+
+    // Starts a new child record with a proposed code ("Yeni Kayıt", F5).
+    void JvXPButton3Click();
 };

@@ -51,3 +51,7 @@ TasilarF::~TasilarF()
 {
     delete ui;
 }
+
+void TasilarF::JvXPButton2Click()
+{
+}

@@ -33,4 +33,7 @@ public:
     // The dose table; follows ozluk->sicilSource.
     DataSet* const asi2Table;
     DataSource* const asi2Source;
+
+    // Lists the current child's vaccinations.
+    void JvXPButton2Click();
 };

@@ -48,3 +48,11 @@ TfrmMain::~TfrmMain()
 {
     delete ui;
 }
+
+void TfrmMain::Button1Click()
+{
+}
+
+void TfrmMain::Button2Click()
+{
+}

@@ -30,4 +30,9 @@ public:
     DataSource* const muayeneRSource;
     // Shows the registry list's sicrapQuery.
     DataSource* const DataSource2;
+
+    // Starts a new visit for the current child ("Başla").
+    void Button1Click();
+    // Stores the visit being recorded ("Kaydet", F2).
+    void Button2Click();
 };

@@ -18,3 +18,14 @@ ThazirlaF::~ThazirlaF()
 {
     delete ui;
 }
+
+void ThazirlaF::showMessage(const QString& caption)
+{
+    setWindowTitle(caption);
+    show();
+}
+
+void ThazirlaF::hideMessage()
+{
+    hide();
+}

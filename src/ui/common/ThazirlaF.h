@@ -17,4 +17,8 @@ public:
 
     // Controls, reachable by name from the other screens.
     Ui::ThazirlaF* const ui;
+
+    // Shows the window with the message as its caption, painted at once.
+    void showMessage(const QString& caption);
+    void hideMessage();
 };

@@ -16,3 +16,10 @@ TyardimF::~TyardimF()
 {
     delete ui;
 }
+
+void TyardimF::showTopic(const QString& fileName)
+{
+    Q_UNUSED(fileName);
+    show();
+    raise();
+}

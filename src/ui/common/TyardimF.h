@@ -17,4 +17,7 @@ public:
 
     // Controls, reachable by name from the other screens.
     Ui::TyardimF* const ui;
+
+    // Shows the viewer and loads the topic file of that name when it exists.
+    void showTopic(const QString& fileName);
 };

@@ -21,8 +21,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int pageSize = 64;
+constexpr int maxPageSize = 1024;
 constexpr int cacheLimit = 4096;
-constexpr int filterChunk = 2000;
 
 const QString isoFormat = u"yyyy-MM-dd HH:mm:ss.zzz"_s;
 
@@ -106,7 +106,8 @@ DataSet::~DataSet()
 {
     if (m_masterSource)
         m_masterSource->removeDetail(this);
-    for (DataSource* source : std::as_const(m_sources))
+    const QList<DataSource*> sources = m_sources;
+    for (DataSource* source : sources)
         source->setDataSet(nullptr);
     qDeleteAll(m_fields);
 }
@@ -283,6 +284,7 @@ void DataSet::buildFields(const TableDef* def)
     m_fieldsByName.clear();
     m_blobColumns.clear();
     m_def = def;
+    m_hot = QBitArray(int(def->fields.size()));
     int i = 0;
     for (const FieldDef& fd : def->fields) {
         auto* f = new Field(this, i, fd.name, fd.type, fd.size);
@@ -605,7 +607,7 @@ void DataSet::readKeys()
     // A static cursor takes its snapshot of the rows now (a child's visits are few).
     if (m_static && m_keys.size() <= cacheLimit) {
         for (int start = 0; start < m_keys.size(); start += 500)
-            fetchRows(m_keys.mid(start, 500), false);
+            fetchRows(m_keys.mid(start, 500), QBitArray());
     }
     if (usingHookFilter())
         applyHookFilter(m_keys);
@@ -651,64 +653,78 @@ void DataSet::applyHookFilter(QVector<qint64>& keys)
 
     m_filterTouched = QBitArray(n);
     const QString keyCol = m_def->rowKey() == u"rowid"_s ? u"rowid"_s : quoted(m_def->rowKey());
-    for (int start = 0, end = 0; start < keys.size(); start = end) {
-        // The first candidate runs alone on a full row, to learn which columns the hook reads.
-        end = start == 0 ? 1 : std::min<int>(int(keys.size()), start + filterChunk);
+
+    // The first candidate runs on a full row and shows which columns the hook reads; then one
+    // streaming pass reads just those columns of every candidate into one reused row. A hook
+    // that reads a column for the first time gets that record's full row; if that keeps
+    // happening, the pass starts again with the wider column set.
+    const qint64 firstKey = keys.first();
+    const Row* first = rowForKey(firstKey, false);
+    const bool firstAccepted = first && runHook(*first);
+
+    QSet<qint64> hits;
+    for (int attempt = 0;; ++attempt) {
+        hits.clear();
+        if (firstAccepted)
+            hits.insert(firstKey);
+        QStringList names{keyCol};
         QVector<int> cols;
-        for (int i = 0; i < n; ++i)
-            if (m_filterTouched.testBit(i))
+        for (int i = 0; i < n; ++i) {
+            if (m_filterTouched.testBit(i)) {
                 cols.append(i);
-        QHash<qint64, Row> rows;
-        if (!cols.isEmpty()) {
-            QStringList names{keyCol};
-            for (int c : std::as_const(cols))
-                names.append(quoted(m_def->fields.at(c).name));
-            QStringList marks;
-            for (int i = start; i < end; ++i)
-                marks.append(u"?"_s);
-            QSqlQuery q(db());
-            q.setForwardOnly(true);
-            const QString sql = u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + quoted(m_def->name) + u" WHERE "_s
-                                + keyCol + u" IN ("_s + marks.join(u',') + u')';
-            if (!q.prepare(sql))
-                throw DataError(DataError::engineText(q.lastError()));
-            for (int i = start; i < end; ++i)
-                q.addBindValue(keys.at(i));
-            exec(q);
-            rows.reserve(end - start);
-            while (q.next()) {
-                Row row;
-                row.values.resize(n);
-                row.loaded = QBitArray(n);
-                for (int j = 0; j < cols.size(); ++j) {
-                    row.values[cols.at(j)] = q.value(j + 1);
-                    row.loaded.setBit(cols.at(j));
-                }
-                rows.insert(q.value(0).toLongLong(), row);
+                names.append(quoted(m_def->fields.at(i).name));
             }
         }
-        for (int i = start; i < end; ++i) {
-            const qint64 k = keys.at(i);
-            auto it = rows.find(k);
-            bool accept;
-            if (it == rows.end() || cols.isEmpty()) {
+        QVariantMap binds;
+        QString sql = u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + quoted(m_def->name);
+        if (isQuery()) {
+            sql += u' ' + m_queryTail;
+            for (auto it = m_params.cbegin(); it != m_params.cend(); ++it)
+                binds.insert(it.key(), it.value());
+        } else {
+            sql += whereSql(binds);
+        }
+        QSqlQuery q(db());
+        q.setForwardOnly(true);
+        if (!q.prepare(sql))
+            throw DataError(DataError::engineText(q.lastError()));
+        for (auto it = binds.cbegin(); it != binds.cend(); ++it)
+            q.bindValue(it.key(), it.value());
+        exec(q);
+        Row row;
+        row.values.resize(n);
+        row.loaded = QBitArray(n);
+        for (int c : std::as_const(cols))
+            row.loaded.setBit(c);
+        int misses = 0;
+        bool widened = false;
+        while (q.next()) {
+            const qint64 k = q.value(0).toLongLong();
+            if (k == firstKey)
+                continue;
+            for (int j = 0; j < cols.size(); ++j)
+                row.values[cols.at(j)] = q.value(j + 1);
+            bool accept = runHook(row);
+            if (m_filterMiss) {
+                if (++misses > 256 && attempt < 3) {
+                    widened = true;
+                    break;
+                }
                 const Row* full = rowForKey(k, false);
                 if (!full)
-                    continue; // gone meanwhile
+                    continue;
                 accept = runHook(*full);
-            } else {
-                accept = runHook(it.value());
-                if (m_filterMiss) {
-                    const Row* full = rowForKey(k, false);
-                    if (!full)
-                        continue;
-                    accept = runHook(*full);
-                }
             }
             if (accept)
-                accepted.append(k);
+                hits.insert(k);
         }
+        if (!widened)
+            break;
     }
+    // Keep the accepted records in the data set's order.
+    for (qint64 k : std::as_const(keys))
+        if (hits.contains(k))
+            accepted.append(k);
     keys = accepted;
 }
 
@@ -730,44 +746,87 @@ int DataSet::cachedRowCount() const
     return int(m_cache.size());
 }
 
-void DataSet::fetchRows(const QVector<qint64>& keys, bool withBlobs) const
+// Keys are the data set's own integers, so they are written into the statement: binding
+// thousands of parameters costs more than the query itself.
+QString DataSet::keyListSql(const QVector<qint64>& keys) const
+{
+    QString list;
+    list.reserve(keys.size() * 8);
+    for (qint64 k : keys) {
+        if (!list.isEmpty())
+            list += u',';
+        list += QString::number(k);
+    }
+    const QString keyCol = m_def->rowKey() == u"rowid"_s ? u"rowid"_s : quoted(m_def->rowKey());
+    return keyCol + u" IN ("_s + list + u')';
+}
+
+// Reads the given columns (all but pictures when columns is empty) of the rows with these keys
+// into the cache, completing rows already there.
+void DataSet::fetchRows(const QVector<qint64>& keys, const QBitArray& columns) const
 {
     if (keys.isEmpty())
         return;
-    const QString keyCol = m_def->rowKey() == u"rowid"_s ? u"rowid"_s : quoted(m_def->rowKey());
-    QStringList marks;
-    for (int i = 0; i < keys.size(); ++i)
-        marks.append(u"?"_s);
+    const int n = int(m_def->fields.size());
+    QVector<int> cols;
+    for (int i = 0; i < n; ++i)
+        if (m_def->fields.at(i).type != FieldType::Blob && (columns.isEmpty() || columns.testBit(i)))
+            cols.append(i);
+    QStringList names{m_def->rowKey() == u"rowid"_s ? u"rowid"_s : quoted(m_def->rowKey())};
+    for (int c : std::as_const(cols))
+        names.append(quoted(m_def->fields.at(c).name));
     QSqlQuery q(db());
     q.setForwardOnly(true);
-    const QString sql = u"SELECT "_s + selectColumnsSql(withBlobs) + u" FROM "_s + quoted(m_def->name)
-                        + u" WHERE "_s + keyCol + u" IN ("_s + marks.join(u',') + u')';
-    if (!q.prepare(sql))
+    // Keys of a page in ascending, nearly gapless order (a walk in key order) are read as one
+    // range: a scan instead of a search per key.
+    const bool ascending = std::is_sorted(keys.cbegin(), keys.cend());
+    const bool asRange = keys.size() > 8 && ascending && keys.last() - keys.first() < 2 * qint64(keys.size());
+    QSet<qint64> wanted;
+    QString where;
+    if (asRange) {
+        wanted = QSet<qint64>(keys.cbegin(), keys.cend());
+        where = names.first() + u" BETWEEN "_s + QString::number(keys.first()) + u" AND "_s
+                + QString::number(keys.last());
+    } else {
+        where = keyListSql(keys);
+    }
+    if (!q.exec(u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + quoted(m_def->name) + u" WHERE "_s + where))
         throw DataError(DataError::engineText(q.lastError()));
-    for (qint64 k : keys)
-        q.addBindValue(k);
-    exec(q);
-    const int n = int(m_def->fields.size());
     while (q.next()) {
         const qint64 k = q.value(0).toLongLong();
-        Row row;
-        row.values.resize(n);
-        for (int i = 0; i < n; ++i)
-            row.values[i] = q.value(i + 1);
-        row.blobsLoaded = withBlobs || m_blobColumns.isEmpty();
-        if (!m_cache.contains(k))
+        if (asRange && !wanted.contains(k))
+            continue;
+        auto it = m_cache.find(k);
+        if (it == m_cache.end()) {
+            Row row;
+            row.values.resize(n);
+            row.loaded = QBitArray(n);
+            row.blobsLoaded = m_blobColumns.isEmpty();
+            it = m_cache.insert(k, row);
             m_cacheOrder.append(k);
-        m_cache.insert(k, row);
+        }
+        Row& row = it.value();
+        if (row.loaded.isEmpty())
+            continue; // already complete
+        for (int j = 0; j < cols.size(); ++j) {
+            row.values[cols.at(j)] = q.value(j + 1);
+            row.loaded.setBit(cols.at(j));
+        }
+        for (int c : std::as_const(m_blobColumns))
+            row.loaded.setBit(c);
+        if (row.loaded.count(true) == n)
+            row.loaded = QBitArray();
     }
-    // Keep the cache bounded: drop the oldest rows, never the current one.
+    // Keep the cache bounded: drop the oldest rows, never the current one or those just read.
     if (m_cache.size() > cacheLimit) {
         const qint64 current = currentKey();
+        const QSet<qint64> wanted(keys.cbegin(), keys.cend());
         int dropCount = int(m_cache.size()) - cacheLimit / 2;
         QVector<qint64> keep;
         for (qint64 k : std::as_const(m_cacheOrder)) {
             if (!m_cache.contains(k))
                 continue;
-            if (dropCount > 0 && k != current && !keys.contains(k)) {
+            if (dropCount > 0 && k != current && !wanted.contains(k)) {
                 m_cache.remove(k);
                 --dropCount;
             } else {
@@ -778,15 +837,32 @@ void DataSet::fetchRows(const QVector<qint64>& keys, bool withBlobs) const
     }
 }
 
+bool DataSet::rowHas(const Row& row, int column)
+{
+    return row.loaded.isEmpty() || row.loaded.testBit(column);
+}
+
+// Reads the page around a position: the columns read so far by anyone (the "hot" ones), for
+// every row of the page that lacks one of them.
 void DataSet::fetchPage(int position) const
 {
-    const int start = std::max(0, position - pageSize / 4);
-    const int end = std::min<int>(int(m_keys.size()), start + pageSize);
+    // A cursor walking forward past the last page gets ever longer pages.
+    const bool walking = position >= m_lastPageEnd - 1 && position <= m_lastPageEnd + 1;
+    m_pageSpan = walking ? std::min(m_pageSpan * 2, maxPageSize) : pageSize;
+    const int start = walking ? position : std::max(0, position - pageSize / 4);
+    const int end = std::min<int>(int(m_keys.size()), start + m_pageSpan);
+    m_lastPageEnd = end;
     QVector<qint64> missing;
-    for (int i = start; i < end; ++i)
-        if (!m_cache.contains(m_keys.at(i)))
+    for (int i = start; i < end; ++i) {
+        const auto it = m_cache.constFind(m_keys.at(i));
+        bool complete = it != m_cache.cend();
+        if (complete && !it->loaded.isEmpty())
+            for (int c = 0; c < m_hot.size() && complete; ++c)
+                complete = !m_hot.testBit(c) || it->loaded.testBit(c);
+        if (!complete)
             missing.append(m_keys.at(i));
-    fetchRows(missing, false);
+    }
+    fetchRows(missing, m_hot);
 }
 
 void DataSet::loadBlobs(Row& row, qint64 key) const
@@ -810,24 +886,48 @@ void DataSet::loadBlobs(Row& row, qint64 key) const
     row.blobsLoaded = true;
 }
 
-// The row at a list position; its neighbours are read in the same page.
-const DataSet::Row* DataSet::rowAt(int position, bool withBlobs) const
+// The row at a list position with the given column read (-1: every column); a column read for
+// the first time becomes hot and is read for the whole page from then on.
+const DataSet::Row* DataSet::rowAt(int position, int column, bool withBlobs) const
 {
     if (position < 0 || position >= m_keys.size())
         return nullptr;
     const qint64 key = m_keys.at(position);
-    if (!m_genericQuery && !m_cache.contains(key))
+    if (m_genericQuery)
+        return rowForKey(key, withBlobs);
+    if (column < 0)
+        return rowForKey(key, withBlobs);
+    auto it = m_cache.find(key);
+    const bool blob = m_def->fields.at(column).type == FieldType::Blob;
+    if (it == m_cache.end() || (!blob && !rowHas(*it, column))) {
+        if (!blob && column < m_hot.size())
+            m_hot.setBit(column);
         fetchPage(position);
-    return rowForKey(key, withBlobs);
+        it = m_cache.find(key);
+        if (it == m_cache.end())
+            return nullptr;
+        if (!blob && !rowHas(*it, column)) {
+            QBitArray one(int(m_def->fields.size()));
+            one.setBit(column);
+            fetchRows({key}, one);
+            it = m_cache.find(key);
+            if (it == m_cache.end())
+                return nullptr;
+        }
+    }
+    if (withBlobs && !it->blobsLoaded)
+        loadBlobs(*it, key);
+    return &it.value();
 }
 
+// The complete row of a key (every column but pictures unless asked for).
 const DataSet::Row* DataSet::rowForKey(qint64 key, bool withBlobs) const
 {
     if (m_genericQuery)
         return key >= 0 && key < m_genericRows.size() ? &m_genericRows.at(int(key)) : nullptr;
     auto it = m_cache.find(key);
-    if (it == m_cache.end()) {
-        fetchRows({key}, withBlobs);
+    if (it == m_cache.end() || !it->loaded.isEmpty()) {
+        fetchRows({key}, QBitArray());
         it = m_cache.find(key);
         if (it == m_cache.end())
             return nullptr;
@@ -878,7 +978,7 @@ QVariant DataSet::rawValueAt(int row, int fieldIndex) const
             return {};
         return f->LookupDataSet->lookupValue(f->LookupKeyFields, rawValueAt(row, key->index()), f->LookupResultField);
     }
-    const Row* r = rowAt(row, f->DataType() == FieldType::Blob);
+    const Row* r = rowAt(row, fieldIndex, f->DataType() == FieldType::Blob);
     return r ? r->values.value(fieldIndex) : QVariant();
 }
 
@@ -916,7 +1016,7 @@ QVariant DataSet::fieldValue(const Field* field) const
         }
         return m_buffer.value(i);
     }
-    const Row* r = rowAt(m_pos, field->DataType() == FieldType::Blob);
+    const Row* r = rowAt(m_pos, i, field->DataType() == FieldType::Blob);
     return r ? r->values.value(i) : QVariant();
 }
 
@@ -1044,6 +1144,9 @@ void DataSet::masterMoved(bool force)
 
 void DataSet::completePending()
 {
+    if (m_state != dsEdit && m_state != dsInsert)
+        return;
+    UpdateRecord(); // text still being typed in a bound control counts as a change
     if (m_state != dsEdit && m_state != dsInsert)
         return;
     if (m_modified)
@@ -1350,7 +1453,7 @@ void DataSet::Edit()
         Append();
         return;
     }
-    const Row* row = rowAt(m_pos, false);
+    const Row* row = rowAt(m_pos, -1, false);
     if (!row)
         throw DataError(u"Kayıt bulunamadı; başka bir kullanıcı tarafından silinmiş olabilir."_s);
     beginEditBuffer(row);

@@ -196,9 +196,11 @@ private:
     QString filterSql(QVariantMap& binds) const;
     QString selectColumnsSql(bool withBlobs) const;
     const Row* rowForKey(qint64 key, bool withBlobs) const;
-    const Row* rowAt(int position, bool withBlobs) const;
+    const Row* rowAt(int position, int column, bool withBlobs) const;
     void fetchPage(int position) const;
-    void fetchRows(const QVector<qint64>& keys, bool withBlobs) const;
+    void fetchRows(const QVector<qint64>& keys, const QBitArray& columns) const;
+    QString keyListSql(const QVector<qint64>& keys) const;
+    static bool rowHas(const Row& row, int column);
     void dropCache();
     void forget(qint64 key);
     void completePending();
@@ -252,6 +254,9 @@ private:
     bool m_bof = true;
 
     mutable QHash<qint64, Row> m_cache;
+    mutable QBitArray m_hot; // columns read so far: a page read brings these
+    mutable int m_lastPageEnd = -10;
+    mutable int m_pageSpan = 64;
     mutable QVector<qint64> m_cacheOrder;
     QVector<Row> m_genericRows; // rows of a statement the layer cannot page
 

@@ -10,6 +10,17 @@ DataSource::DataSource(const QString& name, DataSet* dataSet, QObject* parent)
     setDataSet(dataSet);
 }
 
+DataSource::~DataSource()
+{
+    if (m_dataSet) {
+        disconnect(m_dataSet, nullptr, this, nullptr);
+        m_dataSet->detachSource(this);
+    }
+    const QList<DataSet*> details = m_details;
+    for (DataSet* detail : details)
+        detail->setMasterSource(nullptr);
+}
+
 QString DataSource::name() const
 {
     return m_name;

@@ -15,6 +15,7 @@ class DataSource final : public QObject
 
 public:
     explicit DataSource(const QString& name, DataSet* dataSet = nullptr, QObject* parent = nullptr);
+    ~DataSource() override;
 
     QString name() const;
     DataSet* dataSet() const;

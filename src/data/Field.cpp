@@ -128,6 +128,40 @@ QString formatNumber(double value, const QString& pattern)
     return out;
 }
 
+// Shows a text stored without its mask's literals ("2125551234") the way the mask writes it
+// ("(212) 555 12 34"). Texts stored with their literals are shown as they are.
+QString applyMask(const QString& text, const QString& editMask)
+{
+    const QStringList parts = editMask.split(u';');
+    if (parts.size() < 2 || parts.at(1).trimmed() != u"0"_s)
+        return text;
+    const QString pattern = parts.at(0);
+    static const QString maskChars = u"09#LlAaCc"_s;
+    QString out;
+    int next = 0;
+    bool escaped = false;
+    for (const QChar c : pattern) {
+        if (escaped) {
+            out += c;
+            escaped = false;
+        } else if (c == u'\\') {
+            escaped = true;
+        } else if (c == u'!' || c == u'>' || c == u'<') {
+            continue;
+        } else if (maskChars.contains(c)) {
+            out += next < text.size() ? text.at(next) : QChar(u' ');
+            ++next;
+        } else if (c == u'/') {
+            out += u'.';
+        } else {
+            out += c;
+        }
+    }
+    if (next < text.size())
+        out += text.mid(next);
+    return out.trimmed();
+}
+
 QString plainNumber(double value)
 {
     return turkish().toString(value, 'g', 15);
@@ -367,6 +401,8 @@ QString Field::formatDisplay(const QVariant& raw) const
     }
     case FieldType::Blob:
         return {};
+    case FieldType::WideString:
+        return EditMask.isEmpty() ? raw.toString() : applyMask(raw.toString(), EditMask);
     default:
         return raw.toString();
     }

@@ -300,12 +300,18 @@ QString sqlType(const FieldDef& field)
     return u"TEXT"_s;
 }
 
+// Long texts and pictures are stored after the other columns: SQLite keeps a row's columns in
+// order, and a large value before a short one would make every read of the short one walk the
+// large one's overflow pages. The program always names its columns, so their order is free.
 QString createTableSql(const TableDef& def)
 {
     QStringList columns;
     columns.reserve(def.fields.size());
-    for (const FieldDef& f : def.fields)
-        columns << quoteId(f.name) + u' ' + sqlType(f);
+    const auto weight = [](FieldType type) { return type == FieldType::Blob ? 2 : type == FieldType::Memo ? 1 : 0; };
+    for (int pass = 0; pass < 3; ++pass)
+        for (const FieldDef& f : def.fields)
+            if (weight(f.type) == pass)
+                columns << quoteId(f.name) + u' ' + sqlType(f);
     return u"CREATE TABLE IF NOT EXISTS %1 (%2)"_s.arg(quoteId(def.name), columns.join(u", "_s));
 }
 

@@ -46,9 +46,11 @@ private Q_SLOTS:
     void writeHookRollsBackWithRecord();
     void cacheStaysBoundedAndPicturesLoadOnDemand();
     void refreshKeepsCurrentRecord();
+    void columnsReadLazilyStayCorrect();
     void displayFormats_data();
     void displayFormats();
     void disableControlsHoldsNotices();
+    void maskedTextShownWithLiterals();
 
 private:
     void addChildren(int count, const QString& namePrefix = u"Ad"_s);
@@ -609,6 +611,29 @@ void tst_DataSet::refreshKeepsCurrentRecord()
     QCOMPARE(ds.FieldByName(u"adi"_s)->AsString(), u"Yeni"_s);
 }
 
+void tst_DataSet::columnsReadLazilyStayCorrect()
+{
+    addChildren(300);
+    DataSet ds(u"sicilTable"_s);
+    ds.setTableName(u"hastasicil"_s);
+    ds.Open();
+    // A walk that reads one column only, then other columns of rows already in the cache.
+    int n = 0;
+    for (ds.First(); !ds.Eof(); ds.Next())
+        n += ds.FieldByName(u"hasta_kodu"_s)->AsString().isEmpty() ? 0 : 1;
+    QCOMPARE(n, 300);
+    QCOMPARE(ds.FieldByName(u"soyadi"_s)->AsString(), u"Soyad300"_s);
+    QCOMPARE(ds.rawValueAt(150, ds.FieldByName(u"adi"_s)->index()).toString(), u"Ad151"_s);
+    // Editing one column of a partly read row keeps the others as stored.
+    ds.setRecNo(200);
+    ds.Edit();
+    QCOMPARE(ds.FieldByName(u"adi"_s)->AsString(), u"Ad200"_s);
+    ds.FieldByName(u"il"_s)->setAsString(u"Bursa"_s);
+    ds.Post();
+    QCOMPARE(countRows(u"hastasicil"_s, u"hid = 200 AND adi = 'Ad200' AND soyadi = 'Soyad200' AND il = 'Bursa'"_s), 1);
+    QCOMPARE(ds.FieldByName(u"soyadi"_s)->AsString(), u"Soyad200"_s);
+}
+
 void tst_DataSet::displayFormats_data()
 {
     QTest::addColumn<QString>("field");
@@ -662,6 +687,24 @@ void tst_DataSet::disableControlsHoldsNotices()
     QCOMPARE(current.count(), 1);
     QCOMPARE(reset.count(), 1);
     QCOMPARE(ds.RecNo(), 3);
+}
+
+void tst_DataSet::maskedTextShownWithLiterals()
+{
+    DataSet ds(u"sicrapQuery"_s);
+    ds.setSQL(u"Select * from hastasicil Order By hid ASC;"_s);
+    Field* bare = ds.FieldByName(u"evtel"_s);
+    bare->EditMask = u"(000) 000 00 00;0;*"_s;
+    Field* literal = ds.FieldByName(u"ceptel"_s);
+    literal->EditMask = u"(999) 999 99 99;1;*"_s;
+    ds.Open();
+    ds.Append();
+    bare->setAsString(u"2125551234"_s);
+    literal->setAsString(u"(532) 111 22 33"_s);
+    ds.Post();
+    QCOMPARE(bare->DisplayText(), u"(212) 555 12 34"_s);
+    QCOMPARE(bare->AsString(), u"2125551234"_s);
+    QCOMPARE(literal->DisplayText(), u"(532) 111 22 33"_s);
 }
 
 QTEST_GUILESS_MAIN(tst_DataSet)

@@ -1,0 +1,573 @@
+// Times the data-set layer on a generated clinic (see gen_clinic) against the bare SQL that does
+// the same work on the same file, and reports the process's peak memory.
+//
+//   bench_datasets [--db FILE] [--repeat N] [--only TEXT]
+//
+// Every operation is one entry of the list built in main(): a name, the work through the layer,
+// the same work as plain queries (the floor), and optional set-up, per-run preparation and
+// tear-down. Both sides return a result (a count or a key) that must agree. Each entry opens in
+// its set-up what it needs, so that any of them can run alone (--only).
+
+#include "AgeCalculator.h"
+#include "BenchSupport.h"
+#include "Connection.h"
+#include "DataError.h"
+#include "DataSet.h"
+#include "DataSource.h"
+#include "Field.h"
+#include "Schema.h"
+#include "TurkishText.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <algorithm>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The eight statement forms the screens issue, as far as they are measured here.
+const auto registryStatement = u"Select * from hastasicil Order By hid ASC;"_s;
+const auto registryBySurname = u"Select * from hastasicil order by soyadi ASC"_s;
+
+QString historyStatement(const QString& code)
+{
+    return u"select * from muayene where hastakodu='"_s + code + u"'\nORDER BY tarih DESC"_s;
+}
+
+// Keeps the compiler from dropping reads whose result is not used otherwise.
+volatile qint64 g_sink = 0;
+
+void touch(const QVariant& value)
+{
+    g_sink = g_sink + (value.isNull() ? 0 : 1);
+}
+
+// Reads every stored field of the current record, as the bound controls of a screen do.
+// Pictures are left out: they are read only when shown.
+void touchRecord(DataSet& ds)
+{
+    for (const Field* f : ds.Fields())
+        if (f->kind() == FieldKind::fkData && f->DataType() != FieldType::Blob)
+            touch(f->Value());
+}
+
+// Reads `rows` grid rows of every field except pictures, as a grid filling its first screen.
+qint64 touchGrid(const DataSet& ds, int rows)
+{
+    const int n = std::min(rows, ds.rowCount());
+    const QList<Field*>& fields = ds.Fields();
+    for (int row = 0; row < n; ++row)
+        for (int c = 0; c < int(fields.size()); ++c)
+            if (fields.at(c)->DataType() != FieldType::Blob)
+                touch(ds.rawValueAt(row, c));
+    return n;
+}
+
+// The floor side: plain forward-only queries on the same connection.
+class Floor final
+{
+public:
+    explicit Floor(QSqlDatabase& db)
+        : m_db(db)
+    { }
+
+    QSqlQuery run(const QString& sql, const QVariantList& binds = {}) const
+    {
+        QSqlQuery q(m_db);
+        q.setForwardOnly(true);
+        if (!q.prepare(sql))
+            throw DataError(u"%1: %2"_s.arg(sql, q.lastError().text()));
+        for (const QVariant& b : binds)
+            q.addBindValue(b);
+        if (!q.exec())
+            throw DataError(u"%1: %2"_s.arg(sql, q.lastError().text()));
+        return q;
+    }
+
+    // Reads the first column of every row; returns the number of rows.
+    qint64 count(const QString& sql, const QVariantList& binds = {}) const
+    {
+        QSqlQuery q = run(sql, binds);
+        qint64 rows = 0;
+        while (q.next()) {
+            touch(q.value(0));
+            ++rows;
+        }
+        return rows;
+    }
+
+    // Reads every column of every row; returns the number of rows.
+    qint64 readAll(const QString& sql, const QVariantList& binds = {}) const
+    {
+        QSqlQuery q = run(sql, binds);
+        qint64 rows = 0;
+        int columns = -1;
+        while (q.next()) {
+            if (columns < 0)
+                columns = q.record().count();
+            for (int c = 0; c < columns; ++c)
+                touch(q.value(c));
+            ++rows;
+        }
+        return rows;
+    }
+
+    // The first column of the first row, -1 when there is none.
+    qint64 first(const QString& sql, const QVariantList& binds = {}) const
+    {
+        QSqlQuery q = run(sql, binds);
+        return q.next() ? q.value(0).toLongLong() : -1;
+    }
+
+    // Reads one record without its pictures.
+    void readRecord(const QString& table, qint64 key) const
+    {
+        if (key < 0)
+            return;
+        const TableDef* def = Schema::table(table);
+        readAll(
+            u"SELECT "_s + columns(table) + u" FROM \""_s + def->name + u"\" WHERE \""_s + def->keyField + u"\" = ?"_s,
+            { key });
+    }
+
+    // Every column except pictures, quoted.
+    static QString columns(const QString& table)
+    {
+        QStringList names;
+        for (const FieldDef& f : Schema::table(table)->fields)
+            if (f.type != FieldType::Blob)
+                names << u'"' + f.name + u'"';
+        return names.join(u", "_s);
+    }
+
+    QSqlDatabase& db() const
+    {
+        return m_db;
+    }
+
+private:
+    QSqlDatabase& m_db;
+};
+
+// The registry list's record filter: the typed text T or its capitals U equals the code, a name,
+// the second name, the surname, the father's or the mother's name.
+struct RegistrySearch {
+    QString text;
+    QString capitals;
+    const Field* code = nullptr;
+    const Field* name = nullptr;
+    const Field* secondName = nullptr;
+    const Field* surname = nullptr;
+    const Field* father = nullptr;
+    const Field* mother = nullptr;
+
+    static bool equals(const Field* f, const QString& value)
+    {
+        return !f->IsNull() && f->AsString() == value;
+    }
+    static bool equals(const QVariant& v, const QString& value)
+    {
+        return !v.isNull() && v.toString() == value;
+    }
+
+    bool accepts() const
+    {
+        return equals(code, text) || equals(name, text) || equals(secondName, text) || equals(surname, text)
+            || equals(father, text) || equals(mother, text) || equals(name, capitals) || equals(secondName, capitals)
+            || equals(surname, capitals) || equals(father, capitals) || equals(mother, capitals);
+    }
+
+    // The same test on a row of "hasta_kodu, adi, adi2, soyadi, baba, anne", each value read once.
+    bool accepts(const QSqlQuery& q) const
+    {
+        QVariant v[6];
+        for (int i = 0; i < 6; ++i)
+            v[i] = q.value(i);
+        return equals(v[0], text) || equals(v[1], text) || equals(v[2], text) || equals(v[3], text)
+            || equals(v[4], text) || equals(v[5], text) || equals(v[1], capitals) || equals(v[2], capitals)
+            || equals(v[3], capitals) || equals(v[4], capitals) || equals(v[5], capitals);
+    }
+};
+
+// The sequential search's text of a record: first name, surname and second name, folded.
+QString searchLine(const QVariant& name, const QVariant& surname, const QVariant& secondName)
+{
+    return TurkishText::kucukharf(name.toString()) + u' ' + TurkishText::kucukharf(surname.toString()) + u' '
+        + TurkishText::kucukharf(secondName.toString());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const bench::Options options(app.arguments(), { u"db"_s, u"repeat"_s, u"only"_s });
+    if (!options.ok()) {
+        bench::print(options.error());
+        return 2;
+    }
+    const QString path = QFileInfo(options.text(u"db"_s, u"bench-clinic.db"_s)).absoluteFilePath();
+    const int repeat = int(std::max<qint64>(1, options.number(u"repeat"_s, 5)));
+    if (!QFileInfo::exists(path)) {
+        bench::print(u"%1 does not exist; make it with gen_clinic --out %1"_s.arg(path));
+        return 2;
+    }
+
+    const double start = bench::nowMs();
+    Connection connection(path, u"bench"_s);
+    if (!connection.open()) {
+        bench::print(u"cannot open %1: %2"_s.arg(path, connection.lastError()));
+        return 1;
+    }
+    Connection::setDefaultConnection(&connection);
+    const Floor floor(connection.database());
+
+    const qint64 children = floor.first(u"SELECT count(*) FROM hastasicil"_s);
+    const qint64 visits = floor.first(u"SELECT count(*) FROM muayene"_s);
+    bench::print(u"database %1: %2 MB, %3 children, %4 visits; median of %5 runs after one warm-up"_s.arg(path)
+                     .arg(double(bench::databaseFileSize(path)) / (1024.0 * 1024.0), 0, 'f', 1)
+                     .arg(children)
+                     .arg(visits)
+                     .arg(repeat));
+
+    // Values the operations look for; the generator guarantees them.
+    const QString lateCode = QString::number(std::max<qint64>(1, children - 129)); // "99871" in the default clinic
+    const QString historyCode = u"777"_s;
+    const QString otherCode = u"1"_s;
+    const QString appendCode = QString::number(std::min<qint64>(children, 12345));
+    const QString plantedSecondName = u"gökçen"_s; // second name of the child 50 before the end
+
+    // The data sets as the screens set them up.
+    DataSet sicilTable(u"sicilTable"_s);
+    sicilTable.setTableName(u"hastasicil"_s);
+    sicilTable.setIndexName(u"PrimaryKey"_s);
+    DataSource sicilSource(u"sicilSource"_s, &sicilTable);
+
+    DataSet muayeneTable(u"muayeneTable"_s);
+    muayeneTable.setTableName(u"muayene"_s);
+    muayeneTable.setIndexFieldNames(u"hastakodu"_s);
+    muayeneTable.setMasterSource(&sicilSource);
+    muayeneTable.setMasterFields(u"hasta_kodu"_s);
+
+    DataSet muayeneRQuery(u"muayeneRQuery"_s);
+    muayeneRQuery.setStaticCursor(true);
+
+    DataSet sicrapQuery(u"sicrapQuery"_s);
+    sicrapQuery.setSQL(registryStatement);
+
+    RegistrySearch search;
+    search.text = u"Zeynep"_s;
+    search.capitals = TurkishText::buyukharf(search.text);
+
+    std::vector<qint64> appendedKeys;
+    const QDateTime visitTime(QDate(2026, 11, 30), QTime(10, 30));
+    QDate appendBirth;
+
+    const QString foldName = Schema::foldSql(u"\"adi\""_s);
+    const QString foldSurname = Schema::foldSql(u"\"soyadi\""_s);
+    const auto prefixEnd
+        = [](const QString& prefix) { return prefix + QChar::highSurrogate(0x10FFFF) + QChar::lowSurrogate(0x10FFFF); };
+    const auto nameLookup = [&](const QString& name, const QString& surnamePrefix) {
+        const QString folded = TurkishText::fold(name);
+        const QString prefix = TurkishText::fold(surnamePrefix);
+        const qint64 key = floor.first(u"SELECT hid FROM hastasicil WHERE "_s + foldName + u" = ? AND "_s + foldSurname
+                + u" >= ? AND "_s + foldSurname + u" < ? ORDER BY hid LIMIT 1"_s,
+            { folded, prefix, prefixEnd(prefix) });
+        floor.readRecord(u"hastasicil"_s, key);
+        return key;
+    };
+    const auto codeLookup = [&](const QString& code) {
+        const qint64 key
+            = floor.first(u"SELECT hid FROM hastasicil WHERE hasta_kodu = ? ORDER BY hid LIMIT 1"_s, { code });
+        floor.readRecord(u"hastasicil"_s, key);
+        return key;
+    };
+    const auto locateOrMiss = [](DataSet& ds, const QString& fields, const QVariantList& values, TLocateOptions o) {
+        if (!ds.Locate(fields, values, o))
+            return qint64(-1);
+        touchRecord(ds);
+        return ds.currentKey();
+    };
+    const TLocateOptions nameOptions = LocateOption::loPartialKey | LocateOption::loCaseInsensitive;
+
+    std::vector<bench::Row> rows;
+
+    rows.push_back({
+        .name = u"open sicilTable (hastasicil, PrimaryKey)"_s,
+        .prepare = [&] { sicilTable.Close(); },
+        .layer =
+            [&] {
+                sicilTable.Open();
+                touchRecord(sicilTable);
+                return qint64(sicilTable.RecordCount());
+            },
+        .floor =
+            [&] {
+                const qint64 n = floor.count(u"SELECT hid FROM hastasicil ORDER BY hid"_s);
+                floor.readRecord(u"hastasicil"_s, floor.first(u"SELECT hid FROM hastasicil ORDER BY hid LIMIT 1"_s));
+                return n;
+            },
+        .teardown = [&] { sicilTable.Open(); },
+    });
+
+    rows.push_back({
+        .name = u"Locate hasta_kodu = '%1' (whole)"_s.arg(lateCode),
+        .setup = [&] { sicilTable.Open(); },
+        .prepare = [&] { sicilTable.First(); },
+        .layer = [&] { return locateOrMiss(sicilTable, u"hasta_kodu"_s, { lateCode }, {}); },
+        .floor = [&] { return codeLookup(lateCode); },
+    });
+
+    rows.push_back({
+        .name = u"Locate adi;soyadi = 'ayşe','yıl' (prefix, any case)"_s,
+        .setup = [&] { sicilTable.Open(); },
+        .prepare = [&] { sicilTable.First(); },
+        .layer =
+            [&] {
+                return locateOrMiss(sicilTable, u"adi;soyadi"_s, { u"ayşe"_s, u"yıl"_s }, nameOptions);
+            },
+        .floor = [&] { return nameLookup(u"ayşe"_s, u"yıl"_s); },
+    });
+
+    rows.push_back({
+        .name = u"Locate adi;soyadi, no such child"_s,
+        .setup = [&] { sicilTable.Open(); },
+        .prepare = [&] { sicilTable.First(); },
+        .layer =
+            [&] {
+                return locateOrMiss(sicilTable, u"adi;soyadi"_s, { u"zümrüt"_s, u"ğ"_s }, nameOptions);
+            },
+        .floor = [&] { return nameLookup(u"zümrüt"_s, u"ğ"_s); },
+    });
+
+    rows.push_back({
+        .name = u"move sicilTable to '%1', muayeneTable follows"_s.arg(historyCode),
+        .setup =
+            [&] {
+                sicilTable.Open();
+                muayeneTable.Open();
+            },
+        .prepare = [&] { sicilTable.Locate(u"hasta_kodu"_s, otherCode, {}); },
+        .layer =
+            [&] {
+                sicilTable.Locate(u"hasta_kodu"_s, historyCode, {});
+                touchRecord(sicilTable);
+                touchRecord(muayeneTable);
+                return qint64(muayeneTable.RecordCount());
+            },
+        .floor =
+            [&] {
+                codeLookup(historyCode);
+                const qint64 n
+                    = floor.count(u"SELECT mid FROM muayene WHERE hastakodu = ? ORDER BY mid"_s, { historyCode });
+                floor.readRecord(u"muayene"_s,
+                    floor.first(
+                        u"SELECT mid FROM muayene WHERE hastakodu = ? ORDER BY mid LIMIT 1"_s, { historyCode }));
+                return n;
+            },
+    });
+
+    rows.push_back({
+        .name = u"visit history of '%1' (static query, 20 rows shown)"_s.arg(historyCode),
+        .prepare = [&] { muayeneRQuery.Close(); },
+        .layer =
+            [&] {
+                muayeneRQuery.setSQL(historyStatement(historyCode));
+                muayeneRQuery.Open();
+                touchGrid(muayeneRQuery, 20);
+                return qint64(muayeneRQuery.RecordCount());
+            },
+        .floor =
+            [&] {
+                return floor.readAll(
+                    u"SELECT * FROM muayene WHERE hastakodu = ? ORDER BY tarih DESC"_s, { historyCode });
+            },
+    });
+
+    rows.push_back({
+        .name = u"open registry query (order by hid)"_s,
+        .prepare =
+            [&] {
+                sicrapQuery.Close();
+                sicrapQuery.setSQL(registryStatement);
+            },
+        .layer =
+            [&] {
+                sicrapQuery.Open();
+                return qint64(sicrapQuery.RecordCount());
+            },
+        .floor = [&] { return floor.count(u"SELECT hid FROM hastasicil ORDER BY hid"_s); },
+    });
+
+    rows.push_back({
+        .name = u"registry first screen: 40 grid rows after open"_s,
+        .prepare =
+            [&] {
+                sicrapQuery.Close();
+                sicrapQuery.Open();
+            },
+        .layer = [&] { return touchGrid(sicrapQuery, 40); },
+        .floor =
+            [&] {
+                return floor.readAll(
+                    u"SELECT "_s + Floor::columns(u"hastasicil"_s) + u" FROM hastasicil ORDER BY hid LIMIT 40"_s);
+            },
+    });
+
+    rows.push_back({
+        .name = u"registry OnFilterRecord, 6 fields ('%1')"_s.arg(search.text),
+        .setup =
+            [&] {
+                sicrapQuery.Open();
+                search.code = sicrapQuery.FieldByName(u"hasta_kodu"_s);
+                search.name = sicrapQuery.FieldByName(u"adi"_s);
+                search.secondName = sicrapQuery.FieldByName(u"adi2"_s);
+                search.surname = sicrapQuery.FieldByName(u"soyadi"_s);
+                search.father = sicrapQuery.FieldByName(u"baba"_s);
+                search.mother = sicrapQuery.FieldByName(u"anne"_s);
+                sicrapQuery.OnFilterRecord = [&search](DataSet&, bool& accept) { accept = search.accepts(); };
+            },
+        .prepare = [&] { sicrapQuery.setFiltered(false); },
+        .layer =
+            [&] {
+                sicrapQuery.setFiltered(true);
+                return qint64(sicrapQuery.rowCount());
+            },
+        .floor =
+            [&] {
+                QSqlQuery q
+                    = floor.run(u"SELECT hasta_kodu, adi, adi2, soyadi, baba, anne FROM hastasicil ORDER BY hid"_s);
+                qint64 n = 0;
+                while (q.next())
+                    n += search.accepts(q) ? 1 : 0;
+                return n;
+            },
+        .teardown =
+            [&] {
+                sicrapQuery.setFiltered(false);
+                sicrapQuery.OnFilterRecord = nullptr;
+            },
+    });
+
+    rows.push_back({
+        .name = u"re-sort registry query by soyadi"_s,
+        .setup = [&] { sicrapQuery.setFiltered(false); },
+        .layer =
+            [&] {
+                sicrapQuery.Close();
+                sicrapQuery.setSQL(registryBySurname);
+                sicrapQuery.Open();
+                return qint64(sicrapQuery.RecordCount());
+            },
+        .floor = [&] { return floor.count(u"SELECT hid FROM hastasicil ORDER BY soyadi ASC"_s); },
+        .teardown =
+            [&] {
+                sicrapQuery.Close();
+                sicrapQuery.setSQL(registryStatement);
+                sicrapQuery.Open();
+            },
+    });
+
+    rows.push_back({
+        .name = u"sequential search of the registry ('%1', near the end)"_s.arg(plantedSecondName),
+        .setup = [&] { sicrapQuery.Open(); },
+        .prepare = [&] { sicrapQuery.First(); },
+        .layer =
+            [&] {
+                Field* name = sicrapQuery.FieldByName(u"adi"_s);
+                Field* surname = sicrapQuery.FieldByName(u"soyadi"_s);
+                Field* secondName = sicrapQuery.FieldByName(u"adi2"_s);
+                const QString wanted = TurkishText::kucukharf(plantedSecondName);
+                const int n = sicrapQuery.RecordCount();
+                for (int step = 0; step <= n; ++step) {
+                    if (sicrapQuery.Eof())
+                        sicrapQuery.First();
+                    else
+                        sicrapQuery.Next();
+                    if (searchLine(name->Value(), surname->Value(), secondName->Value()).contains(wanted))
+                        return sicrapQuery.currentKey();
+                }
+                return qint64(-1);
+            },
+        .floor =
+            [&] {
+                const QString wanted = TurkishText::kucukharf(plantedSecondName);
+                QSqlQuery q = floor.run(u"SELECT hid, adi, soyadi, adi2 FROM hastasicil ORDER BY hid"_s);
+                if (!q.next()) // the search starts one record after the current (first) one
+                    return qint64(-1);
+                while (q.next())
+                    if (searchLine(q.value(1), q.value(2), q.value(3)).contains(wanted))
+                        return q.value(0).toLongLong();
+                return qint64(-1);
+            },
+    });
+
+    rows.push_back({
+        .name = u"Append and Post of a visit (muayeneTable)"_s,
+        .setup =
+            [&] {
+                sicilTable.Open();
+                muayeneTable.Open();
+                sicilTable.Locate(u"hasta_kodu"_s, appendCode, {});
+                appendBirth = sicilTable.FieldByName(u"dogumtarihi"_s)->AsDateTime().date();
+            },
+        .layer =
+            [&] {
+                muayeneTable.Append();
+                muayeneTable.FieldByName(u"hastakodu"_s)->setAsString(appendCode);
+                muayeneTable.FieldByName(u"tarih"_s)->setAsDateTime(visitTime);
+                muayeneTable.FieldByName(u"yas"_s)->setAsFloat(
+                    AgeCalculator::compute(appendBirth, visitTime.date()).value);
+                muayeneTable.FieldByName(u"kilo"_s)->setAsFloat(18.4);
+                muayeneTable.FieldByName(u"boy"_s)->setAsFloat(108.5);
+                muayeneTable.Post();
+                appendedKeys.push_back(muayeneTable.currentKey());
+                return qint64(1);
+            },
+        .floor =
+            [&] {
+                QSqlDatabase& db = floor.db();
+                if (!db.transaction())
+                    throw DataError(db.lastError().text());
+                QSqlQuery q
+                    = floor.run(u"INSERT INTO muayene (hastakodu, tarih, yas, kilo, boy) VALUES (?, ?, ?, ?, ?)"_s,
+                        { appendCode, visitTime.toString(u"yyyy-MM-dd HH:mm:ss.zzz"_s),
+                            AgeCalculator::compute(appendBirth, visitTime.date()).value, 18.4, 108.5 });
+                appendedKeys.push_back(q.lastInsertId().toLongLong());
+                if (!db.commit())
+                    throw DataError(db.lastError().text());
+                return qint64(1);
+            },
+        .teardown =
+            [&] {
+                // Leave the file as it was for the next run.
+                for (qint64 key : appendedKeys)
+                    floor.run(u"DELETE FROM muayene WHERE mid = ?"_s, { key });
+                appendedKeys.clear();
+                muayeneTable.Close();
+            },
+    });
+
+    // --only TEXT runs the operations whose name contains TEXT.
+    const QString only = options.text(u"only"_s, QString());
+    if (!only.isEmpty())
+        std::erase_if(rows, [&only](const bench::Row& row) { return !row.name.contains(only, Qt::CaseInsensitive); });
+
+    const std::vector<bench::Result> results = bench::runRows(rows, repeat);
+    bench::print(QString());
+    const int failures = bench::printTable(results);
+
+    const double peak = bench::peakMemoryMb();
+    const bool memoryOk = peak < 300;
+    bench::print(QString());
+    bench::print(u"peak memory: %1 MB (target < 300 MB) %2"_s.arg(peak, 0, 'f', 1).arg(memoryOk ? u"OK"_s : u"FAIL"_s));
+    bench::print(u"total time: %1 s"_s.arg((bench::nowMs() - start) / 1000.0, 0, 'f', 1));
+    return failures == 0 && memoryOk ? 0 : 1;
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+// Small helpers shared by the benchmark programs: command-line options, clocks, memory and
+// the result table.
+namespace bench {
+
+// Options are written "--name value". Unknown names are an error, so a typo does not run a
+// benchmark with defaults silently.
+class Options final
+{
+public:
+    Options(const QStringList& arguments, const QStringList& known);
+
+    bool ok() const;
+    QString error() const;
+    bool has(const QString& name) const;
+    QString text(const QString& name, const QString& fallback) const;
+    qint64 number(const QString& name, qint64 fallback) const;
+    double real(const QString& name, double fallback) const;
+
+private:
+    QStringList m_names;
+    QStringList m_values;
+    QString m_error;
+};
+
+// Milliseconds since an arbitrary start, with sub-microsecond resolution.
+double nowMs();
+
+// Peak resident memory of this process so far, in MB.
+double peakMemoryMb();
+
+// Size of a database file together with its write-ahead log, in bytes.
+qint64 databaseFileSize(const QString& path);
+
+double median(std::vector<double> values);
+
+// Prints a line to standard output (UTF-8) and flushes it.
+void print(const QString& line);
+
+// One operation measured twice: through the data-set layer and as the bare SQL that does the
+// same work on the same file (the floor). Both return a result (a count, a key) that must agree.
+struct Row {
+    QString name = {};
+    std::function<void()> setup = {}; // once, before the first run
+    std::function<void()> prepare = {}; // before every timed run of either side, not timed
+    std::function<qint64()> layer = {};
+    std::function<qint64()> floor = {};
+    std::function<void()> teardown = {}; // once, after the last run
+    double maxRatio = 3.0;
+    double maxMs = 200.0;
+};
+
+struct Result {
+    QString name;
+    double layerMs = 0;
+    double floorMs = 0;
+    qint64 layerResult = 0;
+    qint64 floorResult = 0;
+    double maxRatio = 3.0;
+    double maxMs = 200.0;
+    QString error; // the layer or the floor threw
+};
+
+// Runs every row: one warm-up, then `repeat` timed runs of each side, alternating; the median is
+// reported. A row that throws is reported with its error and the others still run.
+std::vector<Result> runRows(const std::vector<Row>& rows, int repeat);
+
+// Below this the ratio is not judged: fixed per-call costs dominate and nobody can notice.
+inline constexpr double negligibleMs = 1.0;
+
+// Prints the table: operation | layer ms | floor ms | ratio | target | result. Returns the
+// number of rows that failed.
+int printTable(const std::vector<Result>& results);
+
+} // namespace bench

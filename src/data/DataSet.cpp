@@ -1293,6 +1293,7 @@ bool DataSet::Locate(const QString& fieldNames, const QVariantList& values, TLoc
     if (names.isEmpty() || names.size() != values.size())
         throw DataError(u"%1: arama alanları ile değerleri uyuşmuyor."_s.arg(m_name));
     const bool partial = options.testFlag(LocateOption::loPartialKey);
+    const bool partialAll = partial && options.testFlag(LocateOption::loPartialAllFields);
 
     completePending();
     if (m_keys.isEmpty())
@@ -1308,7 +1309,7 @@ bool DataSet::Locate(const QString& fieldNames, const QVariantList& values, TLoc
             bool all = true;
             for (int i = 0; i < fields.size() && all; ++i) {
                 const Field* f = fields.at(i);
-                const bool last = i == fields.size() - 1;
+                const bool last = i == fields.size() - 1 || partialAll;
                 const QVariant raw = rawValueAt(row, f->index());
                 const QVariant& want = values.at(i);
                 if (isText(f->DataType()) || f->kind() == FieldKind::fkLookup) {
@@ -1339,7 +1340,7 @@ bool DataSet::Locate(const QString& fieldNames, const QVariantList& values, TLoc
             const Field* f = FieldByName(names.at(i));
             if (!f->isStored())
                 throw DataError(u"%1: hesaplanan alanda arama yapılamaz: %2"_s.arg(m_name, f->FieldName()));
-            const bool last = i == names.size() - 1;
+            const bool last = i == names.size() - 1 || partialAll;
             const QString col = quoted(f->FieldName());
             const QString b = u":l%1"_s.arg(i);
             const QVariant& want = values.at(i);

@@ -32,6 +32,8 @@ enum TDataSetState {
 enum class LocateOption {
     loCaseInsensitive = 0x1,
     loPartialKey = 0x2,
+    // With loPartialKey: every field of the list need only begin with its value, not just the last.
+    loPartialAllFields = 0x4,
 };
 Q_DECLARE_FLAGS(TLocateOptions, LocateOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TLocateOptions)

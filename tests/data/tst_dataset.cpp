@@ -315,6 +315,11 @@ void tst_DataSet::locateSurnamePrefixNeedsWholeFirstName()
     ds.Open();
     QVERIFY(ds.Locate(u"adi;soyadi"_s, {u"ali"_s, u"y"_s}, LocateOption::loPartialKey));
     QCOMPARE(ds.FieldByName(u"hasta_kodu"_s)->AsString(), u"2"_s);
+    // Asked for, every field may match by its beginning.
+    ds.First();
+    QVERIFY(!ds.Locate(u"adi;soyadi"_s, {u"a"_s, u"y"_s}, LocateOption::loPartialKey));
+    QVERIFY(ds.Locate(u"adi;soyadi"_s, {u"a"_s, u"y"_s}, LocateOption::loPartialKey | LocateOption::loPartialAllFields));
+    QCOMPARE(ds.FieldByName(u"hasta_kodu"_s)->AsString(), u"1"_s);
 }
 
 void tst_DataSet::recordCountIgnoresHookFilter()

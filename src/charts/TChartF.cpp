@@ -2,10 +2,68 @@
 
 #include "ui_TChartF.h"
 
+#include "CommandGuard.h"
+#include "DataError.h"
 #include "DataSet.h"
 #include "DataSource.h"
+#include "Dialogs.h"
+#include "Field.h"
+#include "GrowthChart.h"
+#include "RangeSteps.h"
+#include "Screens.h"
+#include "TfrmMain.h"
+#include "Tozluk.h"
+#include "TyardimF.h"
+
+#include <QDateTimeEdit>
+#include <QFont>
+#include <QGuiApplication>
+#include <QHideEvent>
+#include <QLineSeries>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPrinter>
+#include <QStyle>
+#include <QValueAxis>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// The page is laid out in units of this extent, scaled to fill the printable area.
+constexpr double pageWidth = 4030;
+constexpr double pageHeight = 2580;
+
+const QColor girlsColor(255, 0, 255);
+const QColor boysColor(166, 202, 240);
+
+bool isEmptyValue(const QVariant& value)
+{
+    if (!value.isValid() || value.isNull())
+        return true;
+    return value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty();
+}
+
+// Restores the normal cursor however printing ends.
+class WaitCursor final
+{
+public:
+    WaitCursor()
+    {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~WaitCursor()
+    {
+        QGuiApplication::restoreOverrideCursor();
+    }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace
 
 TChartF::TChartF()
     : ui(new Ui::TChartF)
@@ -23,6 +81,49 @@ TChartF::TChartF()
     ffTable1->setTableName(u"zkilobir"_s);
     ffTable2->setTableName(u"zuzunlukbir"_s);
     ffTable3->setTableName(u"zbas"_s);
+
+    using Axis = GrowthChart::Axis;
+    using Place = GrowthChart::CaptionPlace;
+    m_weight
+        = new GrowthChart(u"Kilo Gelişim Grafiği"_s, Place::AbovePlotRight, Axis { 0, 36, 3, 2 }, Axis { 2, 18, 2, 4 });
+    m_height = new GrowthChart(
+        u"Boy Gelişim Grafiği"_s, Place::AbovePlotRight, Axis { 0, 36, 3, 2 }, Axis { 45, 105, 5, 4 });
+    m_head
+        = new GrowthChart(u"BAŞ ÇEVRESİ"_s, Place::InsidePlotLowerRight, Axis { 0, 18, 1, 0 }, Axis { 31, 51, 1, 1 });
+    m_head->setCompact(true);
+    ui->Chart1->setChart(m_weight);
+    ui->Chart2->setChart(m_height);
+    ui->Chart3->setChart(m_head);
+    for (QChartView* view : { ui->Chart1, ui->Chart2, ui->Chart3 }) {
+        view->setRenderHint(QPainter::Antialiasing);
+        view->setBackgroundBrush(Qt::white);
+        view->setContextMenuPolicy(Qt::NoContextMenu);
+    }
+    ui->Chart1->setFrameShape(QFrame::NoFrame);
+    ui->Chart2->setFrameShape(QFrame::NoFrame);
+    // The read-outs follow the mouse without a button pressed.
+    for (QChartView* view : { ui->Chart1, ui->Chart2 }) {
+        view->viewport()->setMouseTracking(true);
+        view->viewport()->installEventFilter(this);
+    }
+
+    QIcon help = QIcon::fromTheme(u"help-contents"_s);
+    if (help.isNull())
+        help = style()->standardIcon(QStyle::SP_DialogHelpButton);
+    ui->tfXPButton1->setIcon(help);
+    ui->tfXPButton1->setToolTip(u"Yardım"_s);
+
+    connect(m_weight, &QChart::plotAreaChanged, this, &TChartF::placeOverlays);
+    connect(m_height, &QChart::plotAreaChanged, this, &TChartF::placeOverlays);
+
+    connect(ui->buyukBut, &QPushButton::clicked, this, &TChartF::buyukButClick);
+    connect(ui->BoyutDegistir1, &QAction::triggered, this, &TChartF::buyukButClick);
+    connect(ui->yazBut, &QPushButton::clicked, this, &TChartF::yazButClick);
+    connect(ui->Yazdir1, &QAction::triggered, this, &TChartF::yazButClick);
+    connect(ui->JvXPButton1, &QPushButton::clicked, this, &TChartF::JvXPButton1Click);
+    connect(ui->kapatBut, &QPushButton::clicked, this, &TChartF::Kapat1Click);
+    connect(ui->Kapat1, &QAction::triggered, this, &TChartF::Kapat1Click);
+    connect(ui->tfXPButton1, &QToolButton::clicked, this, &TChartF::tfXPButton1Click);
 }
 
 TChartF::~TChartF()
@@ -30,6 +131,305 @@ TChartF::~TChartF()
     delete ui;
 }
 
+GrowthChart* TChartF::weightChart() const
+{
+    return m_weight;
+}
+
+GrowthChart* TChartF::heightChart() const
+{
+    return m_height;
+}
+
+GrowthChart* TChartF::headChart() const
+{
+    return m_head;
+}
+
+int TChartF::rangeStep() const
+{
+    return m_rangeStep;
+}
+
+// Sex code of the current child: "1" for "Erkek", "2" for anything else.
+QString TChartF::sexCode() const
+{
+    const Field* cinsiyeti = screens().ozluk->sicilTable->FieldByName(u"cinsiyeti"_s);
+    return cinsiyeti->AsString() == u"Erkek"_s ? u"1"_s : u"2"_s;
+}
+
 void TChartF::BitBtn2Click()
 {
+    CommandGuard::run([&] { fill(); });
+}
+
+void TChartF::fill()
+{
+    for (GrowthChart* chart : { m_weight, m_height, m_head })
+        chart->clearPoints();
+
+    const QString sex = sexCode();
+    Button1Click();
+
+    DataSet* sicil = screens().ozluk->sicilTable;
+    fillReference(ffTable1, m_weight, sex);
+
+    const QLocale locale;
+    const Field* dogumtarihi = sicil->FieldByName(u"dogumtarihi"_s);
+    const QDateTimeEdit* picker = screens().frmMain->findChild<QDateTimeEdit*>(u"JvDateTimePicker1"_s);
+    const QDate visitDate = picker ? picker->date() : QDate::currentDate();
+    ui->adiLabel->setText(u"Adı, Soyadı   : "_s + sicil->FieldByName(u"adi"_s)->AsString() + u' '
+        + sicil->FieldByName(u"soyadi"_s)->AsString());
+    ui->dTarihiLabel->setText(u"D.Tarihi: "_s
+        + (dogumtarihi->IsNull() ? QString()
+                                 : locale.toString(dogumtarihi->AsDateTime().date(), QLocale::ShortFormat)));
+    ui->gTarihiLabel->setText(u"G.Tarihi: "_s + locale.toString(visitDate, QLocale::ShortFormat));
+
+    fillReference(ffTable2, m_height, sex);
+    fillReference(ffTable3, m_head, sex);
+
+    // The child's measurements, at birth and at every visit, each on its chart.
+    const GrowthChart* charts[] = { m_weight, m_height, m_head };
+    const Field* birth[]
+        = { sicil->FieldByName(u"dogumkilo"_s), sicil->FieldByName(u"dogumboy"_s), sicil->FieldByName(u"dogumbas"_s) };
+    for (int i = 0; i < 3; ++i) {
+        if (!birth[i]->IsNull())
+            GrowthChart::addPoint(charts[i]->hasta(), QPointF(0, birth[i]->AsFloat()));
+    }
+
+    DataSet* visits = screens().frmMain->muayeneRQuery;
+    const int visitCount = visits->Active() ? visits->rowCount() : 0;
+    int yasIndex = -1;
+    int measureIndex[3] = { -1, -1, -1 };
+    if (visitCount > 0) {
+        yasIndex = visits->FieldByName(u"yas"_s)->index();
+        measureIndex[0] = visits->FieldByName(u"kilo"_s)->index();
+        measureIndex[1] = visits->FieldByName(u"boy"_s)->index();
+        measureIndex[2] = visits->FieldByName(u"basc"_s)->index();
+    }
+    for (int row = 0; row < visitCount; ++row) {
+        const QVariant yas = visits->rawValueAt(row, yasIndex);
+        // A visit without an age ends the fill: nothing after it, no completions, no new range.
+        if (isEmptyValue(yas))
+            return;
+        for (int i = 0; i < 3; ++i) {
+            const QVariant value = visits->rawValueAt(row, measureIndex[i]);
+            if (!isEmptyValue(value))
+                GrowthChart::addPoint(charts[i]->hasta(), QPointF(yas.toDouble(), value.toDouble()));
+        }
+    }
+
+    // A single point draws nothing; a short flat stroke shows it.
+    if (visitCount == 1) {
+        const double yas = visits->rawValueAt(0, yasIndex).toDouble();
+        for (int i = 0; i < 3; ++i) {
+            const QVariant value = visits->rawValueAt(0, measureIndex[i]);
+            if (charts[i]->hasta()->count() == 1 && !isEmptyValue(value))
+                GrowthChart::addPoint(charts[i]->hasta(), QPointF(yas + 0.5, value.toDouble()));
+        }
+    } else if (visitCount == 0) {
+        for (int i = 0; i < 3; ++i) {
+            if (charts[i]->hasta()->count() == 1 && !birth[i]->IsNull())
+                GrowthChart::addPoint(charts[i]->hasta(), QPointF(0.5, birth[i]->AsFloat()));
+        }
+    }
+
+    const QDate birthDate = dogumtarihi->AsDateTime().date();
+    m_rangeStep = RangeSteps::stepForMonths(RangeSteps::months(birthDate, visitDate));
+    buyukButClick();
+}
+
+void TChartF::fillReference(DataSet* table, GrowthChart* chart, const QString& sex)
+{
+    if (!table->Active())
+        table->Open();
+    table->setFilter(u"sex='"_s + sex + u"'"_s);
+    table->setFiltered(true);
+
+    const Field* age = table->FieldByName(u"Age"_s);
+    QList<const Field*> percentiles;
+    for (const QString& name : GrowthChart::percentileFields())
+        percentiles.append(table->FieldByName(name));
+
+    QList<QList<QPointF>> points(GrowthChart::percentileCount);
+    table->First();
+    while (!table->Eof()) {
+        // A row without an age has no place on the curves; an empty percentile leaves a gap.
+        if (!age->IsNull()) {
+            for (int i = 0; i < GrowthChart::percentileCount; ++i) {
+                if (!percentiles.at(i)->IsNull())
+                    points[i].append(QPointF(age->AsFloat(), percentiles.at(i)->AsFloat()));
+            }
+        }
+        table->Next();
+    }
+    for (int i = 0; i < GrowthChart::percentileCount; ++i) {
+        QList<QPointF>& curve = points[i];
+        std::stable_sort(curve.begin(), curve.end(), [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
+        chart->line(i)->replace(curve);
+    }
+    chart->updateTexts();
+}
+
+void TChartF::Button1Click()
+{
+    CommandGuard::run([&] {
+        const QColor color = sexCode() == u"1"_s ? boysColor : girlsColor;
+        for (GrowthChart* chart : { m_weight, m_height, m_head })
+            chart->setSexColor(color);
+    });
+}
+
+void TChartF::buyukButClick()
+{
+    CommandGuard::run([&] {
+        RangeSteps::Ranges r;
+        if (!RangeSteps::rangesFor(m_rangeStep, r))
+            return;
+        m_weight->setValueAxis(r.weightMax, r.weightInterval);
+        m_weight->setAgeAxis(r.ageMax, r.ageInterval);
+        m_height->setAgeAxis(r.ageMax, r.ageInterval);
+        m_height->setValueAxis(r.heightMax, m_height->valueAxis()->tickInterval());
+        m_rangeStep = RangeSteps::next(m_rangeStep);
+    });
+}
+
+void TChartF::yazButClick()
+{
+    CommandGuard::run([&] {
+        QPrinter printer(QPrinter::HighResolution);
+        if (!Dialogs::choosePrinter(this, printer))
+            return;
+        printPage(printer);
+    });
+}
+
+void TChartF::printPage(QPrinter& printer)
+{
+    const WaitCursor wait;
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw DataError(u"Yazdırma başlatılamadı."_s);
+    try {
+        const QRectF paper = printer.pageLayout().paintRectPixels(printer.resolution());
+        const double scale = std::min(paper.width() / pageWidth, paper.height() / pageHeight);
+        const auto at = [scale](double x, double y) { return QPointF(x * scale, y * scale); };
+        const auto box = [&](double x1, double y1, double x2, double y2) { return QRectF(at(x1, y1), at(x2, y2)); };
+
+        QFont font(u"Arial"_s);
+        font.setPointSizeF(10);
+        font.setStyleHint(QFont::SansSerif);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        const auto text = [&](double x, double y, const QString& s) {
+            painter.drawText(QRectF(at(x, y), QSizeF(paper.width(), paper.height())),
+                Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, s);
+        };
+        const double pixelsPerPoint = printer.resolution() / 72.0;
+        m_weight->renderInto(&painter, box(60, 200, 1900, 2580), pixelsPerPoint);
+        m_height->renderInto(&painter, box(1801, 200, 3300, 2580), pixelsPerPoint);
+        m_head->renderInto(&painter, box(3281, 1900, 4030, 2500), pixelsPerPoint);
+
+        // The texts go on last: the third header reaches into the weight chart's white top.
+        text(120, 90, ui->adiLabel->text());
+        text(120, 150, ui->dTarihiLabel->text());
+        text(120, 210, ui->gTarihiLabel->text());
+        text(3500, 1800, u"Baş Çevresi Grafiği"_s);
+        if (!painter.end())
+            throw DataError(u"Sayfa yazdırılamadı."_s);
+    } catch (...) {
+        printer.abort();
+        if (painter.isActive())
+            painter.end();
+        throw;
+    }
+}
+
+void TChartF::JvXPButton1Click()
+{
+    CommandGuard::run([&] {
+        const bool show = ui->Chart3->isHidden();
+        ui->Chart3->setVisible(show);
+        ui->JvXPButton1->setText(show ? u"Baş Çevresi Gizle"_s : u"Baş Çevresi Göster"_s);
+    });
+}
+
+void TChartF::Chart1MouseMove(const QPoint& position)
+{
+    CommandGuard::run([&] {
+        const QPointF value
+            = m_weight->mapToValue(m_weight->mapFromScene(ui->Chart1->mapToScene(position)), m_weight->line(0));
+        ui->kiloEdit->setText(GrowthChart::formatValue(value.y()));
+        ui->kiloAyEdit->setText(GrowthChart::formatValue(value.x()));
+    });
+}
+
+void TChartF::Chart2MouseMove(const QPoint& position)
+{
+    CommandGuard::run([&] {
+        const QPointF value
+            = m_height->mapToValue(m_height->mapFromScene(ui->Chart2->mapToScene(position)), m_height->line(0));
+        ui->boyEdit->setText(GrowthChart::formatValue(value.y()));
+        ui->boyAyEdit->setText(GrowthChart::formatValue(value.x()));
+    });
+}
+
+void TChartF::Kapat1Click()
+{
+    CommandGuard::run([&] {
+        TfrmMain* frmMain = screens().frmMain;
+        if (frmMain)
+            frmMain->setEnabled(true);
+        hide();
+        if (frmMain) {
+            frmMain->show();
+            frmMain->raise();
+            frmMain->activateWindow();
+        }
+    });
+}
+
+void TChartF::tfXPButton1Click()
+{
+    CommandGuard::run([&] { screens().yardimF->showTopic(u"ygrafik"_s); });
+}
+
+void TChartF::FormHide()
+{
+    if (screens().frmMain)
+        screens().frmMain->setEnabled(true);
+}
+
+void TChartF::hideEvent(QHideEvent* event)
+{
+    TScreen::hideEvent(event);
+    // Minimising is no closing: the visit screen waits until the charts are really put away.
+    if (!event->spontaneous())
+        FormHide();
+}
+
+bool TChartF::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseMove) {
+        const auto* move = static_cast<QMouseEvent*>(event);
+        if (watched == ui->Chart1->viewport())
+            Chart1MouseMove(move->position().toPoint());
+        else if (watched == ui->Chart2->viewport())
+            Chart2MouseMove(move->position().toPoint());
+    }
+    return TScreen::eventFilter(watched, event);
+}
+
+// Keeps the labels, read-outs and the small chart inside the plot areas, clear of the axis
+// labels.
+void TChartF::placeOverlays()
+{
+    const QRectF weightPlot = m_weight->plotArea();
+    if (weightPlot.isValid())
+        ui->chart1Layout->setContentsMargins(
+            int(weightPlot.left()) + 4, 4, 8, int(ui->Chart1->height() - weightPlot.bottom()) + 4);
+    const QRectF heightPlot = m_height->plotArea();
+    if (heightPlot.isValid())
+        ui->chart2Layout->setContentsMargins(int(heightPlot.left()) + 4, 4, 8, 4);
 }

@@ -2,8 +2,14 @@
 
 #include "TScreen.h"
 
+#include <QString>
+
 class DataSet;
 class DataSource;
+class GrowthChart;
+class QHideEvent;
+class QPoint;
+class QPrinter;
 
 namespace Ui {
 class TChartF;
@@ -29,6 +35,51 @@ public:
     DataSet* const ffTable3;
     DataSource* const DataSource3;
 
+    // The charts shown by Chart1 (weight), Chart2 (height) and Chart3 (head circumference).
+    GrowthChart* weightChart() const;
+    GrowthChart* heightChart() const;
+    GrowthChart* headChart() const;
+
+    // The number of years the next range command shows (below 5 counts as 3).
+    int rangeStep() const;
+
     // Fills the three charts for the current child.
     void BitBtn2Click();
+    // Colours the three charts by the current child's sex.
+    void Button1Click();
+    // Applies the current range step to the axes and moves on to the next one.
+    void buyukButClick();
+    // Prints the three charts on one landscape page of the chosen printer.
+    void yazButClick();
+    // Hides or shows the head-circumference chart.
+    void JvXPButton1Click();
+    // Shows the weight and age under the mouse over the weight chart.
+    void Chart1MouseMove(const QPoint& position);
+    // Shows the height and age under the mouse over the height chart.
+    void Chart2MouseMove(const QPoint& position);
+    // Closes the screen and hands back to the visit screen.
+    void Kapat1Click();
+    // Opens the help topic of the charts.
+    void tfXPButton1Click();
+    // Lets the visit screen take input again once this screen is hidden.
+    void FormHide();
+
+    // The page itself, on a printer that is already chosen (the part of yazButClick after the
+    // printer dialog).
+    void printPage(QPrinter& printer);
+
+protected:
+    void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void fill();
+    QString sexCode() const;
+    void fillReference(DataSet* table, GrowthChart* chart, const QString& sex);
+    void placeOverlays();
+
+    GrowthChart* m_weight = nullptr;
+    GrowthChart* m_height = nullptr;
+    GrowthChart* m_head = nullptr;
+    int m_rangeStep = 0;
 };

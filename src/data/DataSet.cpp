@@ -1377,10 +1377,32 @@ bool DataSet::Locate(const QString& fieldNames, const QVariantList& values, TLoc
                 }
             }
         }
-        QVector<qint64> hits = matchingKeys(conds.isEmpty() ? u"1"_s : conds.join(u" AND "_s), binds);
-        if (hits.isEmpty())
+        // A table read in key order without a hook filter: the first hit in key order is the
+        // one, and its place in the (ascending) key list is found by halving.
+        const bool keyOrder = !isQuery() && m_indexFieldNames.isEmpty() && !usingHookFilter()
+                              && (m_indexName.isEmpty() || m_def->primaryKey == QStringList{m_def->keyField});
+        QString where = conds.isEmpty() ? u"1"_s : conds.join(u" AND "_s);
+        if (!isQuery()) {
+            const QString linkAndFilter = whereSql(binds);
+            if (!linkAndFilter.isEmpty())
+                where += u" AND "_s + linkAndFilter.mid(QStringLiteral(" WHERE ").size());
+        }
+        if (keyOrder) {
+            const QString keyCol = m_def->rowKey() == u"rowid"_s ? u"rowid"_s : quoted(m_def->rowKey());
+            const QVector<qint64> first = matchingKeys(where + u" ORDER BY "_s + keyCol + u" LIMIT 1"_s, binds);
+            if (first.isEmpty())
+                return false;
+            const auto it = std::lower_bound(m_keys.cbegin(), m_keys.cend(), first.first());
+            if (it != m_keys.cend() && *it == first.first())
+                found = int(it - m_keys.cbegin());
+        }
+        // Otherwise (or when another copy changed the table since it was read): every hit,
+        // and the first of them in the list's order.
+        const QVector<qint64> hits = found < 0 ? matchingKeys(where, binds) : QVector<qint64>();
+        if (found >= 0) {
+        } else if (hits.isEmpty()) {
             return false;
-        if (hits.size() == 1) {
+        } else if (hits.size() == 1) {
             found = positionOfKey(hits.first());
         } else {
             const QSet<qint64> wanted(hits.cbegin(), hits.cend());

@@ -50,6 +50,27 @@ QDateTime toDateTime(const QVariant& raw)
     return dt;
 }
 
+// The stored text read as a wall-clock date and time for showing. The time zone plays no part
+// in showing a stored value, and looking it up for every cell of a long list is costly.
+QDateTime displayDateTime(const QVariant& raw)
+{
+    if (raw.typeId() == QMetaType::QString) {
+        const QString t = raw.toString();
+        // "yyyy-MM-dd HH:mm:ss.zzz" as the data layer writes it
+        if (t.size() >= 10 && t.at(4) == u'-' && t.at(7) == u'-') {
+            const QDate d(t.mid(0, 4).toInt(), t.mid(5, 2).toInt(), t.mid(8, 2).toInt());
+            QTime time(0, 0);
+            if (t.size() >= 19)
+                time = QTime(t.mid(11, 2).toInt(), t.mid(14, 2).toInt(), t.mid(17, 2).toInt(),
+                             t.size() >= 23 ? t.mid(20, 3).toInt() : 0);
+            if (d.isValid() && time.isValid())
+                return QDateTime(d, time, Qt::UTC);
+        }
+    }
+    const QDateTime dt = toDateTime(raw);
+    return dt.isValid() ? QDateTime(dt.date(), dt.time(), Qt::UTC) : dt;
+}
+
 // Translates a date pattern of the field notation (dd, mm, yyyy, HH, MM/nn for minutes) to Qt's.
 QString qtDatePattern(const QString& pattern)
 {
@@ -377,7 +398,7 @@ QString Field::formatDisplay(const QVariant& raw) const
         return {};
     switch (m_type) {
     case FieldType::DateTime: {
-        const QDateTime dt = toDateTime(raw);
+        const QDateTime dt = displayDateTime(raw);
         if (!dt.isValid())
             return raw.toString();
         if (!DisplayFormat.isEmpty())
@@ -414,7 +435,7 @@ QString Field::formatEdit(const QVariant& raw) const
         return {};
     switch (m_type) {
     case FieldType::DateTime: {
-        const QDateTime dt = toDateTime(raw);
+        const QDateTime dt = displayDateTime(raw);
         if (!dt.isValid())
             return raw.toString();
         if (EditMask.contains(u':'))

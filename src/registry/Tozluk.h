@@ -2,8 +2,14 @@
 
 #include "TScreen.h"
 
+#include <QString>
+#include <QVariant>
+#include <QVector>
+
 class DataSet;
 class DataSource;
+class QCloseEvent;
+class QMenu;
 
 namespace Ui {
 class Tozluk;
@@ -25,6 +31,58 @@ public:
     DataSet* const sicilTable;
     DataSource* const sicilSource;
 
+    // Checks and stores the record being added or edited ("Kaydet", F2).
+    void JvXPButton1Click();
+    // Gives up the changes after asking ("Vazgeç", F3).
+    void JvXPButton5Click();
     // Starts a new child record with a proposed code ("Yeni Kayıt", F5).
     void JvXPButton3Click();
+    // Proposes the next code for the record being added or edited ("...").
+    void JvXPButton10Click();
+    // Deletes the current child after two questions ("Bu Kaydı Sil", F7).
+    void JvXPButton4Click();
+    // Goes to the first child ("İlk Kayıt", F8).
+    void JvXPButton9Click();
+    // Goes to the next child ("Sonraki Kayıt", F9).
+    void JvXPButton6Click();
+    // Goes to the previous child ("Önceki Kayıt", F11).
+    void JvXPButton7Click();
+    // Goes to the last child ("Son Kayıt", F12).
+    void JvXPButton8Click();
+    // Opens the registry list ("Protokol Listeleri", F6, double-click on the code box).
+    void JvXPButton2Click();
+    // Opens the vaccine screen with the child's age ("Aşı Kayıt").
+    void JvXPButton11Click();
+    // Closes the screen, handing back to the visit screen when it waits ("Kapat", F10).
+    void Button1Click();
+    // Shows the help topic of the screen.
+    void tfXPButton1Click();
+    // Loads a picture file into the photo ("Resim Ekle", double-click on the photo).
+    void JvDBImage1DblClick();
+    // Clears the photo ("Resmi Sil").
+    void ResmiSil1Click();
+    // Checks the birth date when its box is left.
+    void JvDotNetDBEdit33Exit();
+
+protected:
+    bool screenKey(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void bindControls();
+    void buildMenus();
+    void connectButtons();
+    void setCodeEditable(bool editable);
+    // Writes text still being typed, then tells whether the record has changes to lose.
+    bool recordModified();
+    void goTo(void (DataSet::*move)());
+    void openRegistryQueryInDefaultOrder();
+    void sicilTableWrite(DataSet& dataSet, const QVector<QVariant>& before);
+    void sicilTableStateChange();
+
+    QMenu* m_popupMenu = nullptr;
+    QMenu* m_photoMenu = nullptr;
+    int m_lastState = 0;
+    QString m_codeBeforeEdit;
+    bool m_inBirthDateExit = false;
 };

@@ -2,13 +2,100 @@
 
 #include "ui_TfrmMain.h"
 
+#include "AgeCalculator.h"
+#include "CommandGuard.h"
 #include "DataSet.h"
 #include "DataSource.h"
+#include "EditKeys.h"
 #include "Field.h"
+#include "Messages.h"
+#include "Screens.h"
+#include "TChartF.h"
+#include "TPasswordDlg.h"
+#include "TasilarF.h"
+#include "ThazirlaF.h"
+#include "Tozluk.h"
+#include "TreceteF.h"
+#include "Tsicrapor.h"
+#include "TsifrelerF.h"
+#include "TtetkikgirisF.h"
+#include "TyardimF.h"
+#include "visits/core/VisitQueries.h"
 
+#include <QCloseEvent>
 #include <QDateTime>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStyle>
+#include <QToolTip>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString waitUpdating = u"BEKLEYİN DOSYA GÜNCELLENİYOR..."_s;
+
+// Hides the wait window however the step it covers ends.
+struct WaitWindow {
+    explicit WaitWindow(const QString& caption) { screens().hazirlaF->showMessage(caption); }
+    ~WaitWindow() { screens().hazirlaF->hideMessage(); }
+    WaitWindow(const WaitWindow&) = delete;
+    WaitWindow& operator=(const WaitWindow&) = delete;
+};
+
+// Ctrl+T, Ctrl+R, Ctrl+A and Ctrl+H: named in the menus, with no command behind them.
+bool isMenuOnlyKey(const QKeyEvent* event)
+{
+    if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::ControlModifier)
+        return false;
+    switch (event->key()) {
+    case Qt::Key_T:
+    case Qt::Key_R:
+    case Qt::Key_A:
+    case Qt::Key_H:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isEditing(const DataSet* dataSet)
+{
+    return dataSet->State() == dsEdit || dataSet->State() == dsInsert;
+}
+
+QDate birthDate()
+{
+    const DataSet* registry = screens().ozluk->sicilTable;
+    return registry->FieldByName(u"dogumtarihi"_s)->AsDateTime().date();
+}
+
+// The history columns in order, with their titles and widths; mid is carried hidden.
+struct HistoryColumn {
+    const char16_t* field;
+    const char16_t* title;
+    int width;
+};
+constexpr HistoryColumn historyColumns[] = {
+    {u"tarih", u"Tarih - Saat", 100}, {u"yas", u"Yaş", 50},          {u"kilo", u"Kilo", 50},
+    {u"boy", u"Boy", 50},             {u"basc", u"Baş Ç.", 50},      {u"sikayetbulgu", u"Şikayet", 190},
+    {u"bulgu", u"Bulgu", 190},        {u"tani", u"Tanı", 190},       {u"tedavi", u"Tedavi", 190},
+    {u"beslenme", u"Beslenme", 190},  {u"not", u"Not", 64},          {u"mid", u"mid", 0},
+};
+
+// The memo columns whose text the history shows as tooltip.
+bool isTextColumn(const QString& fieldName)
+{
+    static const QStringList names = {u"sikayetbulgu"_s, u"bulgu"_s, u"tani"_s, u"tedavi"_s, u"beslenme"_s, u"not"_s};
+    return names.contains(fieldName);
+}
+
+} // namespace
 
 TfrmMain::TfrmMain()
     : ui(new Ui::TfrmMain)
@@ -17,6 +104,7 @@ TfrmMain::TfrmMain()
     , muayeneRQuery(new DataSet(u"muayeneRQuery"_s, this))
     , muayeneRSource(new DataSource(u"muayeneRSource"_s, muayeneRQuery, this))
     , DataSource2(new DataSource(u"DataSource2"_s, nullptr, this))
+    , PopupMenu1(new QMenu(this))
 {
     setObjectName(u"frmMain"_s);
     ui->setupUi(this);
@@ -34,14 +122,66 @@ TfrmMain::TfrmMain()
     Field* yas = muayeneTable->FieldByName(u"yas"_s);
     yas->DisplayFormat = u"#,###.00"_s;
     yas->EditFormat = u"#.00"_s;
+    // Absurd measurements are refused before anything is written.
+    muayeneTable->BeforePost = [](DataSet& visits) { VisitQueries::checkMeasurements(&visits); };
+    connect(muayeneTable, &DataSet::fieldChanged, this, &TfrmMain::onVisitFieldChanged);
 
-    muayeneRQuery->setSQL(u"select * from muayene ORDER BY tarih DESC;"_s);
+    muayeneRQuery->setSQL(VisitQueries::allVisitsSql());
     muayeneRQuery->setStaticCursor(true);
     Field* historyTarih = muayeneRQuery->FieldByName(u"tarih"_s);
     historyTarih->DisplayFormat = u"dd.mm.yyyy"_s;
     historyTarih->EditMask = u"!99/99/0000 !90:00;1;_"_s;
 
+
+    const QLocale turkish(QLocale::Turkish, QLocale::Turkey);
+    ui->JvDateTimePicker1->setLocale(turkish);
+    ui->JvDateTimePicker1->setDisplayFormat(turkish.dateFormat(QLocale::LongFormat));
     ui->JvDateTimePicker1->setDateTime(QDateTime::currentDateTime());
+
+    QFont codeFont = ui->JvDotNetDBEdit23->font();
+    codeFont.setBold(true);
+    codeFont.setPointSizeF(codeFont.pointSizeF() * 1.6);
+    ui->JvDotNetDBEdit23->setFont(codeFont);
+    ui->tfXPButton1->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
+
+    // FirmaAdiEditKeyPress: every word typed into the name boxes starts with a capital.
+    EditKeys::installWordCapitals(ui->FirmaAdiEdit);
+    EditKeys::installWordCapitals(ui->FirmaAdi2Edit);
+
+    bindEntryControls();
+    setUpHistoryGrid();
+    buildMenus();
+
+    connect(ui->JvNavPanelButton9, &QPushButton::clicked, this, &TfrmMain::JvNavPanelButton9Click);
+    connect(ui->yeniButton, &QPushButton::clicked, this, &TfrmMain::SicilSorgu1Click);
+    connect(ui->Button1, &QPushButton::clicked, this, &TfrmMain::Button1Click);
+    connect(ui->Button2, &QPushButton::clicked, this, &TfrmMain::Button2Click);
+    connect(ui->JvXPButton3, &QPushButton::clicked, this, &TfrmMain::JvXPButton3Click);
+    connect(ui->silBut, &QPushButton::clicked, this, &TfrmMain::silButClick);
+    connect(ui->satirSilButton, &QPushButton::clicked, this, &TfrmMain::silButClick);
+    connect(ui->JvNavPanelButton10, &QPushButton::clicked, this, &TfrmMain::JvNavPanelButton10Click);
+    connect(ui->cocukDetayButton, &QPushButton::clicked, this, &TfrmMain::HastaSicillemleri1Click);
+    connect(ui->graphBut, &QPushButton::clicked, this, &TfrmMain::graphButClick);
+    connect(ui->asiButton, &QPushButton::clicked, this, &TfrmMain::ReeteGir1Click);
+    connect(ui->JvXPButton10, &QPushButton::clicked, this, &TfrmMain::JvXPButton10Click);
+    connect(ui->JvXPButton11, &QPushButton::clicked, this, &TfrmMain::JvXPButton11Click);
+    connect(ui->kapatButton, &QPushButton::clicked, this, &TfrmMain::k1Click);
+    connect(ui->tfXPButton1, &QToolButton::clicked, this, &TfrmMain::tfXPButton1Click);
+    connect(ui->JvXPButton8, &QPushButton::clicked, this, &TfrmMain::JvXPButton8Click);
+    connect(ui->JvXPButton9, &QPushButton::clicked, this, &TfrmMain::JvXPButton9Click);
+    connect(ui->JvNavPanelButton8, &QPushButton::clicked, this, &TfrmMain::JvNavPanelButton8Click);
+    connect(ui->JvNavPanelButton11, &QPushButton::clicked, this, &TfrmMain::JvNavPanelButton11Click);
+    connect(ui->CheckBox1, &QCheckBox::clicked, this, &TfrmMain::CheckBox1Click);
+    connect(ui->CheckBox2, &QCheckBox::clicked, this, &TfrmMain::CheckBox2Click);
+    connect(ui->muqueryGrid1->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            &TfrmMain::muqueryGrid1TitleClick);
+    connect(ui->JvDotNetDBEdit23, &QLineEdit::textChanged, this, &TfrmMain::onChildCodeShown);
+    connect(ui->JvDBSearchComboBox1, &QComboBox::currentTextChanged, this, &TfrmMain::onChildCodeShown);
+
+    // This screen sees every event of the program first (TScreen), so no filters of its own
+    // are installed; these boxes open the registry list on a double click.
+    m_openListOnDoubleClick = {ui->kisinoedit, ui->FirmaAdiEdit, ui->FirmaAdi2Edit, ui->adiDBEdit,
+                               ui->adi2DBEdit,  ui->soyadiDBEdit, ui->JvDotNetDBEdit23};
 }
 
 TfrmMain::~TfrmMain()
@@ -49,10 +189,847 @@ TfrmMain::~TfrmMain()
     delete ui;
 }
 
+// --- set-up -----------------------------------------------------------------------------
+
+void TfrmMain::bindEntryControls()
+{
+    const std::pair<DBEdit*, const char16_t*> edits[] = {
+        {ui->JvDotNetDBEdit22, u"tarih"}, {ui->yasDBEdit, u"yas"}, {ui->kiloDBEdit, u"kilo"},
+        {ui->boyDBEdit, u"boy"},          {ui->bascDBEdit, u"basc"},
+    };
+    for (const auto& [edit, fieldName] : edits) {
+        edit->setDataSource(DataSource1);
+        edit->setDataField(QString::fromUtf16(fieldName));
+    }
+    const std::pair<DBMemo*, const char16_t*> memos[] = {
+        {ui->beslenmeDBMemo, u"beslenme"}, {ui->sikayetDBMemo, u"sikayetbulgu"}, {ui->bulguDBMemo, u"bulgu"},
+        {ui->taniDBMemo, u"tani"},         {ui->tedaviDBMemo, u"tedavi"},        {ui->notDBMemo, u"not"},
+    };
+    for (const auto& [memo, fieldName] : memos) {
+        memo->setDataSource(DataSource1);
+        memo->setDataField(QString::fromUtf16(fieldName));
+    }
+}
+
+// The child header shows another screen's data set, which exists only once all screens are
+// built; it is bound on first use.
+void TfrmMain::wireScreens()
+{
+    if (m_wired || !screens().ozluk)
+        return;
+    m_wired = true;
+    DataSource* child = screens().ozluk->sicilSource;
+    const std::pair<DBEdit*, const char16_t*> edits[] = {
+        {ui->adiDBEdit, u"adi"},
+        {ui->adi2DBEdit, u"adi2"},
+        {ui->soyadiDBEdit, u"soyadi"},
+        {ui->anneDBEdit, u"anne"},
+        {ui->babaDBEdit, u"baba"},
+        {ui->evtelDBEdit, u"evtel"},
+        {ui->istelDBEdit, u"istel"},
+        {ui->ceptelDBEdit, u"ceptel"},
+        {ui->dogumtarihiDBEdit, u"dogumtarihi"},
+        {ui->dogumkiloDBEdit, u"dogumkilo"},
+        {ui->dogumboyDBEdit, u"dogumboy"},
+        {ui->dogumbasDBEdit, u"dogumbas"},
+        {ui->dogumsekliDBEdit, u"dogumsekli"},
+        {ui->kangrubuDBEdit, u"kangrubu"},
+        {ui->dogumhastahaneDBEdit, u"dogumhastahane"},
+        {ui->cinsiyetiDBEdit, u"cinsiyeti"},
+        {ui->JvDotNetDBEdit23, u"hasta_kodu"},
+    };
+    for (const auto& [edit, fieldName] : edits) {
+        edit->setReadOnly(true);
+        edit->setDataSource(child);
+        edit->setDataField(QString::fromUtf16(fieldName));
+    }
+    for (const auto& [memo, fieldName] :
+         {std::pair<DBMemo*, const char16_t*>{ui->alerjiDBMemo, u"alerji"}, {ui->ozgecmisDBMemo, u"ozgecmis"}}) {
+        memo->setReadOnly(true);
+        memo->setDataSource(child);
+        memo->setDataField(QString::fromUtf16(fieldName));
+    }
+    ui->JvDBSearchComboBox1->setReadOnly(true);
+    ui->JvDBSearchComboBox1->setDataSource(child);
+    ui->JvDBSearchComboBox1->setDataField(u"hasta_kodu"_s);
+}
+
+void TfrmMain::setUpHistoryGrid()
+{
+    DBGrid* grid = ui->muqueryGrid1;
+    grid->setDataSource(muayeneRSource);
+    QStringList names;
+    for (const HistoryColumn& column : historyColumns)
+        names.append(QString::fromUtf16(column.field));
+    grid->setColumns(names);
+    for (const HistoryColumn& column : historyColumns)
+        grid->setColumnTitle(QString::fromUtf16(column.field), QString::fromUtf16(column.title));
+    grid->setReadOnly(true);
+    grid->applyColumnWidths();
+    for (const HistoryColumn& column : historyColumns) {
+        const int index = grid->columnOf(QString::fromUtf16(column.field));
+        if (column.width > 0)
+            grid->setColumnWidth(index, column.width);
+        else
+            grid->setColumnHidden(index, true);
+    }
+    grid->setWordWrap(true);
+    grid->setShowGrid(true);
+    grid->setMouseTracking(true);
+    grid->viewport()->setMouseTracking(true);
+    grid->setSelectionBehavior(QAbstractItemView::SelectItems);
+    QHeaderView* titles = grid->horizontalHeader();
+    titles->setDefaultAlignment(Qt::AlignCenter);
+    titles->setSectionsClickable(true);
+    titles->setFixedHeight(20);
+    QHeaderView* rows = grid->verticalHeader();
+    rows->setMinimumSectionSize(1);
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    applyRowHeight(20);
+    grid->setToolTipDuration(m_toolTipTime);
+}
+
+QAction* TfrmMain::addItem(QMenu* menu, const QString& caption, const QString& key, void (TfrmMain::*handler)())
+{
+    // The keys are handled by screenKey(), which knows where the focus is; the menus only show them.
+    QAction* action = menu->addAction(key.isEmpty() ? caption : caption + u'\t' + key);
+    if (handler)
+        connect(action, &QAction::triggered, this, handler);
+    return action;
+}
+
+void TfrmMain::buildMenus()
+{
+    // The main menu's groups are hidden, so the bar stays out of sight; its keys still work.
+    QMenuBar* bar = ui->MainMenu1;
+    QMenu* genel = bar->addMenu(u"Genel İşlemler"_s);
+    addItem(genel, u"Çocuk Protokol Kayıtları"_s, u"F11"_s, &TfrmMain::HastaSicillemleri1Click);
+    addItem(genel, u"Çıkış"_s, u"F10"_s, &TfrmMain::k1Click);
+    QMenu* girisler = bar->addMenu(u"Girişler        "_s);
+    addItem(girisler, u"Sakla"_s, u"F2"_s, &TfrmMain::Button2Click);
+    addItem(girisler, u"Vazgeç"_s, u"F3"_s, &TfrmMain::JvXPButton3Click);
+    addItem(girisler, u"Yeni Çocuk İşlemi      "_s, u"F5"_s, &TfrmMain::JvXPButton4Click);
+    addItem(girisler, u"Tetkik Girişi        "_s, u"F6"_s, nullptr);
+    addItem(girisler, u"Reçete Girişi      "_s, u"F7"_s, nullptr);
+    addItem(girisler, u"Aşı Girişi        "_s, u"F8"_s, &TfrmMain::ReeteGir1Click);
+    QMenu* raporlar = bar->addMenu(u"Raporlar               "_s);
+    addItem(raporlar, u"Gelişim Listesi Yazdır        "_s, u"F4"_s, nullptr);
+    addItem(raporlar, u"Tetkik Yazdır       "_s, u"Ctrl+T"_s, nullptr);
+    addItem(raporlar, u"Reçete Yazdır        "_s, u"Ctrl+R"_s, nullptr);
+    addItem(raporlar, u"Grafik Raporu    "_s, u"F9"_s, &TfrmMain::graphButClick);
+    addItem(raporlar, u"Genel Rapor"_s, u"Ctrl+A"_s, nullptr);
+    for (QMenu* group : {genel, girisler, raporlar})
+        group->menuAction()->setVisible(false);
+    bar->setVisible(false);
+
+    QMenu* pGenel = PopupMenu1->addMenu(u"Genel İşlemler"_s);
+    addItem(pGenel, u"Çocuk Sicil Kayıtları"_s, u"F11"_s, &TfrmMain::HastaSicillemleri1Click);
+    addItem(pGenel, u"Çıkış"_s, u"F10"_s, &TfrmMain::k1Click);
+    QMenu* pGirisler = PopupMenu1->addMenu(u"Girişler        "_s);
+    addItem(pGirisler, u"Sakla"_s, u"F2"_s, &TfrmMain::Button2Click);
+    addItem(pGirisler, u"Vazgeç"_s, u"F3"_s, &TfrmMain::JvXPButton3Click);
+    addItem(pGirisler, u"Yeni Çocuk Girişi"_s, u"F5"_s, &TfrmMain::JvXPButton4Click);
+    addItem(pGirisler, u"Aşı Girişi        "_s, u"F8"_s, &TfrmMain::ReeteGir1Click);
+    addItem(pGirisler, u"Hesap"_s, u"Ctrl+H"_s, nullptr);
+    QMenu* pRaporlar = PopupMenu1->addMenu(u"Raporlar               "_s);
+    addItem(pRaporlar, u"Gelişim Listesi Yazdır        "_s, QString(), &TfrmMain::JvNavPanelButton8Click);
+    addItem(pRaporlar, u"Genel Rapor"_s, u"Ctrl+A"_s, nullptr);
+    addItem(pRaporlar, u"Tümünü Yazdır"_s, u"F4"_s, &TfrmMain::JvNavPanelButton11Click);
+    addItem(PopupMenu1, u"Aşı Gir"_s, QString(), &TfrmMain::ReeteGir1Click);
+    addItem(PopupMenu1, u"Düzelt"_s, QString(), &TfrmMain::Dzelt1Click);
+    addItem(PopupMenu1, u"Detay"_s, QString(), &TfrmMain::Detay1Click);
+
+    // The upper panel's boxes hand their context menu to the panel, as the history grid does.
+    for (QWidget* widget : ui->upperPanel->findChildren<QWidget*>())
+        widget->setContextMenuPolicy(Qt::NoContextMenu);
+    for (QWidget* area : {ui->upperPanel, static_cast<QWidget*>(ui->muqueryGrid1)}) {
+        area->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(area, &QWidget::customContextMenuRequested, this, [this, area](const QPoint& pos) {
+            const QWidget* origin = area == ui->muqueryGrid1 ? ui->muqueryGrid1->viewport() : area;
+            PopupMenu1->popup(origin->mapToGlobal(pos));
+        });
+    }
+}
+
+// --- helpers ----------------------------------------------------------------------------
+
+QString TfrmMain::currentChildCode() const
+{
+    const DataSet* registry = screens().ozluk->sicilTable;
+    if (!registry->Active())
+        return ui->JvDBSearchComboBox1->currentText();
+    return registry->FieldByName(u"hasta_kodu"_s)->AsString();
+}
+
+bool TfrmMain::leavePendingVisit()
+{
+    if (!muayeneTable->hasPendingChanges())
+        return true;
+    if (!Messages::question(Messages::kayitEdilmedenCikilsinmi))
+        return false;
+    muayeneTable->Cancel();
+    return true;
+}
+
+bool TfrmMain::leaveChangedVisit()
+{
+    if (!muayeneTable->Modified())
+        return true;
+    if (!Messages::question(Messages::kayitEdilmedenCikilsinmi))
+        return false;
+    muayeneTable->Cancel();
+    return true;
+}
+
+void TfrmMain::showCount()
+{
+    ui->Label31->setText(u"Bilgi Giriş Sayısı: "_s + QString::number(muayeneRQuery->RecordCount()));
+}
+
+void TfrmMain::followChild()
+{
+    const QString code = currentChildCode();
+    VisitQueries::showChildHistory(muayeneRQuery, code);
+    m_historyFollowsChild = true;
+    m_followedCode = code;
+}
+
+// The header shows another child (or the registry opened or closed): the history follows.
+void TfrmMain::onChildCodeShown()
+{
+    if (!m_wired)
+        return;
+    const QString code = currentChildCode();
+    if (m_historyFollowsChild && code == m_followedCode)
+        return;
+    JvDotNetDBEdit4Change();
+}
+
+void TfrmMain::onVisitFieldChanged(int fieldIndex)
+{
+    // A date typed into the date box reaches the field as the box is left: the age follows it.
+    if (m_fillingVisit || fieldIndex != muayeneTable->FieldByName(u"tarih"_s)->index())
+        return;
+    JvDotNetDBEdit22Exit();
+}
+
+bool TfrmMain::inPopupArea(const QWidget* widget) const
+{
+    if (!widget)
+        return false;
+    const QWidget* grid = ui->muqueryGrid1;
+    return widget == ui->upperPanel || ui->upperPanel->isAncestorOf(widget) || widget == grid
+        || grid->isAncestorOf(widget);
+}
+
+void TfrmMain::printNotReady()
+{
+    Messages::plain(u"Yazdırma bu sürümde henüz hazır değil."_s);
+}
+
+int TfrmMain::sortFlag() const
+{
+    return m_sortFlag;
+}
+
+int TfrmMain::historyToolTipTime() const
+{
+    return m_toolTipTime;
+}
+
+// --- visit recording --------------------------------------------------------------------
+
+void TfrmMain::startVisit()
+{
+    wireScreens();
+    ui->yasneedit->clear();
+    DataSet* registry = screens().ozluk->sicilTable;
+    DataSet* list = screens().sicrapor->sicrapQuery;
+    if (!list->Active())
+        list->Open();
+    if (!registry->Active())
+        registry->Open();
+    if (!muayeneTable->Active())
+        muayeneTable->Open();
+    // Without a child there is nobody to record a visit for.
+    if (registry->IsEmpty()) {
+        followChild();
+        return;
+    }
+    muayeneTable->Append();
+    const QDateTime now = QDateTime::currentDateTime();
+    const QTime time = now.time();
+    const QDateTime when(ui->JvDateTimePicker1->date(), QTime(time.hour(), time.minute(), time.second()));
+    ui->JvDateTimePicker1->setDateTime(when);
+    const QString code = registry->FieldByName(u"hasta_kodu"_s)->AsString();
+    {
+        m_fillingVisit = true;
+        struct Reset {
+            bool& flag;
+            ~Reset() { flag = false; }
+        } reset{m_fillingVisit};
+        const Age age = VisitQueries::fillNewVisit(muayeneTable, when, code, birthDate());
+        ui->yasneedit->setText(age.yearText);
+    }
+    followChild();
+    ui->kisinoedit->setText(code);
+    ui->FirmaAdiEdit->setText(registry->FieldByName(u"adi"_s)->AsString());
+    ui->FirmaAdi2Edit->setText(registry->FieldByName(u"soyadi"_s)->AsString());
+    showCount();
+}
+
 void TfrmMain::Button1Click()
 {
+    CommandGuard::run([&] { startVisit(); });
+}
+
+void TfrmMain::storeVisit()
+{
+    wireScreens();
+    // Text still being typed into a box counts as typed.
+    if (muayeneTable->Active())
+        muayeneTable->UpdateRecord();
+    if (!muayeneTable->Modified())
+        return;
+    muayeneTable->FieldByName(u"hastakodu"_s)->setAsString(currentChildCode());
+    const QDateTime when = muayeneTable->FieldByName(u"tarih"_s)->AsDateTime();
+    if (when > Field::nullDate() && isEditing(muayeneTable)) {
+        muayeneTable->FieldByName(u"doktoru"_s)->setAsString(VisitQueries::doctorName(screens().sifrelerF->sifreTable));
+        muayeneTable->Post();
+    } else {
+        muayeneTable->Cancel();
+    }
+    followChild();
+    showCount();
 }
 
 void TfrmMain::Button2Click()
 {
+    CommandGuard::run([&] { storeVisit(); });
+}
+
+void TfrmMain::JvXPButton3Click()
+{
+    CommandGuard::run([&] {
+        muayeneTable->Cancel();
+        muayeneRQuery->Close();
+        muayeneRQuery->Open();
+    });
+}
+
+void TfrmMain::silButClick()
+{
+    CommandGuard::run([&] {
+        if (!leavePendingVisit())
+            return;
+        if (!muayeneRQuery->Active() || muayeneRQuery->IsEmpty() || !muayeneTable->Active())
+            return;
+        const QString date = muayeneRQuery->FieldByName(u"tarih"_s)->AsDateTime().toString(u"dd.MM.yyyy"_s);
+        if (Messages::ask(u"Seçili \""_s + date + u"\" tarihli kaydı silmek istediğinize eminmisiniz?"_s)
+            == Messages::Answer::No)
+            return;
+        if (Messages::ask(u"Bu kaydı silerseniz tekrar ulaşmanız mümkün olmayacaktır! Silme işlemini durdurmak "
+                          u"istermisiniz?"_s)
+            == Messages::Answer::Yes)
+            return;
+        const QVariant mid = muayeneRQuery->FieldByName(u"mid"_s)->Value();
+        // Only the visit chosen in the history is ever deleted.
+        if (!muayeneTable->Locate(u"mid"_s, mid, {}))
+            return;
+        muayeneTable->Delete();
+        muayeneRQuery->Close();
+        muayeneRQuery->Open();
+    });
+}
+
+void TfrmMain::correctSelected(bool ask)
+{
+    if (ask && !leavePendingVisit())
+        return;
+    if (!muayeneTable->Active())
+        return;
+    const QVariant mid = muayeneRQuery->Active() && !muayeneRQuery->IsEmpty()
+                             ? muayeneRQuery->FieldByName(u"mid"_s)->Value()
+                             : QVariant();
+    const bool found = mid.isValid() && muayeneTable->Locate(u"mid"_s, mid, {});
+    // A visit the history does not show here is not opened in its place.
+    if (!found && !muayeneTable->IsEmpty())
+        return;
+    muayeneTable->Edit();
+}
+
+void TfrmMain::JvNavPanelButton10Click()
+{
+    CommandGuard::run([&] { correctSelected(true); });
+}
+
+void TfrmMain::Dzelt1Click()
+{
+    CommandGuard::run([&] { correctSelected(false); });
+}
+
+void TfrmMain::JvDotNetDBEdit22Exit()
+{
+    CommandGuard::run([&] {
+        if (!isEditing(muayeneTable))
+            return;
+        const QDate reference = muayeneTable->FieldByName(u"tarih"_s)->AsDateTime().date();
+        const Age age = AgeCalculator::compute(birthDate(), reference);
+        muayeneTable->FieldByName(u"yas"_s)->setAsFloat(age.value);
+        ui->yasneedit->setText(age.yearText);
+    });
+}
+
+void TfrmMain::muqueryGrid1TitleClick(int column)
+{
+    Q_UNUSED(column);
+    CommandGuard::run([&] {
+        wireScreens();
+        const bool ascending = m_sortFlag == 0;
+        m_sortFlag = ascending ? 1 : 0;
+        const QString code = currentChildCode();
+        VisitQueries::showChildHistory(muayeneRQuery, code, ascending);
+        m_historyFollowsChild = true;
+        m_followedCode = code;
+    });
+}
+
+void TfrmMain::applyRowHeight(int height)
+{
+    ui->muqueryGrid1->verticalHeader()->setDefaultSectionSize(height);
+}
+
+void TfrmMain::applyBoxHeights()
+{
+    if (ui->CheckBox1->isChecked())
+        applyRowHeight(41);
+    else if (ui->CheckBox2->isChecked())
+        applyRowHeight(61);
+    else
+        applyRowHeight(17);
+}
+
+void TfrmMain::CheckBox1Click()
+{
+    CommandGuard::run([&] {
+        if (ui->CheckBox1->isChecked())
+            ui->CheckBox2->setChecked(false);
+        applyBoxHeights();
+    });
+}
+
+void TfrmMain::CheckBox1Exit()
+{
+    CommandGuard::run([&] { applyBoxHeights(); });
+}
+
+void TfrmMain::CheckBox2Click()
+{
+    CommandGuard::run([&] {
+        if (ui->CheckBox2->isChecked())
+            ui->CheckBox1->setChecked(false);
+        applyBoxHeights();
+    });
+}
+
+void TfrmMain::CheckBox2Exit()
+{
+    CommandGuard::run([&] { applyBoxHeights(); });
+}
+
+void TfrmMain::muqueryGrid1MouseMove()
+{
+    CommandGuard::run([&] {
+        DBGrid* grid = ui->muqueryGrid1;
+        grid->setToolTip(QString());
+        const Field* field = grid->selectedField();
+        if (!field || !isTextColumn(field->FieldName()) || !muayeneRQuery->Active() || muayeneRQuery->IsEmpty())
+            return;
+        const QString text = muayeneRQuery->FieldByName(field->FieldName())->AsString();
+        if (text.isEmpty())
+            return;
+        grid->setToolTip(text);
+        m_toolTipTime = 30000;
+        grid->setToolTipDuration(m_toolTipTime);
+    });
+}
+
+void TfrmMain::Detay1Click()
+{
+    muqueryGrid1MouseMove();
+}
+
+void TfrmMain::muqueryGrid1Exit()
+{
+    m_toolTipTime = 5000;
+    ui->muqueryGrid1->setToolTipDuration(m_toolTipTime);
+}
+
+// --- child lookup -----------------------------------------------------------------------
+
+void TfrmMain::JvNavPanelButton9Click()
+{
+    CommandGuard::run([&] {
+        wireScreens();
+        if (!leaveChangedVisit())
+            return;
+        DataSet* registry = screens().ozluk->sicilTable;
+        if (!registry->Active())
+            registry->Open();
+        const QString code = ui->kisinoedit->text();
+        if (!code.isEmpty()) {
+            if (registry->Locate(u"hasta_kodu"_s, code, {})) {
+                WaitWindow wait(waitUpdating);
+                Button1Click();
+                return;
+            }
+            if (Messages::question(u"Bu kodla kayıtlı protokol bulunamadı! Listeden aramak istermisiniz?"_s)) {
+                WaitWindow wait(waitUpdating);
+                SicilSorgu1Click();
+                return;
+            }
+        } else if (!ui->FirmaAdiEdit->text().isEmpty() && ui->FirmaAdi2Edit->text().isEmpty()) {
+            Messages::plain(u"En azından soyadının bir harfini girmelisiniz!"_s);
+        }
+        const QString firstName = ui->FirmaAdiEdit->text();
+        const QString surname = ui->FirmaAdi2Edit->text();
+        if (firstName.isEmpty() || surname.isEmpty()) {
+            screens().hazirlaF->hideMessage();
+            return;
+        }
+        if (VisitQueries::locateByNameBeginnings(registry, firstName, surname)) {
+            WaitWindow wait(waitUpdating);
+            Button1Click();
+            return;
+        }
+        const Messages::Answer answer =
+            Messages::askYesNoCancel(u"Lumeko Fidanizi"_s, u"Bu ad ve soyadla kayıt bulunamadı! Açmak istermisiniz?"_s);
+        if (answer == Messages::Answer::Yes) {
+            {
+                WaitWindow wait(waitUpdating);
+                screens().ozluk->JvXPButton3Click();
+                if (isEditing(registry)) {
+                    registry->FieldByName(u"adi"_s)->setAsString(firstName);
+                    registry->FieldByName(u"soyadi"_s)->setAsString(surname);
+                }
+            }
+            screens().ozluk->show();
+            return;
+        }
+        if (Messages::question(u"Listeden aramak istermisiniz?"_s)) {
+            WaitWindow wait(waitUpdating);
+            SicilSorgu1Click();
+        }
+        screens().hazirlaF->hideMessage();
+    });
+}
+
+void TfrmMain::SicilSorgu1Click()
+{
+    CommandGuard::run([&] {
+        wireScreens();
+        DataSet* registry = screens().ozluk->sicilTable;
+        if (isEditing(registry))
+            registry->Cancel();
+        if (!leaveChangedVisit())
+            return;
+        muayeneTable->Cancel();
+        screens().listeAcan = u"muayene"_s;
+        DataSet* list = screens().sicrapor->sicrapQuery;
+        list->Close();
+        list->setFiltered(false);
+        list->Open();
+        if (list->IsEmpty()) {
+            if (!registry->Active())
+                registry->Open();
+            screens().ozluk->show();
+            registry->Append();
+            registry->FieldByName(u"hasta_kodu"_s)->setAsString(u"1"_s);
+        } else {
+            screens().sicrapor->show();
+        }
+    });
+}
+
+void TfrmMain::JvXPButton4Click()
+{
+    CommandGuard::run([&] {
+        wireScreens();
+        if (!leavePendingVisit())
+            return;
+        SicilSorgu1Click();
+        if (screens().listeAcan != u"muayene"_s)
+            return; // the list could not be opened
+        if (screens().sicrapor->sicrapQuery->IsEmpty()) {
+            // The child record screen came up for the first child: it hands back itself once
+            // it is closed, enabling this screen and starting a visit for the child saved.
+            screens().listeAcan.clear();
+            screens().ozlukAcan = u"muayene"_s;
+        }
+        setEnabled(false);
+    });
+}
+
+void TfrmMain::JvDotNetDBEdit4Change()
+{
+    CommandGuard::run([&] {
+        wireScreens();
+        followChild();
+    });
+}
+
+// --- other screens ----------------------------------------------------------------------
+
+void TfrmMain::HastaSicillemleri1Click()
+{
+    CommandGuard::run([&] {
+        wireScreens();
+        if (!leavePendingVisit())
+            return;
+        DataSet* registry = screens().ozluk->sicilTable;
+        if (!registry->Active())
+            registry->Open();
+        screens().ozluk->show();
+        screens().ozlukAcan = u"muayene"_s;
+        setEnabled(false);
+    });
+}
+
+void TfrmMain::graphButClick()
+{
+    CommandGuard::run([&] {
+        wireScreens();
+        if (!muayeneTable->Active()) {
+            Messages::plain(u"Gelişim grafiği görebilmek için en az bir çocuk kaydı seçilmelidir!"_s);
+            return;
+        }
+        if (!leavePendingVisit())
+            return;
+        screens().ChartF->show();
+        screens().ChartF->BitBtn2Click();
+        setEnabled(false);
+    });
+}
+
+void TfrmMain::ReeteGir1Click()
+{
+    CommandGuard::run([&] {
+        wireScreens();
+        if (!muayeneTable->Active()) {
+            Messages::plain(u"Aşıları görebilmek için en az bir çocuk kaydı seçilmelidir!"_s);
+            return;
+        }
+        TasilarF* vaccines = screens().asilarF;
+        const Age age = AgeCalculator::compute(birthDate(), ui->JvDateTimePicker1->date());
+        // Label9 and Label16 of the vaccine screen carry the child's age.
+        for (const QString& name : {u"Label9"_s, u"Label16"_s}) {
+            if (auto* label = vaccines->findChild<QLabel*>(name))
+                label->setText(age.vaccineText);
+        }
+        vaccines->show();
+        vaccines->asiturTable->Open();
+        vaccines->receTable->Open();
+        vaccines->asi2Table->Open();
+        vaccines->JvXPButton2Click();
+        vaccines->receTable->Append();
+    });
+}
+
+void TfrmMain::JvXPButton10Click()
+{
+    CommandGuard::run([&] {
+        wireScreens();
+        if (!muayeneTable->Active()) {
+            Messages::plain(u"Tetkikleri görebilmek için en az bir çocuk kaydı seçilmelidir!"_s);
+            return;
+        }
+        if (!leavePendingVisit())
+            return;
+        screens().tetkikgirisF->show();
+        screens().tetkikgirisF->labTable->Open();
+    });
+}
+
+void TfrmMain::JvXPButton11Click()
+{
+    CommandGuard::run([&] {
+        wireScreens();
+        if (!muayeneTable->Active()) {
+            Messages::plain(u"Reçete görebilmek için en az bir çocuk kaydı seçilmelidir!"_s);
+            return;
+        }
+        if (!leavePendingVisit())
+            return;
+        screens().receteF->show();
+        screens().receteF->recTable->Open();
+    });
+}
+
+void TfrmMain::tfXPButton1Click()
+{
+    CommandGuard::run([&] { screens().yardimF->showTopic(u"ymuayene"_s); });
+}
+
+void TfrmMain::k1Click()
+{
+    CommandGuard::run([&] {
+        if (!leavePendingVisit())
+            return;
+        screens().hazirlaF->showMessage(u"BEKLEYİN DOSYALAR KAPATILIYOR..."_s);
+        screens().hazirlaF->hideMessage();
+        screens().PasswordDlg->close();
+    });
+}
+
+bool TfrmMain::FormHide()
+{
+    hide();
+    bool stored = true;
+    if (muayeneTable->hasPendingChanges()) {
+        if (Messages::question(Messages::kayitEdilsinmi))
+            stored = CommandGuard::run([&] { storeVisit(); });
+        else
+            muayeneTable->Cancel();
+    }
+    // A visit that could not be stored is not given up with the program: the screen stays.
+    if (!stored) {
+        show();
+        return false;
+    }
+    screens().PasswordDlg->close();
+    return true;
+}
+
+// --- printing ---------------------------------------------------------------------------
+
+void TfrmMain::JvXPButton8Click()
+{
+    CommandGuard::run([&] { printNotReady(); });
+}
+
+void TfrmMain::JvXPButton9Click()
+{
+    CommandGuard::run([&] { printNotReady(); });
+}
+
+void TfrmMain::JvNavPanelButton8Click()
+{
+    CommandGuard::run([&] {
+        if (!leavePendingVisit())
+            return;
+        printNotReady();
+    });
+}
+
+void TfrmMain::JvNavPanelButton11Click()
+{
+    CommandGuard::run([&] {
+        if (!leavePendingVisit())
+            return;
+        printNotReady();
+    });
+}
+
+// --- events -----------------------------------------------------------------------------
+
+bool TfrmMain::screenKey(QKeyEvent* event)
+{
+    if (EditKeys::isEnter(event)) {
+        // FormKeyPress: Enter steps through the controls, the grid's columns, or makes a new line.
+        return EditKeys::enterKey(keyTarget(), EditKeys::EnterRules{true, true});
+    }
+    if (isMenuOnlyKey(event))
+        return true;
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (modifiers != Qt::NoModifier)
+        return false;
+    switch (event->key()) {
+    case Qt::Key_F2:
+        Button2Click();
+        return true;
+    case Qt::Key_F3:
+        JvXPButton3Click();
+        return true;
+    case Qt::Key_F4:
+        if (!inPopupArea(keyTarget()))
+            return false;
+        JvNavPanelButton11Click();
+        return true;
+    case Qt::Key_F5:
+        JvXPButton4Click();
+        return true;
+    case Qt::Key_F6:
+    case Qt::Key_F7:
+        return true;
+    case Qt::Key_F8:
+        ReeteGir1Click();
+        return true;
+    case Qt::Key_F9:
+        graphButClick();
+        return true;
+    case Qt::Key_F10:
+        k1Click();
+        return true;
+    case Qt::Key_F11:
+        HastaSicillemleri1Click();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    // The Ctrl keys follow a Ctrl press that the base class has just seen, which it can take for
+    // the same key travelling up; they are caught here before it looks.
+    if (type == QEvent::KeyPress && watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this
+        && isMenuOnlyKey(static_cast<QKeyEvent*>(event)))
+        return true;
+    if (type == QEvent::MouseButtonDblClick && m_openListOnDoubleClick.contains(watched)) {
+        SicilSorgu1Click();
+        return true;
+    }
+    if (type == QEvent::FocusOut) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        const bool leaving = reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason;
+        // A changed date reaches the field as the box is left and the age follows it there;
+        // an unchanged one is recomputed here.
+        if (leaving && watched == ui->JvDotNetDBEdit22 && !ui->JvDotNetDBEdit22->isModified())
+            JvDotNetDBEdit22Exit();
+        else if (leaving && watched == ui->CheckBox1)
+            CheckBox1Exit();
+        else if (leaving && watched == ui->CheckBox2)
+            CheckBox2Exit();
+        else if (leaving && watched == ui->muqueryGrid1)
+            muqueryGrid1Exit();
+    }
+    if (watched == ui->muqueryGrid1->viewport()) {
+        if (type == QEvent::MouseMove) {
+            muqueryGrid1MouseMove();
+        } else if (type == QEvent::ToolTip) {
+            const auto* help = static_cast<QHelpEvent*>(event);
+            DBGrid* grid = ui->muqueryGrid1;
+            if (grid->toolTip().isEmpty())
+                QToolTip::hideText();
+            else
+                QToolTip::showText(help->globalPos(), grid->toolTip(), grid, QRect(), m_toolTipTime);
+            return true;
+        }
+    }
+    return TScreen::eventFilter(watched, event);
+}
+
+void TfrmMain::showEvent(QShowEvent* event)
+{
+    wireScreens();
+    TScreen::showEvent(event);
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    if (FormHide())
+        event->accept();
+    else
+        event->ignore();
 }

@@ -2,8 +2,15 @@
 
 #include "TScreen.h"
 
+#include <QList>
+#include <QString>
+
 class DataSet;
 class DataSource;
+class QAction;
+class QCloseEvent;
+class QMenu;
+class QShowEvent;
 
 namespace Ui {
 class TfrmMain;
@@ -31,8 +38,116 @@ public:
     // Shows the registry list's sicrapQuery.
     DataSource* const DataSource2;
 
+    // The pop-up menu of the upper panel and of the history grid.
+    QMenu* const PopupMenu1;
+
     // Starts a new visit for the current child ("Başla").
     void Button1Click();
     // Stores the visit being recorded ("Kaydet", F2).
     void Button2Click();
+    // Drops the visit being recorded and reads the history again ("Vazgeç", F3).
+    void JvXPButton3Click();
+    // Deletes the visit selected in the history after two questions ("Sil", "Bu Satırı Sil").
+    void silButClick();
+    // Opens the visit selected in the history for correcting ("Bu Satırı Düzelt").
+    void JvNavPanelButton10Click();
+    // Opens the selected visit for correcting without asking first (pop-up "Düzelt").
+    void Dzelt1Click();
+    // Computes the age again from the visit's date when the date box is left.
+    void JvDotNetDBEdit22Exit();
+    // Sorts the history by date, oldest or newest first by turns (a click on a column title).
+    void muqueryGrid1TitleClick(int column);
+    // Makes the history rows 41 high, or 17 when the box is cleared ("Alanları Genişlet").
+    void CheckBox1Click();
+    // Applies the row height of the boxes again when "Alanları Genişlet" is left.
+    void CheckBox1Exit();
+    // Makes the history rows 61 high, or 17 when the box is cleared ("Alanları Çok Daha Genişlet").
+    void CheckBox2Click();
+    // Applies the row height of the boxes again when "Alanları Çok Daha Genişlet" is left.
+    void CheckBox2Exit();
+    // Puts the selected row's text of the selected column into the history's tooltip.
+    void muqueryGrid1MouseMove();
+    // The same as moving the mouse over the history (pop-up "Detay").
+    void Detay1Click();
+    // Sets the tooltip display time back to normal when the history grid is left.
+    void muqueryGrid1Exit();
+
+    // Fetches a child by code or by the beginnings of the names ("Getir").
+    void JvNavPanelButton9Click();
+    // Opens the registry list to choose a child ("Yeni", double clicks).
+    void SicilSorgu1Click();
+    // Opens the registry list for a new child and waits for it (F5).
+    void JvXPButton4Click();
+    // Reads the history again for the child shown in the header.
+    void JvDotNetDBEdit4Change();
+
+    // Opens the child record screen on the current child ("Çocuk Detay", F11).
+    void HastaSicillemleri1Click();
+    // Opens the growth charts of the current child ("Gelişim Grafiği", F9).
+    void graphButClick();
+    // Opens the vaccine screen with the child's age ("Aşı", F8).
+    void ReeteGir1Click();
+    // Opens the laboratory results of the selected visit ("Tetkikler").
+    void JvXPButton10Click();
+    // Opens the prescription of the selected visit ("Reçete").
+    void JvXPButton11Click();
+    // Shows the help topic of this screen.
+    void tfXPButton1Click();
+    // Ends the program after asking about an unsaved visit ("Kapat", F10).
+    void k1Click();
+    // The window was closed: offers to store an unsaved visit, then ends the program. False
+    // when storing failed and the screen stays up.
+    bool FormHide();
+
+    // Prints the visit shown in the entry area ("Yazdır 1" of the entry strip).
+    void JvXPButton8Click();
+    // Prints the visit card ("Yazdır 2" of the entry strip).
+    void JvXPButton9Click();
+    // Prints the history as a landscape list ("Yazdır 1" of the history).
+    void JvNavPanelButton8Click();
+    // Prints the history as a portrait list ("Yazdır 2" of the history, F4).
+    void JvNavPanelButton11Click();
+
+    // The history's sort direction flag: 0 means the next title click sorts oldest first.
+    int sortFlag() const;
+    // The tooltip display time of the history, in milliseconds.
+    int historyToolTipTime() const;
+
+protected:
+    bool screenKey(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void wireScreens();
+    void buildMenus();
+    void setUpHistoryGrid();
+    void bindEntryControls();
+    QAction* addItem(QMenu* menu, const QString& caption, const QString& key, void (TfrmMain::*handler)());
+    // The leave-without-saving question when the visit is pending (changed, or only the state
+    // when wholeState is false); false when the user keeps the visit.
+    bool leavePendingVisit();
+    bool leaveChangedVisit();
+    // Stores the visit; throws on failure.
+    void storeVisit();
+    void startVisit();
+    void followChild();
+    void correctSelected(bool ask);
+    void printNotReady();
+    void applyRowHeight(int height);
+    void applyBoxHeights();
+    void onChildCodeShown();
+    void onVisitFieldChanged(int fieldIndex);
+    void showCount();
+    QString currentChildCode() const;
+    bool inPopupArea(const QWidget* widget) const;
+
+    QList<QObject*> m_openListOnDoubleClick;
+    bool m_wired = false;
+    bool m_fillingVisit = false;
+    bool m_historyFollowsChild = false;
+    QString m_followedCode;
+    int m_sortFlag = 0;
+    int m_toolTipTime = 5000;
 };

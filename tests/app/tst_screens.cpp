@@ -139,10 +139,8 @@ void tst_Screens::startState()
 
     const QList<DataSet*> sets = allDataSets(s);
     QCOMPARE(sets.size(), 16);
-    for (DataSet* dataSet : sets) {
+    for (DataSet* dataSet : sets)
         QVERIFY2(!dataSet->Active(), qPrintable(dataSet->name()));
-        QVERIFY(!dataSet->BeforeInsert && !dataSet->BeforePost && !dataSet->AfterPost && !dataSet->OnFilterRecord);
-    }
 
     QVERIFY(s.ozlukAcan.isEmpty());
     QVERIFY(s.listeAcan.isEmpty());

@@ -1,10 +1,15 @@
 #include "AppFixture.h"
 
 #include "Connection.h"
+#include "DataSet.h"
 #include "Screens.h"
+#include "TPasswordDlg.h"
+#include "TsifrelerF.h"
 
 #include <QDir>
 #include <QDirIterator>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
@@ -89,6 +94,22 @@ void AppFixture::restart()
 bool AppFixture::programEnded() const
 {
     return ::screens().ended();
+}
+
+bool AppFixture::signIn(const QString& user, const QString& password)
+{
+    Screens& all = ::screens();
+    if (count(u"sifre"_s, u"kullanici = ?"_s, {user}) == 0) {
+        exec(u"INSERT INTO sifre (kullanici, sifre, adi, soyadi) VALUES (?, ?, 'Deneme', 'Doktor')"_s,
+             {user, password});
+        if (all.sifrelerF->sifreTable->Active())
+            all.sifrelerF->sifreTable->Refresh();
+    }
+    TPasswordDlg* dialog = all.PasswordDlg;
+    dialog->findChild<QLineEdit*>(u"kullan"_s)->setText(user);
+    dialog->findChild<QLineEdit*>(u"Password"_s)->setText(password);
+    dialog->findChild<QPushButton*>(u"OKBtn"_s)->click();
+    return !all.ended() && dialog->isHidden();
 }
 
 Screens& AppFixture::screens() const

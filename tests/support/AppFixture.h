@@ -35,6 +35,12 @@ public:
     // The sign-in dialog has closed since the last start.
     bool programEnded() const;
 
+    // Signs in as the user does: types the name and password into the sign-in dialog and presses
+    // "Tamam". An account of that name (first name "Deneme", surname "Doktor") is added first when
+    // the database has none. True when the dialog hid itself, that is, the user is signed in.
+    // With an empty registry the child record screen then waits on a new child (code "1").
+    bool signIn(const QString& user = QStringLiteral("doktor"), const QString& password = QStringLiteral("1234"));
+
     Screens& screens() const;
     MessageScript& messages();
 

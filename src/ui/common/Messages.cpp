@@ -120,9 +120,14 @@ Messages::Answer Messages::ask(const QString& text)
 
 Messages::Answer Messages::askYesNoCancel(const QString& text)
 {
+    return askYesNoCancel(applicationTitle(), text);
+}
+
+Messages::Answer Messages::askYesNoCancel(const QString& caption, const QString& text)
+{
     if (currentHandler)
-        return currentHandler->showYesNoCancel(applicationTitle(), text);
-    return showYesNoCancelDialog(applicationTitle(), text);
+        return currentHandler->showYesNoCancel(caption, text);
+    return showYesNoCancelDialog(caption, text);
 }
 
 void Messages::information(const QString& text)

@@ -40,6 +40,7 @@ public:
     static bool question(const QString& text);
     static Answer ask(const QString& text);
     static Answer askYesNoCancel(const QString& text);
+    static Answer askYesNoCancel(const QString& caption, const QString& text);
     static void information(const QString& text);
     static void plain(const QString& text);
     static void error(const QString& text);

@@ -77,8 +77,9 @@ bool TScreen::eventFilter(QObject* watched, QEvent* event)
     auto* widget = static_cast<QWidget*>(watched);
     if (widget->window() != this)
         return false;
-    // An ignored key travels up through the parents of its control as the same event.
-    if (event == m_lastKey && m_keyTarget && widget->isAncestorOf(m_keyTarget))
+    // An ignored key travels up through the parents of its control as the same event; a new
+    // key press may reuse the old one's address, so the target must be a real ancestor.
+    if (event == m_lastKey && m_keyTarget && widget != m_keyTarget && widget->isAncestorOf(m_keyTarget))
         return false;
     m_lastKey = event;
     m_keyTarget = widget;

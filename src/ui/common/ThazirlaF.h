@@ -2,6 +2,9 @@
 
 #include "TScreen.h"
 
+class QKeyEvent;
+class QMouseEvent;
+
 namespace Ui {
 class ThazirlaF;
 }
@@ -21,4 +24,15 @@ public:
     // Shows the window with the message as its caption, painted at once.
     void showMessage(const QString& caption);
     void hideMessage();
+
+    // "KAPAT": hides the window.
+    void YenileClick();
+    // A click on the window itself hides it.
+    void FormClick();
+    // A key pressed while the window itself has the focus hides it.
+    void FormKeyPress();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 };

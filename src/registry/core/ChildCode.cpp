@@ -1,0 +1,111 @@
+#include "ChildCode.h"
+
+#include "DataError.h"
+#include "Schema.h"
+#include "TurkishText.h"
+
+#include <QLocale>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+double ChildCode::koddansayi(const QString& code, bool* ok)
+{
+    const QString separator = QLocale().decimalPoint();
+    QString kept;
+    for (qsizetype i = 0; i < code.size(); ++i) {
+        const QChar c = code.at(i);
+        if (i == 0 && (c == u'+' || c == u'-'))
+            kept += c;
+        else if (c >= u'0' && c <= u'9')
+            kept += c;
+        else if (code.mid(i, separator.size()) == separator) {
+            kept += u'.';
+            i += separator.size() - 1;
+        }
+    }
+    if (ok)
+        *ok = true;
+    if (kept.isEmpty())
+        return 0.0;
+
+    // sign? digits* (separator digits*)? with at least one digit
+    qsizetype pos = (kept.at(0) == u'+' || kept.at(0) == u'-') ? 1 : 0;
+    int digits = 0;
+    int separators = 0;
+    for (qsizetype i = pos; i < kept.size(); ++i) {
+        if (kept.at(i) == u'.')
+            ++separators;
+        else
+            ++digits;
+    }
+    if (digits == 0 || separators > 1) {
+        if (ok)
+            *ok = false;
+        return 0.0;
+    }
+    bool parsed = false;
+    const double value = kept.toDouble(&parsed);
+    if (!parsed || !std::isfinite(value)) {
+        if (ok)
+            *ok = false;
+        return 0.0;
+    }
+    return value;
+}
+
+QString ChildCode::nextCode(const QString& lastCode)
+{
+    bool ok = false;
+    const double number = koddansayi(lastCode, &ok);
+    if (!ok)
+        return u"1"_s;
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(number + 1.0, 'g', 15);
+}
+
+QString ChildCode::duplicateMessage(const QString& code)
+{
+    return u"Mükerrer hasta kodu kullanamazsınız! "_s + code + u" kayıtlarda mevcut!"_s;
+}
+
+bool ChildCode::inUse(QSqlDatabase& db, const QString& code, qint64 exceptHid)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    const QString sql = u"SELECT hid FROM hastasicil WHERE "_s + Schema::foldSql(u"\"hasta_kodu\""_s)
+                        + u" = ? AND hid <> ? LIMIT 1"_s;
+    if (!q.prepare(sql))
+        throw DataError(DataError::engineText(q.lastError()));
+    q.addBindValue(TurkishText::fold(code));
+    q.addBindValue(exceptHid);
+    if (!q.exec())
+        throw DataError(DataError::engineText(q.lastError()));
+    return q.next();
+}
+
+void ChildCode::carryRecords(QSqlDatabase& db, const QString& oldCode, const QString& newCode)
+{
+    // The child code is the only link between a child and these rows.
+    static const char16_t* const statements[] = {
+        u"UPDATE muayene SET hastakodu = ? WHERE hastakodu = ?",
+        u"UPDATE asitakip SET hkodu = ? WHERE hkodu = ?",
+        u"UPDATE asitakip2 SET hkodu = ? WHERE hkodu = ?",
+        u"UPDATE laboratuar SET hastakodu = ? WHERE hastakodu = ?",
+        u"UPDATE recete SET hastakodu = ? WHERE hastakodu = ?",
+    };
+    for (const char16_t* statement : statements) {
+        QSqlQuery q(db);
+        if (!q.prepare(QString::fromUtf16(statement)))
+            throw DataError(DataError::engineText(q.lastError()));
+        q.addBindValue(newCode);
+        q.addBindValue(oldCode);
+        if (!q.exec())
+            throw DataError(DataError::engineText(q.lastError()));
+    }
+}

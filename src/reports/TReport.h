@@ -1,0 +1,72 @@
+#pragma once
+
+#include "reports/core/PreparedReport.h"
+#include "reports/core/ReportBindings.h"
+
+#include <QString>
+
+class TReportPreview;
+
+// The printing commands' way to the report engine: prepare a layout from the screens' data
+// sets and show it in the preview window, waiting until the user closes it.
+//
+// A layout is a file layouts/<name>.json beside the program. Names without a screen in a
+// layout ("muayeneTable") are data sets of the screen given to ReportBindings; names with one
+// ("ozluk.sicilTable", "sifrelerF.sifreTable") are found on that screen; only the report data
+// set of a master data band has to be bound by hand. The letterhead comes from the current
+// record of sifrelerF.sifreTable, the child header from ozluk.sicilTable.
+//
+// How each command calls it:
+//
+//   Registry list, Tsicrapor::yazButClick ("Yazdır", F4):
+//       TReport::Preview(u"sicrapor_liste"_s, u"Lumeko Rapor Önizleme - Çocuk Sicil Kartları"_s,
+//                        ReportBindings(u"sicrapor"_s).bind(u"sicrapQuery"_s, sicrapQuery));
+//     (the rows as the grid shows them: current order and filter)
+//
+//   Visit screen, card A, TfrmMain::JvXPButton8Click ("Yazdır 1" of "Yeni Bilgi Girişleri"):
+//       TReport::Preview(u"muayene_kart_a"_s, u"Lumeko Rapor Önizleme - Protokol Takip Kartları"_s,
+//                        ReportBindings(u"frmMain"_s));
+//   Visit screen, card B, TfrmMain::JvXPButton9Click ("Yazdır 2" of "Yeni Bilgi Girişleri"):
+//       TReport::Preview(u"muayene_kart_b"_s, u"Lumeko Rapor Önizleme - Hasta Takip Kartları"_s,
+//                        ReportBindings(u"frmMain"_s));
+//     Both cards read muayeneTable's current record, a visit still being typed included; they
+//     have no master data band, so nothing moves the visit data set's cursor.
+//
+//   Visit screen, landscape list, TfrmMain::JvNavPanelButton8Click ("Yazdır 1" of the history,
+//   "Gelişim Listesi Yazdır"), after the leave-without-saving question when the visit is
+//   pending (Yes: discard the pending visit first; No: stop):
+//       TReport::Preview(u"muayene_liste_yatay"_s, u"Lumeko Rapor Önizleme - Protokol Takip Kartları"_s,
+//                        ReportBindings(u"frmMain"_s).bind(u"frDBDataSet1"_s, muayeneRSource));
+//   Visit screen, portrait list, TfrmMain::JvNavPanelButton11Click ("Yazdır 2", "Tümünü Yazdır",
+//   F4), with the same question first:
+//       TReport::Preview(u"muayene_liste_dikey"_s, u"Lumeko Rapor Önizleme - Protokol Takip Kartları"_s,
+//                        ReportBindings(u"frmMain"_s).bind(u"frDBDataSet1"_s, muayeneRSource));
+//
+// Preview returns after the preview window has closed. When the report cannot be prepared it
+// shows the box captioned "Error" with the engine's text, shows no preview and returns false.
+class TReport final
+{
+public:
+    // Told about every preview window once it is on screen, before the command waits for it
+    // to close. Tests inspect the window here and close it; a window left open is waited for.
+    class PreviewHandler
+    {
+    public:
+        virtual ~PreviewHandler() = default;
+        virtual void previewShown(TReportPreview& preview) = 0;
+    };
+
+    // Prepares the layout and shows it maximised in a preview window captioned
+    // "Preview - " + previewTitle; returns when the window is closed. False (after the
+    // "Error" box) when the report could not be prepared.
+    static bool Preview(const QString& layoutName, const QString& previewTitle, const ReportBindings& bindings);
+
+    // Prepares the layout without a window. Throws ReportError.
+    static PreparedReport prepare(const QString& layoutName, const ReportBindings& bindings);
+
+    // Shows prepared pages in a preview window and waits until it is closed.
+    static void showPreview(const PreparedReport& report);
+
+    static void setPreviewHandler(PreviewHandler* handler);
+    static PreviewHandler* previewHandler();
+};

@@ -1,0 +1,343 @@
+#include "AppFixture.h"
+#include "DBGrid.h"
+#include "DataSet.h"
+#include "DataSetModel.h"
+#include "Field.h"
+#include "PediakayApplication.h"
+#include "Screens.h"
+#include "ThazirlaF.h"
+#include "TfrmMain.h"
+#include "TsifrelerF.h"
+#include "Tozluk.h"
+#include "TReport.h"
+#include "TReportPreview.h"
+#include "Tsicrapor.h"
+#include "registry/core/RegistrySearch.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Child {
+    QString code;
+    QVariant adi;
+    QVariant soyadi;
+    QVariant adi2 = {};
+    QVariant baba = {};
+    QVariant anne = {};
+};
+
+void seed(AppFixture& app, const QList<Child>& children)
+{
+    for (const Child& c : children)
+        app.exec(u"INSERT INTO hastasicil (hasta_kodu, adi, soyadi, adi2, baba, anne) VALUES (?, ?, ?, ?, ?, ?)"_s,
+                 {c.code, c.adi, c.soyadi, c.adi2, c.baba, c.anne});
+}
+
+Tsicrapor* showList(AppFixture& app)
+{
+    Tsicrapor* list = app.screens().sicrapor;
+    list->sicrapQuery->Open();
+    list->show();
+    return list;
+}
+
+QStringList shownCodes(const Tsicrapor* list)
+{
+    QStringList codes;
+    const DataSet* q = list->sicrapQuery;
+    const int col = q->FieldByName(u"hasta_kodu"_s)->index();
+    for (int row = 0; row < q->rowCount(); ++row)
+        codes.append(q->rawValueAt(row, col).toString());
+    return codes;
+}
+
+QString currentCode(const DataSet* ds)
+{
+    return ds->FieldByName(u"hasta_kodu"_s)->AsString();
+}
+
+QLineEdit* searchBox(Tsicrapor* list)
+{
+    return list->findChild<QLineEdit*>(u"JvDotNetEdit3"_s);
+}
+
+const QVariant null = QVariant();
+
+// Closes every preview window as soon as it is on screen.
+class PreviewCloser final : public TReport::PreviewHandler
+{
+public:
+    int shown = 0;
+    QString caption;
+
+    PreviewCloser() { TReport::setPreviewHandler(this); }
+    ~PreviewCloser() override { TReport::setPreviewHandler(nullptr); }
+
+    void previewShown(TReportPreview& preview) override
+    {
+        ++shown;
+        caption = preview.windowTitle();
+        preview.close();
+    }
+};
+
+} // namespace
+
+class tst_Tsicrapor final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void filter_data();
+    void filter();
+    void newSearchWithNullFields();
+    void sortDirections();
+    void sortRefusesOtherNames();
+    void sequentialSearch_data();
+    void sequentialSearch();
+    void chooseWholeCode();
+    void closeHandsBack();
+    void enterInGrid();
+    void printAndExport();
+};
+
+void tst_Tsicrapor::filter_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("whole name, as stored or in capitals") << u"Ali"_s << QStringList{u"1"_s, u"2"_s, u"5"_s, u"6"_s};
+    QTest::newRow("code is whole") << u"123"_s << QStringList{u"123"_s};
+    QTest::newRow("nothing matches") << u"Zeki"_s << QStringList();
+}
+
+void tst_Tsicrapor::filter()
+{
+    QFETCH(QString, typed);
+    QFETCH(QStringList, shown);
+    AppFixture app;
+    seed(app, {
+                  {u"1"_s, u"Ali"_s, u"Yılmaz"_s},
+                  {u"2"_s, u"ALİ"_s, u"Kaya"_s},
+                  {u"3"_s, u"Ali Can"_s, u"Demir"_s},
+                  {u"4"_s, u"ali"_s, u"Şahin"_s},
+                  {u"5"_s, u"Mehmet"_s, u"Öz"_s, null, u"Ali"_s},
+                  {u"6"_s, u"Ayşe"_s, u"Ali"_s},
+                  {u"123"_s, u"Can"_s, u"Er"_s},
+                  {u"1234"_s, u"Cem"_s, u"Er"_s},
+              });
+    Tsicrapor* list = showList(app);
+    searchBox(list)->setText(typed);
+    QTest::mouseClick(list->findChild<QPushButton*>(u"araButton"_s), Qt::LeftButton);
+    QCOMPARE(shownCodes(list), shown);
+    QVERIFY(list->sicrapQuery->Filtered());
+
+    // The sequential search switches the filter off again.
+    list->JvXPButton2Click();
+    QVERIFY(!list->sicrapQuery->Filtered());
+    QCOMPARE(list->sicrapQuery->rowCount(), 8);
+}
+
+void tst_Tsicrapor::newSearchWithNullFields()
+{
+    AppFixture app;
+    seed(app, {{u"1"_s, u"Ali"_s, u"Veli"_s}, {u"2"_s, u"Can"_s, null}});
+    Tsicrapor* list = showList(app);
+    searchBox(list)->setText(u"Ali"_s);
+    QTest::keyClick(searchBox(list), Qt::Key_F5);
+    QVERIFY(searchBox(list)->text().isEmpty());
+    QVERIFY(list->sicrapQuery->Filtered());
+    QCOMPARE(shownCodes(list), QStringList());
+
+    // A field holding an empty text equals the empty search text.
+    app.exec(u"UPDATE hastasicil SET baba = '' WHERE hasta_kodu = '2'"_s);
+    list->araButtonClick();
+    QCOMPARE(shownCodes(list), QStringList{u"2"_s});
+}
+
+void tst_Tsicrapor::sortDirections()
+{
+    AppFixture app;
+    seed(app, {{u"1"_s, u"Can"_s, u"Bal"_s}, {u"2"_s, u"Ali"_s, u"Cengiz"_s}, {u"3"_s, u"Bora"_s, u"Aksoy"_s}});
+    Tsicrapor* list = showList(app);
+    auto* grid = list->findChild<DBGrid*>(u"bolumgrid"_s);
+    QVERIFY(grid);
+    QHeaderView* header = grid->horizontalHeader();
+    const auto click = [header](int column) {
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
+    };
+    QCOMPARE(grid->model()->headerData(2, Qt::Horizontal).toString(), u"Soyadı"_s);
+    QCOMPARE(grid->model()->columnCount(), 17);
+
+    list->sicrapQuery->Last();
+    click(2);
+    QCOMPARE(list->sicrapQuery->SQL(), u"Select * from hastasicil order by soyadi ASC"_s);
+    QCOMPARE(shownCodes(list), (QStringList{u"3"_s, u"1"_s, u"2"_s}));
+    QCOMPARE(list->sicrapQuery->RecNo(), 1);
+    click(1);
+    QCOMPARE(list->sicrapQuery->SQL(), u"Select * from hastasicil order by adi DESC"_s);
+    QCOMPARE(shownCodes(list), (QStringList{u"1"_s, u"3"_s, u"2"_s}));
+    click(2);
+    QCOMPARE(list->siraYonu, u"ASC"_s);
+
+    // The order stays when the list is hidden; the child record screen puts the default back.
+    list->kapatButClick();
+    list->eskikod();
+    QCOMPARE(list->sicrapQuery->SQL(), u"Select * from hastasicil Order By hid ASC"_s);
+    QCOMPARE(list->siraYonu, u"ASC"_s);
+}
+
+void tst_Tsicrapor::sortRefusesOtherNames()
+{
+    for (const QString& name : {u"hid; DROP TABLE hastasicil"_s, u"resim"_s, u"SOYADI"_s, QString()})
+        QVERIFY_THROWS_EXCEPTION(std::exception, RegistrySearch::sortStatement(name, u"ASC"_s));
+    QVERIFY_THROWS_EXCEPTION(std::exception, RegistrySearch::sortStatement(u"adi"_s, u"ASC, hid"_s));
+    QCOMPARE(RegistrySearch::nextDirection(QString()), u"ASC"_s);
+    QCOMPARE(RegistrySearch::nextDirection(u"ASC"_s), u"DESC"_s);
+    QCOMPARE(RegistrySearch::nextDirection(u"DESC"_s), u"ASC"_s);
+}
+
+void tst_Tsicrapor::sequentialSearch_data()
+{
+    QTest::addColumn<QString>("startCode");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("foundCode");
+    QTest::newRow("next match after the current") << u"1"_s << u"ali"_s << u"3"_s;
+    QTest::newRow("wraps from the last match") << u"5"_s << u"ali"_s << u"1"_s;
+    QTest::newRow("first name and surname") << u"1"_s << u"ali yılmaz"_s << u"5"_s;
+    QTest::newRow("surname and second name") << u"1"_s << u"YILMAZ MEHMET"_s << u"5"_s;
+    QTest::newRow("no match stays") << u"3"_s << u"zeki"_s << u"3"_s;
+    QTest::newRow("only match is the current") << u"2"_s << u"ayşe"_s << u"2"_s;
+    // Stepping past the end looks at the last record once more before going to the top.
+    QTest::newRow("last record looked at twice") << u"6"_s << u"cem"_s << u"6"_s;
+}
+
+void tst_Tsicrapor::sequentialSearch()
+{
+    QFETCH(QString, startCode);
+    QFETCH(QString, text);
+    QFETCH(QString, foundCode);
+    AppFixture app;
+    seed(app, {
+                  {u"1"_s, u"Ali"_s, u"Kaya"_s},
+                  {u"2"_s, u"Ayşe"_s, u"Demir"_s},
+                  {u"3"_s, u"Ali"_s, u"Öz"_s},
+                  {u"4"_s, u"Can"_s, null},
+                  {u"5"_s, u"Ali"_s, u"Yılmaz"_s, u"Mehmet"_s},
+                  {u"6"_s, u"Cem"_s, u"Er"_s},
+              });
+    Tsicrapor* list = showList(app);
+    QVERIFY(list->sicrapQuery->Locate(u"hasta_kodu"_s, startCode, {}));
+    list->findChild<QLineEdit*>(u"JvDotNetEdit6"_s)->setText(text);
+    QTest::mouseClick(list->findChild<QPushButton*>(u"JvXPButton2"_s), Qt::LeftButton);
+    QCOMPARE(currentCode(list->sicrapQuery), foundCode);
+    QCOMPARE(app.messages().shown().size(), 0);
+}
+
+void tst_Tsicrapor::chooseWholeCode()
+{
+    AppFixture app;
+    seed(app, {{u"10"_s, u"On"_s, u"Kaya"_s}, {u"1"_s, u"Bir"_s, u"Kaya"_s}, {u"2"_s, u"İki"_s, u"Kaya"_s}});
+    Tozluk* ozluk = app.screens().ozluk;
+    ozluk->sicilTable->Open();
+    ozluk->sicilTable->Last();
+    Tsicrapor* list = showList(app);
+    QVERIFY(list->sicrapQuery->Locate(u"hasta_kodu"_s, u"1"_s, {}));
+    QTest::keyClick(list->findChild<DBGrid*>(u"bolumgrid"_s), Qt::Key_F8);
+    QCOMPARE(currentCode(ozluk->sicilTable), u"1"_s);
+    QCOMPARE(ozluk->sicilTable->FieldByName(u"adi"_s)->AsString(), u"Bir"_s);
+    QVERIFY(list->isHidden());
+    QVERIFY(!list->sicrapQuery->Active());
+    QVERIFY(app.screens().hazirlaF->isHidden());
+    QVERIFY(app.screens().frmMain->isHidden());
+}
+
+void tst_Tsicrapor::closeHandsBack()
+{
+    AppFixture app;
+    seed(app, {{u"1"_s, u"Ali"_s, u"Veli"_s}});
+    Tsicrapor* list = showList(app);
+    searchBox(list)->setText(u"Ali"_s);
+    list->araButtonClick();
+    app.screens().frmMain->setEnabled(false);
+    app.screens().listeAcan = u"muayene"_s;
+    QTest::keyClick(searchBox(list), Qt::Key_F10);
+    QVERIFY(list->isHidden());
+    QVERIFY(searchBox(list)->text().isEmpty());
+    QVERIFY(!list->sicrapQuery->Active());
+    QVERIFY(!list->sicrapQuery->Filtered());
+    QVERIFY(app.screens().frmMain->isEnabled());
+    QVERIFY(app.screens().listeAcan.isEmpty());
+
+    // Hiding by any other way closes it the same.
+    list->sicrapQuery->Open();
+    list->show();
+    list->hide();
+    QVERIFY(!list->sicrapQuery->Active());
+}
+
+void tst_Tsicrapor::enterInGrid()
+{
+    AppFixture app;
+    seed(app, {{u"1"_s, u"Ali"_s, u"Veli"_s}, {u"2"_s, u"Can"_s, u"Er"_s}});
+    Tsicrapor* list = showList(app);
+    auto* grid = list->findChild<DBGrid*>(u"bolumgrid"_s);
+    grid->setFocus();
+    const QModelIndex last = grid->model()->index(1, grid->model()->columnCount() - 1);
+    grid->setCurrentIndex(last);
+    QTest::keyClick(grid, Qt::Key_Return);
+    QCOMPARE(grid->currentIndex().row(), 1);
+    QCOMPARE(grid->currentIndex().column(), 0);
+    QTest::keyClick(grid, Qt::Key_Return);
+    QCOMPARE(grid->currentIndex().column(), 1);
+
+    // The search box capitalises words; Enter there moves on without filtering.
+    QLineEdit* box = searchBox(list);
+    box->setFocus();
+    QTest::keyClicks(box, u"ali can"_s);
+    QCOMPARE(box->text(), u"Ali Can"_s);
+    QTest::keyClick(box, Qt::Key_Return);
+    QVERIFY(!list->sicrapQuery->Filtered());
+}
+
+void tst_Tsicrapor::printAndExport()
+{
+    AppFixture app;
+    seed(app, {{u"1"_s, u"Ali"_s, u"Veli"_s}, {u"2"_s, u"Can"_s, u"Er"_s}, {u"3"_s, u"Ali"_s, u"Kaya"_s}});
+    // The letterhead comes from the signed-in user's account.
+    app.exec(u"INSERT INTO sifre (kullanici, sifre, adi, soyadi, firmaadi) VALUES ('d', '1', 'Zeynep', 'Kaya', 'Klinik')"_s);
+    app.screens().sifrelerF->sifreTable->Open();
+    Tsicrapor* list = showList(app);
+    searchBox(list)->setText(u"Ali"_s);
+    list->araButtonClick();
+    PreviewCloser closer;
+    QTest::keyClick(searchBox(list), Qt::Key_F4);
+    QCOMPARE(closer.shown, 1);
+    QVERIFY(closer.caption.endsWith(u"Çocuk Sicil Kartları"_s));
+    // Printing reads the rows in place: the filter and the current row stay.
+    QVERIFY(list->sicrapQuery->Filtered());
+    QCOMPARE(list->sicrapQuery->rowCount(), 2);
+
+    app.messages().expectPlain(u"Excel'e aktarma henüz kullanılamıyor."_s);
+    QTest::mouseClick(list->findChild<QPushButton*>(u"Excel"_s), Qt::LeftButton);
+    QString problems;
+    QVERIFY2(app.messages().verifyDone(&problems), qPrintable(problems));
+}
+
+int main(int argc, char** argv)
+{
+    PediakayApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    tst_Tsicrapor test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_tsicrapor.moc"

@@ -1,5 +1,7 @@
 #include "TfrmMain.h"
 
+#include "TReport.h"
+
 #include "ui_TfrmMain.h"
 
 #include "AgeCalculator.h"
@@ -420,11 +422,6 @@ bool TfrmMain::inPopupArea(const QWidget* widget) const
     const QWidget* grid = ui->muqueryGrid1;
     return widget == ui->upperPanel || ui->upperPanel->isAncestorOf(widget) || widget == grid
         || grid->isAncestorOf(widget);
-}
-
-void TfrmMain::printNotReady()
-{
-    Messages::plain(u"Yazdırma bu sürümde henüz hazır değil."_s);
 }
 
 int TfrmMain::sortFlag() const
@@ -902,31 +899,47 @@ bool TfrmMain::FormHide()
 
 // --- printing ---------------------------------------------------------------------------
 
+// Prints visit card A of the current visit as it stands.
 void TfrmMain::JvXPButton8Click()
 {
-    CommandGuard::run([&] { printNotReady(); });
-}
-
-void TfrmMain::JvXPButton9Click()
-{
-    CommandGuard::run([&] { printNotReady(); });
-}
-
-void TfrmMain::JvNavPanelButton8Click()
-{
     CommandGuard::run([&] {
-        if (!leavePendingVisit())
-            return;
-        printNotReady();
+        wireScreens();
+        TReport::Preview(u"muayene_kart_a"_s, u"Lumeko Rapor Önizleme - Protokol Takip Kartları"_s,
+                         ReportBindings(u"frmMain"_s));
     });
 }
 
+// Prints visit card B of the current visit as it stands.
+void TfrmMain::JvXPButton9Click()
+{
+    CommandGuard::run([&] {
+        wireScreens();
+        TReport::Preview(u"muayene_kart_b"_s, u"Lumeko Rapor Önizleme - Hasta Takip Kartları"_s,
+                         ReportBindings(u"frmMain"_s));
+    });
+}
+
+// Prints the child's visit history as a landscape list, after the leaving question.
+void TfrmMain::JvNavPanelButton8Click()
+{
+    CommandGuard::run([&] {
+        wireScreens();
+        if (!leavePendingVisit())
+            return;
+        TReport::Preview(u"muayene_liste_yatay"_s, u"Lumeko Rapor Önizleme - Protokol Takip Kartları"_s,
+                         ReportBindings(u"frmMain"_s).bind(u"frDBDataSet1"_s, muayeneRSource));
+    });
+}
+
+// Prints the child's visit history as a portrait list (F4), after the leaving question.
 void TfrmMain::JvNavPanelButton11Click()
 {
     CommandGuard::run([&] {
+        wireScreens();
         if (!leavePendingVisit())
             return;
-        printNotReady();
+        TReport::Preview(u"muayene_liste_dikey"_s, u"Lumeko Rapor Önizleme - Protokol Takip Kartları"_s,
+                         ReportBindings(u"frmMain"_s).bind(u"frDBDataSet1"_s, muayeneRSource));
     });
 }
 

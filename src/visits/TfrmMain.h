@@ -134,7 +134,6 @@ private:
     void startVisit();
     void followChild();
     void correctSelected(bool ask);
-    void printNotReady();
     void applyRowHeight(int height);
     void applyBoxHeights();
     void onChildCodeShown();

@@ -5,6 +5,8 @@
 #include "Messages.h"
 #include "PediakayApplication.h"
 #include "Screens.h"
+#include "TReport.h"
+#include "TReportPreview.h"
 #include "TfrmMain.h"
 #include "Tozluk.h"
 #include "TasilarF.h"
@@ -59,6 +61,29 @@ QString deleteQuestion(const QString& date)
     return u"Seçili \""_s + date + u"\" tarihli kaydı silmek istediğinize eminmisiniz?"_s;
 }
 
+// Looks at every report preview as it comes up and closes it.
+class PreviewWatcher final : public TReport::PreviewHandler
+{
+public:
+    PreviewWatcher()
+    {
+        TReport::setPreviewHandler(this);
+    }
+    ~PreviewWatcher() override
+    {
+        TReport::setPreviewHandler(nullptr);
+    }
+    void previewShown(TReportPreview& preview) override
+    {
+        captions.append(preview.windowTitle());
+        pages = preview.report().pageCount();
+        preview.close();
+    }
+
+    QStringList captions;
+    int pages = 0;
+};
+
 } // namespace
 
 class tst_TfrmMain final : public QObject
@@ -93,6 +118,7 @@ private slots:
     void rowHeightSequence();
     void tooltipFollowsSelectedColumn();
     void keysDependOnFocus();
+    void printCommands();
     void closingWindowStoresStartedVisit();
     void exitAnsweredNoKeepsVisit();
     void badMeasurementsAreRefused_data();
@@ -545,6 +571,40 @@ void tst_TfrmMain::tooltipFollowsSelectedColumn()
     verifyBoxes(app);
 }
 
+void tst_TfrmMain::printCommands()
+{
+    AppFixture app;
+    seedRegistry(app);
+    TfrmMain* screen = signIn(app);
+    QVERIFY(screen);
+    lookUpCode(screen, u"012"_s);
+    screen->Button2Click();
+    const int stored = app.count(u"muayene"_s);
+    PreviewWatcher previews;
+
+    // The cards print the visit as it stands, without a question.
+    lookUpCode(screen, u"012"_s);
+    screen->muayeneTable->FieldByName(u"kilo"_s)->setAsString(u"12,5"_s);
+    screen->JvXPButton8Click();
+    screen->JvXPButton9Click();
+    QCOMPARE(previews.captions, (QStringList{u"Preview - Lumeko Rapor Önizleme - Protokol Takip Kartları"_s,
+                                             u"Preview - Lumeko Rapor Önizleme - Hasta Takip Kartları"_s}));
+    QCOMPARE(screen->muayeneTable->State(), dsInsert);
+
+    // The lists ask first: No keeps the visit and prints nothing, Yes drops it and prints.
+    app.messages().expectQuestion(Messages::kayitEdilmedenCikilsinmi, Messages::Answer::No);
+    screen->JvNavPanelButton8Click();
+    QCOMPARE(previews.captions.size(), 2);
+    QCOMPARE(screen->muayeneTable->State(), dsInsert);
+    app.messages().expectQuestion(Messages::kayitEdilmedenCikilsinmi, Messages::Answer::Yes);
+    screen->JvNavPanelButton8Click();
+    QCOMPARE(previews.captions.size(), 3);
+    QCOMPARE(screen->muayeneTable->State(), dsBrowse);
+    QCOMPARE(app.count(u"muayene"_s), stored);
+    QVERIFY(previews.pages >= 1);
+    verifyBoxes(app);
+}
+
 void tst_TfrmMain::keysDependOnFocus()
 {
     AppFixture app;
@@ -555,10 +615,12 @@ void tst_TfrmMain::keysDependOnFocus()
     screen->Button2Click();
 
     // F4 in the code search box does nothing; in an entry box it prints the list.
+    PreviewWatcher previews;
     QTest::keyClick(ctl<QLineEdit>(screen, u"kisinoedit"), Qt::Key_F4);
     QVERIFY(app.messages().shown().isEmpty());
-    app.messages().expectPlain(u"Yazdırma bu sürümde henüz hazır değil."_s);
+    QVERIFY(previews.captions.isEmpty());
     QTest::keyClick(ctl<DBEdit>(screen, u"kiloDBEdit"), Qt::Key_F4);
+    QCOMPARE(previews.captions, QStringList{u"Preview - Lumeko Rapor Önizleme - Protokol Takip Kartları"_s});
     verifyBoxes(app);
 
     // F6, F7 and the Ctrl keys named in the menus do nothing.

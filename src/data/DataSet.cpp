@@ -285,6 +285,7 @@ void DataSet::buildFields(const TableDef* def)
     m_blobColumns.clear();
     m_def = def;
     m_hot = QBitArray(int(def->fields.size()));
+    m_everRead = m_hot;
     int i = 0;
     for (const FieldDef& fd : def->fields) {
         auto* f = new Field(this, i, fd.name, fd.type, fd.size);
@@ -852,17 +853,19 @@ void DataSet::fetchPage(int position) const
     const int start = walking ? position : std::max(0, position - pageSize / 4);
     const int end = std::min<int>(int(m_keys.size()), start + m_pageSpan);
     m_lastPageEnd = end;
+    // A jump brings every column read so far; a walk only those read since the last page.
+    const QBitArray& wanted = walking ? m_hot : m_everRead;
     QVector<qint64> missing;
     for (int i = start; i < end; ++i) {
         const auto it = m_cache.constFind(m_keys.at(i));
         bool complete = it != m_cache.cend();
         if (complete && !it->loaded.isEmpty())
-            for (int c = 0; c < m_hot.size() && complete; ++c)
-                complete = !m_hot.testBit(c) || it->loaded.testBit(c);
+            for (int c = 0; c < wanted.size() && complete; ++c)
+                complete = !wanted.testBit(c) || it->loaded.testBit(c);
         if (!complete)
             missing.append(m_keys.at(i));
     }
-    fetchRows(missing, m_hot);
+    fetchRows(missing, wanted);
 }
 
 void DataSet::loadBlobs(Row& row, qint64 key) const
@@ -886,8 +889,9 @@ void DataSet::loadBlobs(Row& row, qint64 key) const
     row.blobsLoaded = true;
 }
 
-// The row at a list position with the given column read (-1: every column); a column read for
-// the first time becomes hot and is read for the whole page from then on.
+// The row at a list position with the given column read (-1: every column). A page read brings
+// the columns read since the previous page read ("hot"), so a walk that reads a few columns
+// reads only those, and a grid its shown columns.
 const DataSet::Row* DataSet::rowAt(int position, int column, bool withBlobs) const
 {
     if (position < 0 || position >= m_keys.size())
@@ -899,10 +903,16 @@ const DataSet::Row* DataSet::rowAt(int position, int column, bool withBlobs) con
         return rowForKey(key, withBlobs);
     auto it = m_cache.find(key);
     const bool blob = m_def->fields.at(column).type == FieldType::Blob;
+    if (!blob && column < m_hot.size()) {
+        m_hot.setBit(column);
+        m_everRead.setBit(column);
+    }
     if (it == m_cache.end() || (!blob && !rowHas(*it, column))) {
-        if (!blob && column < m_hot.size())
-            m_hot.setBit(column);
         fetchPage(position);
+        // The next page brings what is read from here on: a grid's columns, or the few
+        // columns of a walk through the records.
+        m_hot.fill(false);
+        m_hot.setBit(column);
         it = m_cache.find(key);
         if (it == m_cache.end())
             return nullptr;

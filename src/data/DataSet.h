@@ -256,7 +256,8 @@ private:
     bool m_bof = true;
 
     mutable QHash<qint64, Row> m_cache;
-    mutable QBitArray m_hot; // columns read so far: a page read brings these
+    mutable QBitArray m_hot;      // columns read since the last page read: a walk's next page brings these
+    mutable QBitArray m_everRead; // columns read at all: a page after a jump brings these
     mutable int m_lastPageEnd = -10;
     mutable int m_pageSpan = 64;
     mutable QVector<qint64> m_cacheOrder;

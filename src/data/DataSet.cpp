@@ -361,7 +361,6 @@ void DataSet::Open()
     m_pos = m_keys.isEmpty() ? -1 : 0;
     m_eof = m_keys.isEmpty();
     m_bof = true;
-    m_connectionGeneration = connection()->generation();
     notifyReset();
     Q_EMIT stateChanged();
     notifyCurrent();
@@ -433,7 +432,6 @@ void DataSet::exec(QSqlQuery& query) const
 
 QString DataSet::orderSql() const
 {
-    const QString key = m_def->rowKey();
     QStringList cols;
     if (!m_indexFieldNames.isEmpty()) {
         for (const QString& n : splitNames(m_indexFieldNames)) {
@@ -444,7 +442,7 @@ QString DataSet::orderSql() const
         for (const QString& n : m_def->primaryKey)
             cols.append(quoted(n));
     }
-    cols.append(key == u"rowid"_s ? key : quoted(key));
+    cols.append(keyColumnSql());
     cols.removeDuplicates();
     return u" ORDER BY "_s + cols.join(u", "_s);
 }
@@ -531,18 +529,41 @@ QString DataSet::whereSql(QVariantMap& binds) const
     return u" WHERE "_s + conds.join(u" AND "_s);
 }
 
-QString DataSet::selectColumnsSql(bool withBlobs) const
+// The column that identifies a record: the table's key field, or SQLite's rowid.
+QString DataSet::keyColumnSql() const
 {
-    QStringList cols;
-    const QString key = m_def->rowKey();
-    cols.append(key == u"rowid"_s ? key : quoted(key));
-    for (const FieldDef& fd : m_def->fields) {
-        if (fd.type == FieldType::Blob && !withBlobs)
-            cols.append(u"NULL"_s);
+    return m_def->rowKey() == u"rowid"_s ? u"rowid"_s : quoted(m_def->rowKey());
+}
+
+// Runs a statement over this data set's own records (the query's text, or the master link and
+// the filter text of a table, in the data set's order), reading the key and the given columns.
+QSqlQuery DataSet::selectMembers(const QStringList& columns) const
+{
+    QVariantMap binds;
+    const QString key = keyColumnSql();
+    const QString table = quoted(m_def->name);
+    const QString list = columns.isEmpty() ? QString() : u", "_s + columns.join(u", "_s);
+    QString sql;
+    if (isQuery()) {
+        const QString filter = filterSql(binds);
+        if (filter.isEmpty())
+            sql = u"SELECT "_s + key + list + u" FROM "_s + table + u' ' + m_queryTail;
         else
-            cols.append(quoted(fd.name));
+            sql = u"SELECT pediakay_key"_s + list + u" FROM (SELECT "_s + key + u" AS pediakay_key, * FROM "_s + table
+                  + u' ' + m_queryTail + u") WHERE "_s + filter;
+        for (auto it = m_params.cbegin(); it != m_params.cend(); ++it)
+            binds.insert(it.key(), it.value());
+    } else {
+        sql = u"SELECT "_s + key + list + u" FROM "_s + table + whereSql(binds) + orderSql();
     }
-    return cols.join(u", "_s);
+    QSqlQuery q(db());
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        throw DataError(DataError::engineText(q.lastError()));
+    for (auto it = binds.cbegin(); it != binds.cend(); ++it)
+        q.bindValue(it.key(), it.value());
+    exec(q);
+    return q;
 }
 
 void DataSet::readKeys()
@@ -577,31 +598,7 @@ void DataSet::readKeys()
         return;
     }
 
-    QVariantMap binds;
-    QString sql;
-    const QString key = m_def->rowKey();
-    const QString keySql = key == u"rowid"_s ? key : quoted(key);
-    const QString cols = keySql;
-    if (isQuery()) {
-        const QString filter = filterSql(binds);
-        if (filter.isEmpty()) {
-            sql = u"SELECT "_s + cols + u" FROM "_s + quoted(m_def->name) + u' ' + m_queryTail;
-        } else {
-            sql = u"SELECT * FROM (SELECT "_s + keySql + u" AS k FROM "_s
-                  + quoted(m_def->name) + u' ' + m_queryTail + u") WHERE "_s + filter;
-        }
-        for (auto it = m_params.cbegin(); it != m_params.cend(); ++it)
-            binds.insert(it.key(), it.value());
-    } else {
-        sql = u"SELECT "_s + cols + u" FROM "_s + quoted(m_def->name) + whereSql(binds) + orderSql();
-    }
-    QSqlQuery q(db());
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        throw DataError(DataError::engineText(q.lastError()));
-    for (auto it = binds.cbegin(); it != binds.cend(); ++it)
-        q.bindValue(it.key(), it.value());
-    exec(q);
+    QSqlQuery q = selectMembers({});
     while (q.next())
         m_keys.append(q.value(0).toLongLong());
     m_countBeforeHook = int(m_keys.size());
@@ -653,7 +650,7 @@ void DataSet::applyHookFilter(QVector<qint64>& keys)
     }
 
     m_filterTouched = QBitArray(n);
-    const QString keyCol = m_def->rowKey() == u"rowid"_s ? u"rowid"_s : quoted(m_def->rowKey());
+    const QString keyCol = keyColumnSql();
 
     // The first candidate runs on a full row and shows which columns the hook reads; then one
     // streaming pass reads just those columns of every candidate into one reused row. A hook
@@ -668,7 +665,7 @@ void DataSet::applyHookFilter(QVector<qint64>& keys)
         hits.clear();
         if (firstAccepted)
             hits.insert(firstKey);
-        QStringList names{keyCol};
+        QStringList names;
         QVector<int> cols;
         for (int i = 0; i < n; ++i) {
             if (m_filterTouched.testBit(i)) {
@@ -676,22 +673,7 @@ void DataSet::applyHookFilter(QVector<qint64>& keys)
                 names.append(quoted(m_def->fields.at(i).name));
             }
         }
-        QVariantMap binds;
-        QString sql = u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + quoted(m_def->name);
-        if (isQuery()) {
-            sql += u' ' + m_queryTail;
-            for (auto it = m_params.cbegin(); it != m_params.cend(); ++it)
-                binds.insert(it.key(), it.value());
-        } else {
-            sql += whereSql(binds);
-        }
-        QSqlQuery q(db());
-        q.setForwardOnly(true);
-        if (!q.prepare(sql))
-            throw DataError(DataError::engineText(q.lastError()));
-        for (auto it = binds.cbegin(); it != binds.cend(); ++it)
-            q.bindValue(it.key(), it.value());
-        exec(q);
+        QSqlQuery q = selectMembers(names);
         Row row;
         row.values.resize(n);
         row.loaded = QBitArray(n);
@@ -758,7 +740,7 @@ QString DataSet::keyListSql(const QVector<qint64>& keys) const
             list += u',';
         list += QString::number(k);
     }
-    const QString keyCol = m_def->rowKey() == u"rowid"_s ? u"rowid"_s : quoted(m_def->rowKey());
+    const QString keyCol = keyColumnSql();
     return keyCol + u" IN ("_s + list + u')';
 }
 
@@ -773,7 +755,7 @@ void DataSet::fetchRows(const QVector<qint64>& keys, const QBitArray& columns) c
     for (int i = 0; i < n; ++i)
         if (m_def->fields.at(i).type != FieldType::Blob && (columns.isEmpty() || columns.testBit(i)))
             cols.append(i);
-    QStringList names{m_def->rowKey() == u"rowid"_s ? u"rowid"_s : quoted(m_def->rowKey())};
+    QStringList names{keyColumnSql()};
     for (int c : std::as_const(cols))
         names.append(quoted(m_def->fields.at(c).name));
     QSqlQuery q(db());
@@ -875,7 +857,7 @@ void DataSet::loadBlobs(Row& row, qint64 key) const
     QStringList names;
     for (int c : m_blobColumns)
         names.append(quoted(m_def->fields.at(c).name));
-    const QString keyCol = m_def->rowKey() == u"rowid"_s ? u"rowid"_s : quoted(m_def->rowKey());
+    const QString keyCol = keyColumnSql();
     QSqlQuery q(db());
     q.setForwardOnly(true);
     if (!q.prepare(u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + quoted(m_def->name) + u" WHERE "_s + keyCol
@@ -1274,7 +1256,7 @@ int DataSet::positionOfKey(qint64 key) const
 
 QVector<qint64> DataSet::matchingKeys(const QString& where, const QVariantMap& binds) const
 {
-    const QString keyCol = m_def->rowKey() == u"rowid"_s ? u"rowid"_s : quoted(m_def->rowKey());
+    const QString keyCol = keyColumnSql();
     QSqlQuery q(db());
     q.setForwardOnly(true);
     if (!q.prepare(u"SELECT "_s + keyCol + u" FROM "_s + quoted(m_def->name) + u" WHERE "_s + where))
@@ -1398,7 +1380,7 @@ bool DataSet::Locate(const QString& fieldNames, const QVariantList& values, TLoc
                 where += u" AND "_s + linkAndFilter.mid(QStringLiteral(" WHERE ").size());
         }
         if (keyOrder) {
-            const QString keyCol = m_def->rowKey() == u"rowid"_s ? u"rowid"_s : quoted(m_def->rowKey());
+            const QString keyCol = keyColumnSql();
             const QVector<qint64> first = matchingKeys(where + u" ORDER BY "_s + keyCol + u" LIMIT 1"_s, binds);
             if (first.isEmpty())
                 return false;
@@ -1658,7 +1640,7 @@ void DataSet::writeRecord()
         cols.append(quoted(f->FieldName()));
         vals.append(v);
     }
-    const QString keyCol = m_def->rowKey() == u"rowid"_s ? u"rowid"_s : quoted(m_def->rowKey());
+    const QString keyCol = keyColumnSql();
 
     if (!inserting && cols.isEmpty()) {
         m_modified = false;
@@ -1821,7 +1803,7 @@ void DataSet::Delete()
     if (m_genericQuery)
         throw DataError(u"%1: bu sorgu yalnızca okunabilir."_s.arg(m_name));
     const qint64 key = m_keys.at(m_pos);
-    const QString keyCol = m_def->rowKey() == u"rowid"_s ? u"rowid"_s : quoted(m_def->rowKey());
+    const QString keyCol = keyColumnSql();
     QSqlQuery q(db());
     if (!q.prepare(u"DELETE FROM "_s + quoted(m_def->name) + u" WHERE "_s + keyCol + u" = ?"_s))
         throw DataError(DataError::engineText(q.lastError()));

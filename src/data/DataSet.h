@@ -196,7 +196,8 @@ private:
     void applyHookFilter(QVector<qint64>& keys);
     QString whereSql(QVariantMap& binds) const;
     QString filterSql(QVariantMap& binds) const;
-    QString selectColumnsSql(bool withBlobs) const;
+    QString keyColumnSql() const;
+    QSqlQuery selectMembers(const QStringList& columns) const;
     const Row* rowForKey(qint64 key, bool withBlobs) const;
     const Row* rowAt(int position, int column, bool withBlobs) const;
     void fetchPage(int position) const;
@@ -225,7 +226,6 @@ private:
 
     QString m_name;
     Connection* m_connection = nullptr;
-    mutable int m_connectionGeneration = -1;
 
     QString m_tableName;
     QString m_indexName;

@@ -379,6 +379,16 @@ void tst_DataSet::filterTextOnReferenceTable()
     QCOMPARE(ff.FieldByName(u"Sex"_s)->AsFloat(), 2.0);
     QCOMPARE(ff.FieldByName(u"Age"_s)->AsFloat(), 0.0);
     QVERIFY_THROWS_EXCEPTION(DataError, ff.setFilter(u"bogus=='"_s));
+
+    // The filter text works on a query too, together with the query's own order.
+    DataSet q(u"sicrapQuery"_s);
+    q.setSQL(u"select * from zbas ORDER BY Age DESC"_s);
+    q.setFilter(u"Sex='2'"_s);
+    q.setFiltered(true);
+    q.Open();
+    QCOMPARE(q.FieldByName(u"Sex"_s)->AsFloat(), 2.0);
+    QCOMPARE(q.FieldByName(u"Age"_s)->AsFloat(), 36.0);
+    QCOMPARE(q.RecordCount(), 38);
 }
 
 void tst_DataSet::nullValuesRead()

@@ -650,7 +650,6 @@ void DataSet::applyHookFilter(QVector<qint64>& keys)
     }
 
     m_filterTouched = QBitArray(n);
-    const QString keyCol = keyColumnSql();
 
     // The first candidate runs on a full row and shows which columns the hook reads; then one
     // streaming pass reads just those columns of every candidate into one reused row. A hook

@@ -72,7 +72,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::Turkish, QLocale::Turkey));
-    const bench::Options options(app.arguments(), {u"db"_s, u"repeat"_s, u"only"_s});
+    const bench::Options options(app.arguments(), { u"db"_s, u"repeat"_s, u"only"_s });
     if (!options.ok()) {
         bench::print(options.error());
         return 2;
@@ -99,7 +99,8 @@ int main(int argc, char** argv)
         q.next();
         children = q.value(0).toLongLong();
     }
-    bench::print(u"database %1: %2 children; median of %3 runs after one warm-up"_s.arg(path).arg(children).arg(repeat));
+    bench::print(
+        u"database %1: %2 children; median of %3 runs after one warm-up"_s.arg(path).arg(children).arg(repeat));
 
     const QString searchText = u"Zeynep"_s;
     const QString plantedSecondName = u"gökçen"_s; // second name of the child 50 before the end
@@ -109,9 +110,8 @@ int main(int argc, char** argv)
     // The data sets as the two screens set them up.
     DataSet sicrapQuery(u"sicrapQuery"_s);
     sicrapQuery.setSQL(RegistrySearch::initialStatement());
-    sicrapQuery.OnFilterRecord = [&searchText](DataSet& ds, bool& accept) {
-        accept = RegistrySearch::accepts(ds, searchText);
-    };
+    sicrapQuery.OnFilterRecord
+        = [&searchText](DataSet& ds, bool& accept) { accept = RegistrySearch::accepts(ds, searchText); };
     DataSet sicilTable(u"sicilTable"_s);
     sicilTable.setTableName(u"hastasicil"_s);
     sicilTable.setIndexName(u"PrimaryKey"_s);
@@ -151,7 +151,8 @@ int main(int argc, char** argv)
         .floor =
             [&] {
                 const qint64 n = readKeys(db, u"SELECT hid FROM hastasicil ORDER BY hid"_s);
-                QSqlQuery q = run(db, u"SELECT "_s + gridFields.join(u", "_s) + u" FROM hastasicil ORDER BY hid LIMIT 40"_s);
+                QSqlQuery q
+                    = run(db, u"SELECT "_s + gridFields.join(u", "_s) + u" FROM hastasicil ORDER BY hid LIMIT 40"_s);
                 while (q.next())
                     for (int i = 0; i < gridFields.size(); ++i)
                         touch(q.value(i));
@@ -171,7 +172,8 @@ int main(int argc, char** argv)
         .floor =
             [&] {
                 const QString capitals = TurkishText::buyukharf(searchText);
-                QSqlQuery q = run(db, u"SELECT hasta_kodu, adi, adi2, soyadi, baba, anne FROM hastasicil ORDER BY hid"_s);
+                QSqlQuery q
+                    = run(db, u"SELECT hasta_kodu, adi, adi2, soyadi, baba, anne FROM hastasicil ORDER BY hid"_s);
                 qint64 n = 0;
                 while (q.next()) {
                     bool hit = equalsText(q.value(0), searchText);
@@ -248,13 +250,14 @@ int main(int argc, char** argv)
             },
         .floor =
             [&] {
-                QSqlQuery q = run(db, u"SELECT hid FROM hastasicil WHERE "_s + Schema::foldSql(u"\"hasta_kodu\""_s)
-                                          + u" = ? ORDER BY hid LIMIT 1"_s,
-                                  {TurkishText::fold(chosenCode)});
+                QSqlQuery q = run(db,
+                    u"SELECT hid FROM hastasicil WHERE "_s + Schema::foldSql(u"\"hasta_kodu\""_s)
+                        + u" = ? ORDER BY hid LIMIT 1"_s,
+                    { TurkishText::fold(chosenCode) });
                 if (!q.next())
                     return qint64(-1);
                 const qint64 hid = q.value(0).toLongLong();
-                QSqlQuery r = run(db, u"SELECT * FROM hastasicil WHERE hid = ?"_s, {hid});
+                QSqlQuery r = run(db, u"SELECT * FROM hastasicil WHERE hid = ?"_s, { hid });
                 if (r.next())
                     for (int i = 0; i < r.record().count(); ++i)
                         touch(r.value(i));
@@ -289,14 +292,14 @@ int main(int argc, char** argv)
             [&] {
                 const QString code = newCode();
                 readKeys(db, u"SELECT hid FROM hastasicil ORDER BY hid"_s);
-                const QString byCode = u"SELECT hid FROM hastasicil WHERE "_s + Schema::foldSql(u"\"hasta_kodu\""_s)
-                                       + u" = ? LIMIT 1"_s;
-                if (run(db, byCode, {TurkishText::fold(code)}).next())
+                const QString byCode
+                    = u"SELECT hid FROM hastasicil WHERE "_s + Schema::foldSql(u"\"hasta_kodu\""_s) + u" = ? LIMIT 1"_s;
+                if (run(db, byCode, { TurkishText::fold(code) }).next())
                     return qint64(0);
                 run(db, u"BEGIN IMMEDIATE"_s);
                 run(db, u"INSERT INTO hastasicil (hasta_kodu, adi, soyadi, doktoru) VALUES (?, ?, ?, ?)"_s,
-                    {code, u"Deneme"_s, u"Çocuk"_s, u"Zeynep Kaya"_s});
-                touch(run(db, byCode, {TurkishText::fold(code)}).next());
+                    { code, u"Deneme"_s, u"Çocuk"_s, u"Zeynep Kaya"_s });
+                touch(run(db, byCode, { TurkishText::fold(code) }).next());
                 run(db, u"COMMIT"_s);
                 readKeys(db, u"SELECT hid FROM hastasicil ORDER BY hid"_s);
                 return qint64(1);
@@ -314,8 +317,9 @@ int main(int argc, char** argv)
         row.maxRatio = 3.0;
     }
     if (!only.isEmpty())
-        rows.erase(std::remove_if(rows.begin(), rows.end(), [&only](const bench::Row& r) { return !r.name.contains(only); }),
-                   rows.end());
+        rows.erase(
+            std::remove_if(rows.begin(), rows.end(), [&only](const bench::Row& r) { return !r.name.contains(only); }),
+            rows.end());
 
     const std::vector<bench::Result> results = bench::runRows(rows, repeat);
     const int failed = bench::printTable(results);

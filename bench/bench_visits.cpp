@@ -64,7 +64,7 @@ QSqlQuery run(QSqlDatabase& db, const QString& sql, const QVariantList& binds = 
 // The floor of a history re-read: the child's visits, every column, newest first.
 qint64 floorHistory(QSqlDatabase& db, const QString& code)
 {
-    QSqlQuery q = run(db, u"SELECT * FROM muayene WHERE hastakodu = ? ORDER BY tarih DESC"_s, {code});
+    QSqlQuery q = run(db, u"SELECT * FROM muayene WHERE hastakodu = ? ORDER BY tarih DESC"_s, { code });
     qint64 rows = 0;
     int columns = -1;
     while (q.next()) {
@@ -84,7 +84,7 @@ qint64 floorChild(QSqlDatabase& db, const QString& where, const QVariantList& bi
     if (!key.next())
         return -1;
     const qint64 hid = key.value(0).toLongLong();
-    QSqlQuery rec = run(db, u"SELECT * FROM hastasicil WHERE hid = ?"_s, {hid});
+    QSqlQuery rec = run(db, u"SELECT * FROM hastasicil WHERE hid = ?"_s, { hid });
     QString code;
     if (rec.next()) {
         code = rec.value(u"hasta_kodu"_s).toString();
@@ -92,7 +92,7 @@ qint64 floorChild(QSqlDatabase& db, const QString& where, const QVariantList& bi
         for (int c = 0; c < columns; ++c)
             touch(rec.value(c));
     }
-    QSqlQuery visits = run(db, u"SELECT mid FROM muayene WHERE hastakodu = ? ORDER BY hastakodu, mid"_s, {code});
+    QSqlQuery visits = run(db, u"SELECT mid FROM muayene WHERE hastakodu = ? ORDER BY hastakodu, mid"_s, { code });
     while (visits.next())
         touch(visits.value(0));
     return hid;
@@ -103,7 +103,7 @@ qint64 floorChild(QSqlDatabase& db, const QString& where, const QVariantList& bi
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const bench::Options options(app.arguments(), {u"db"_s, u"repeat"_s, u"only"_s});
+    const bench::Options options(app.arguments(), { u"db"_s, u"repeat"_s, u"only"_s });
     if (!options.ok()) {
         bench::print(options.error());
         return 2;
@@ -169,12 +169,12 @@ int main(int argc, char** argv)
         muayeneTable.Append();
         const QDateTime when = QDateTime::currentDateTime();
         VisitQueries::fillNewVisit(&muayeneTable, when, sicilTable.FieldByName(u"hasta_kodu"_s)->AsString(),
-                                   sicilTable.FieldByName(u"dogumtarihi"_s)->AsDateTime().date());
+            sicilTable.FieldByName(u"dogumtarihi"_s)->AsDateTime().date());
         VisitQueries::showChildHistory(&muayeneRQuery, sicilTable.FieldByName(u"hasta_kodu"_s)->AsString());
         return touchRows(muayeneRQuery, 25);
     };
     const auto floorStart = [&](const QString& code) {
-        QSqlQuery birth = run(db, u"SELECT dogumtarihi FROM hastasicil WHERE hasta_kodu = ?"_s, {code});
+        QSqlQuery birth = run(db, u"SELECT dogumtarihi FROM hastasicil WHERE hasta_kodu = ?"_s, { code });
         QDate born;
         if (birth.next())
             born = QDate::fromString(birth.value(0).toString().left(10), u"yyyy-MM-dd"_s);
@@ -186,28 +186,31 @@ int main(int argc, char** argv)
     rows.push_back({
         .name = u"visits: lookup by code"_s,
         .setup = [&] { openAll(); },
-        .prepare = [&] {
-            muayeneTable.Cancel();
-            sicilTable.First();
-        },
+        .prepare =
+            [&] {
+                muayeneTable.Cancel();
+                sicilTable.First();
+            },
         .layer = [&]() -> qint64 {
             if (!sicilTable.Locate(u"hasta_kodu"_s, lateCode, {}))
                 return -1;
             touchRows(sicilTable, 1);
             return sicilTable.currentKey();
         },
-        .floor = [&]() -> qint64 { return floorChild(db, Schema::foldSql(u"hasta_kodu"_s) + u" = ?"_s, {lateCode}); },
+        .floor = [&]() -> qint64 { return floorChild(db, Schema::foldSql(u"hasta_kodu"_s) + u" = ?"_s, { lateCode }); },
         .maxMs = 100.0,
     });
     rows.push_back({
         .name = u"visits: lookup by name beginnings"_s,
-        .setup = [&] {
-            openAll();
-            QSqlQuery q = run(db, u"SELECT adi, soyadi FROM hastasicil WHERE hid = (SELECT max(hid) - 77 FROM hastasicil)"_s);
-            q.next();
-            nameFirst = q.value(0).toString().left(2);
-            nameLast = q.value(1).toString().left(2);
-        },
+        .setup =
+            [&] {
+                openAll();
+                QSqlQuery q = run(
+                    db, u"SELECT adi, soyadi FROM hastasicil WHERE hid = (SELECT max(hid) - 77 FROM hastasicil)"_s);
+                q.next();
+                nameFirst = q.value(0).toString().left(2);
+                nameLast = q.value(1).toString().left(2);
+            },
         .prepare = [&] { sicilTable.First(); },
         .layer = [&]() -> qint64 {
             if (!VisitQueries::locateByNameBeginnings(&sicilTable, nameFirst, nameLast))
@@ -220,16 +223,18 @@ int main(int argc, char** argv)
             const QString end = QString(QChar::highSurrogate(0x10FFFF)) + QChar::lowSurrogate(0x10FFFF);
             const QString fa = Schema::foldSql(u"adi"_s);
             const QString fs = Schema::foldSql(u"soyadi"_s);
-            return floorChild(db, u"%1 >= ? AND %1 < ? AND %2 >= ? AND %2 < ?"_s.arg(fa, fs), {a, a + end, s, s + end});
+            return floorChild(
+                db, u"%1 >= ? AND %1 < ? AND %2 >= ? AND %2 < ?"_s.arg(fa, fs), { a, a + end, s, s + end });
         },
         .maxMs = 100.0,
     });
     rows.push_back({
         .name = u"visits: start a visit (200 visits)"_s,
-        .setup = [&] {
-            openAll();
-            sicilTable.Locate(u"hasta_kodu"_s, historyCode, {});
-        },
+        .setup =
+            [&] {
+                openAll();
+                sicilTable.Locate(u"hasta_kodu"_s, historyCode, {});
+            },
         .prepare = [&] { muayeneTable.Cancel(); },
         .layer = [&]() -> qint64 { return startVisit(); },
         .floor = [&]() -> qint64 { return floorStart(historyCode); },
@@ -238,15 +243,17 @@ int main(int argc, char** argv)
     });
     rows.push_back({
         .name = u"visits: save a visit (200 visits)"_s,
-        .setup = [&] {
-            openAll();
-            sicilTable.Locate(u"hasta_kodu"_s, historyCode, {});
-        },
-        .prepare = [&] {
-            muayeneTable.Cancel();
-            startVisit();
-            muayeneTable.FieldByName(u"kilo"_s)->setAsString(u"12,5"_s);
-        },
+        .setup =
+            [&] {
+                openAll();
+                sicilTable.Locate(u"hasta_kodu"_s, historyCode, {});
+            },
+        .prepare =
+            [&] {
+                muayeneTable.Cancel();
+                startVisit();
+                muayeneTable.FieldByName(u"kilo"_s)->setAsString(u"12,5"_s);
+            },
         .layer = [&]() -> qint64 {
             muayeneTable.FieldByName(u"doktoru"_s)->setAsString(VisitQueries::doctorName(&sifreTable));
             muayeneTable.Post();
@@ -257,20 +264,22 @@ int main(int argc, char** argv)
         },
         .floor = [&]() -> qint64 {
             run(db, u"BEGIN IMMEDIATE"_s);
-            QSqlQuery insert = run(db, u"INSERT INTO muayene (hastakodu, tarih, yas, kilo, doktoru) VALUES (?, ?, ?, ?, ?)"_s,
-                                   {historyCode, QDateTime::currentDateTime().toString(u"yyyy-MM-dd HH:mm:ss.zzz"_s), 24.05,
-                                    12.5, u"Deneme Doktor"_s});
+            QSqlQuery insert
+                = run(db, u"INSERT INTO muayene (hastakodu, tarih, yas, kilo, doktoru) VALUES (?, ?, ?, ?, ?)"_s,
+                    { historyCode, QDateTime::currentDateTime().toString(u"yyyy-MM-dd HH:mm:ss.zzz"_s), 24.05, 12.5,
+                        u"Deneme Doktor"_s });
             storedVisits.append(insert.lastInsertId().toLongLong());
             run(db, u"COMMIT"_s);
             floorHistory(db, historyCode);
             return 1;
         },
-        .teardown = [&] {
-            muayeneTable.Cancel();
-            for (qint64 mid : std::as_const(storedVisits))
-                run(db, u"DELETE FROM muayene WHERE mid = ?"_s, {mid});
-            storedVisits.clear();
-        },
+        .teardown =
+            [&] {
+                muayeneTable.Cancel();
+                for (qint64 mid : std::as_const(storedVisits))
+                    run(db, u"DELETE FROM muayene WHERE mid = ?"_s, { mid });
+                storedVisits.clear();
+            },
         .maxMs = 100.0,
     });
     rows.push_back({
@@ -284,8 +293,9 @@ int main(int argc, char** argv)
     });
 
     if (!only.isEmpty())
-        rows.erase(std::remove_if(rows.begin(), rows.end(), [&](const bench::Row& r) { return !r.name.contains(only); }),
-                   rows.end());
+        rows.erase(
+            std::remove_if(rows.begin(), rows.end(), [&](const bench::Row& r) { return !r.name.contains(only); }),
+            rows.end());
     const int failed = bench::printTable(bench::runRows(rows, repeat));
     bench::print(u"peak memory %1 MB"_s.arg(bench::peakMemoryMb(), 0, 'f', 0));
     return failed == 0 ? 0 : 1;

@@ -26,9 +26,7 @@ bool PediakayApplication::notify(QObject* receiver, QEvent* event)
         QObject* receiver;
         QEvent* event;
         bool result;
-    } delivery{receiver, event, false};
-    CommandGuard::run([this, &delivery] {
-        delivery.result = QApplication::notify(delivery.receiver, delivery.event);
-    });
+    } delivery { receiver, event, false };
+    CommandGuard::run([this, &delivery] { delivery.result = QApplication::notify(delivery.receiver, delivery.event); });
     return delivery.result;
 }

@@ -6,8 +6,8 @@
 #include "TPasswordDlg.h"
 #include "TTetkikF.h"
 #include "TasilarF.h"
-#include "ThazirlaF.h"
 #include "TfrmMain.h"
+#include "ThazirlaF.h"
 #include "Tozluk.h"
 #include "TreceteF.h"
 #include "Tsicrapor.h"
@@ -133,8 +133,8 @@ QList<TScreen*> Screens::all() const
 {
     if (!built())
         return {};
-    return {PasswordDlg, frmMain, sicrapor, ozluk, asilarF, ChartF,
-            sifrelerF, TetkikF, hazirlaF, tetkikgirisF, receteF, yardimF};
+    return { PasswordDlg, frmMain, sicrapor, ozluk, asilarF, ChartF, sifrelerF, TetkikF, hazirlaF, tetkikgirisF,
+        receteF, yardimF };
 }
 
 TScreen* Screens::byName(const QString& instanceName) const

@@ -5,8 +5,7 @@
 DataError::DataError(const QString& text)
     : std::runtime_error(text.toStdString())
     , m_text(text)
-{
-}
+{ }
 
 QString DataError::text() const
 {

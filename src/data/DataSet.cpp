@@ -76,9 +76,15 @@ bool parseNumber(const QString& text, double& out)
 QDateTime parseDateText(const QString& text)
 {
     static const QStringList formats = {
-        u"yyyy-MM-dd HH:mm:ss.zzz"_s, u"yyyy-MM-dd HH:mm:ss"_s, u"yyyy-MM-dd"_s,
-        u"dd.MM.yyyy HH:mm:ss"_s,     u"dd.MM.yyyy HH:mm"_s,    u"d.M.yyyy HH:mm"_s,
-        u"dd.MM.yyyy"_s,              u"d.M.yyyy"_s,            u"dd/MM/yyyy HH:mm"_s,
+        u"yyyy-MM-dd HH:mm:ss.zzz"_s,
+        u"yyyy-MM-dd HH:mm:ss"_s,
+        u"yyyy-MM-dd"_s,
+        u"dd.MM.yyyy HH:mm:ss"_s,
+        u"dd.MM.yyyy HH:mm"_s,
+        u"d.M.yyyy HH:mm"_s,
+        u"dd.MM.yyyy"_s,
+        u"d.M.yyyy"_s,
+        u"dd/MM/yyyy HH:mm"_s,
         u"dd/MM/yyyy"_s,
     };
     const QString t = text.simplified();
@@ -248,8 +254,7 @@ const TableDef* DataSet::tableDef() const
 void DataSet::parseQuery()
 {
     static const QRegularExpression re(u"^\\s*select\\s+\\*\\s+from\\s+([A-Za-z_][A-Za-z0-9_]*)(.*)$"_s,
-                                       QRegularExpression::CaseInsensitiveOption
-                                           | QRegularExpression::DotMatchesEverythingOption);
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     QString text = m_sql;
     text.replace(u'\n', u' ').replace(u'\r', u' ');
     const QRegularExpressionMatch m = re.match(text);
@@ -319,9 +324,8 @@ Field* DataSet::FieldByName(const QString& fieldName) const
     return f;
 }
 
-Field* DataSet::addLookupField(const QString& fieldName, int size, const QString& keyFields,
-                               DataSet* lookupDataSet, const QString& lookupKeyFields,
-                               const QString& lookupResultField)
+Field* DataSet::addLookupField(const QString& fieldName, int size, const QString& keyFields, DataSet* lookupDataSet,
+    const QString& lookupKeyFields, const QString& lookupResultField)
 {
     if (FindField(fieldName))
         throw DataError(u"%1: '%2' alanı zaten var."_s.arg(m_name, fieldName));
@@ -476,8 +480,8 @@ QString DataSet::filterSql(QVariantMap& binds) const
     while (pos < text.size()) {
         if (text.mid(pos).trimmed().isEmpty())
             break;
-        const QRegularExpressionMatch m = token.match(text, pos, QRegularExpression::NormalMatch,
-                                                      QRegularExpression::AnchorAtOffsetMatchOption);
+        const QRegularExpressionMatch m
+            = token.match(text, pos, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption);
         if (!m.hasMatch())
             throw DataError(u"%1: süzgeç ifadesi anlaşılamadı: %2"_s.arg(m_name, m_filter));
         if (!m.captured(1).isEmpty()) {
@@ -550,7 +554,7 @@ QSqlQuery DataSet::selectMembers(const QStringList& columns) const
             sql = u"SELECT "_s + key + list + u" FROM "_s + table + u' ' + m_queryTail;
         else
             sql = u"SELECT pediakay_key"_s + list + u" FROM (SELECT "_s + key + u" AS pediakay_key, * FROM "_s + table
-                  + u' ' + m_queryTail + u") WHERE "_s + filter;
+                + u' ' + m_queryTail + u") WHERE "_s + filter;
         for (auto it = m_params.cbegin(); it != m_params.cend(); ++it)
             binds.insert(it.key(), it.value());
     } else {
@@ -754,7 +758,7 @@ void DataSet::fetchRows(const QVector<qint64>& keys, const QBitArray& columns) c
     for (int i = 0; i < n; ++i)
         if (m_def->fields.at(i).type != FieldType::Blob && (columns.isEmpty() || columns.testBit(i)))
             cols.append(i);
-    QStringList names{keyColumnSql()};
+    QStringList names { keyColumnSql() };
     for (int c : std::as_const(cols))
         names.append(quoted(m_def->fields.at(c).name));
     QSqlQuery q(db());
@@ -768,7 +772,7 @@ void DataSet::fetchRows(const QVector<qint64>& keys, const QBitArray& columns) c
     if (asRange) {
         wanted = QSet<qint64>(keys.cbegin(), keys.cend());
         where = names.first() + u" BETWEEN "_s + QString::number(keys.first()) + u" AND "_s
-                + QString::number(keys.last());
+            + QString::number(keys.last());
     } else {
         where = keyListSql(keys);
     }
@@ -859,8 +863,8 @@ void DataSet::loadBlobs(Row& row, qint64 key) const
     const QString keyCol = keyColumnSql();
     QSqlQuery q(db());
     q.setForwardOnly(true);
-    if (!q.prepare(u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + quoted(m_def->name) + u" WHERE "_s + keyCol
-                   + u" = ?"_s))
+    if (!q.prepare(
+            u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + quoted(m_def->name) + u" WHERE "_s + keyCol + u" = ?"_s))
         throw DataError(DataError::engineText(q.lastError()));
     q.addBindValue(key);
     exec(q);
@@ -900,7 +904,7 @@ const DataSet::Row* DataSet::rowAt(int position, int column, bool withBlobs) con
         if (!blob && !rowHas(*it, column)) {
             QBitArray one(int(m_def->fields.size()));
             one.setBit(column);
-            fetchRows({key}, one);
+            fetchRows({ key }, one);
             it = m_cache.find(key);
             if (it == m_cache.end())
                 return nullptr;
@@ -918,7 +922,7 @@ const DataSet::Row* DataSet::rowForKey(qint64 key, bool withBlobs) const
         return key >= 0 && key < m_genericRows.size() ? &m_genericRows.at(int(key)) : nullptr;
     auto it = m_cache.find(key);
     if (it == m_cache.end() || !it->loaded.isEmpty()) {
-        fetchRows({key}, QBitArray());
+        fetchRows({ key }, QBitArray());
         it = m_cache.find(key);
         if (it == m_cache.end())
             return nullptr;
@@ -1271,7 +1275,7 @@ QVector<qint64> DataSet::matchingKeys(const QString& where, const QVariantMap& b
 
 bool DataSet::Locate(const QString& fieldName, const QVariant& value, TLocateOptions options)
 {
-    return Locate(fieldName, QVariantList{value}, options);
+    return Locate(fieldName, QVariantList { value }, options);
 }
 
 // Finds the first record, in the data set's order, whose fields equal the values; letter case
@@ -1351,7 +1355,8 @@ bool DataSet::Locate(const QString& fieldNames, const QVariantList& values, TLoc
                     binds.insert(b, w);
                 }
             } else if (f->DataType() == FieldType::DateTime) {
-                QDateTime dt = want.typeId() == QMetaType::QDateTime ? want.toDateTime() : parseDateText(want.toString());
+                QDateTime dt
+                    = want.typeId() == QMetaType::QDateTime ? want.toDateTime() : parseDateText(want.toString());
                 if (!dt.isValid())
                     return false;
                 conds.append(col + u" = "_s + b);
@@ -1371,7 +1376,7 @@ bool DataSet::Locate(const QString& fieldNames, const QVariantList& values, TLoc
         // A table read in key order without a hook filter: the first hit in key order is the
         // one, and its place in the (ascending) key list is found by halving.
         const bool keyOrder = !isQuery() && m_indexFieldNames.isEmpty() && !usingHookFilter()
-                              && (m_indexName.isEmpty() || m_def->primaryKey == QStringList{m_def->keyField});
+            && (m_indexName.isEmpty() || m_def->primaryKey == QStringList { m_def->keyField });
         QString where = conds.isEmpty() ? u"1"_s : conds.join(u" AND "_s);
         if (!isQuery()) {
             const QString linkAndFilter = whereSql(binds);
@@ -1600,8 +1605,11 @@ void DataSet::Post()
     m_inPost = true;
     struct Reset {
         bool& flag;
-        ~Reset() { flag = false; }
-    } reset{m_inPost};
+        ~Reset()
+        {
+            flag = false;
+        }
+    } reset { m_inPost };
 
     UpdateRecord();
     if (BeforePost) {
@@ -1663,7 +1671,7 @@ void DataSet::writeRecord()
                 for (int i = 0; i < cols.size(); ++i)
                     marks.append(u"?"_s);
                 sql = u"INSERT INTO "_s + quoted(m_def->name) + u" ("_s + cols.join(u", "_s) + u") VALUES ("_s
-                      + marks.join(u", "_s) + u')';
+                    + marks.join(u", "_s) + u')';
             }
             if (!q.prepare(sql))
                 throw DataError(DataError::engineText(q.lastError()));
@@ -1679,7 +1687,7 @@ void DataSet::writeRecord()
                 checks.append(c + u" IS ?"_s);
             }
             const QString sql = u"UPDATE "_s + quoted(m_def->name) + u" SET "_s + sets.join(u", "_s) + u" WHERE "_s
-                                + keyCol + u" = ? AND "_s + checks.join(u" AND "_s);
+                + keyCol + u" = ? AND "_s + checks.join(u" AND "_s);
             if (!q.prepare(sql))
                 throw DataError(DataError::engineText(q.lastError()));
             for (const QVariant& v : std::as_const(vals))
@@ -1764,9 +1772,8 @@ void DataSet::Cancel()
 {
     if (m_state == dsInsert) {
         const int row = m_pos;
-        m_pos = m_posBeforeInsert >= 0 && m_posBeforeInsert < m_keys.size()
-                    ? m_posBeforeInsert
-                    : (m_keys.isEmpty() ? -1 : 0);
+        m_pos = m_posBeforeInsert >= 0 && m_posBeforeInsert < m_keys.size() ? m_posBeforeInsert
+                                                                            : (m_keys.isEmpty() ? -1 : 0);
         m_modified = false;
         m_buffer.clear();
         m_original.clear();

@@ -9,10 +9,10 @@
 #include <QObject>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QVariantMap>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <QVariantMap>
 #include <QVector>
 
 #include <functional>
@@ -88,10 +88,9 @@ public:
     // --- fields -------------------------------------------------------------------------
     const QList<Field*>& Fields() const;
     Field* FieldByName(const QString& fieldName) const; // throws DataError when unknown
-    Field* FindField(const QString& fieldName) const;   // nullptr when unknown
-    Field* addLookupField(const QString& fieldName, int size, const QString& keyFields,
-                          DataSet* lookupDataSet, const QString& lookupKeyFields,
-                          const QString& lookupResultField);
+    Field* FindField(const QString& fieldName) const; // nullptr when unknown
+    Field* addLookupField(const QString& fieldName, int size, const QString& keyFields, DataSet* lookupDataSet,
+        const QString& lookupKeyFields, const QString& lookupResultField);
 
     // --- opening ------------------------------------------------------------------------
     void Open();
@@ -245,30 +244,30 @@ private:
 
     TDataSetState m_state = dsInactive;
     bool m_modified = false;
-    QVector<qint64> m_keys;   // visible records in order
+    QVector<qint64> m_keys; // visible records in order
     int m_countBeforeHook = 0;
-    int m_pos = -1;           // current record, -1 when empty
+    int m_pos = -1; // current record, -1 when empty
     int m_posBeforeInsert = -1;
-    QVariant m_linkValue;     // master value the key list was read for
+    QVariant m_linkValue; // master value the key list was read for
     bool m_detailStale = false;
     QList<DataSource*> m_sources;
     bool m_eof = true;
     bool m_bof = true;
 
     mutable QHash<qint64, Row> m_cache;
-    mutable QBitArray m_hot;      // columns read since the last page read: a walk's next page brings these
+    mutable QBitArray m_hot; // columns read since the last page read: a walk's next page brings these
     mutable QBitArray m_everRead; // columns read at all: a page after a jump brings these
     mutable int m_lastPageEnd = -10;
     mutable int m_pageSpan = 64;
     mutable QVector<qint64> m_cacheOrder;
     QVector<Row> m_genericRows; // rows of a statement the layer cannot page
 
-    QVector<QVariant> m_buffer;   // edit buffer of the current record
+    QVector<QVariant> m_buffer; // edit buffer of the current record
     QVector<QVariant> m_original; // values as read, to detect another copy's change
     QBitArray m_changed;
     const Row* m_filterRow = nullptr; // candidate row while OnFilterRecord runs
-    mutable QBitArray m_filterTouched;  // columns the filter hook read
-    mutable bool m_filterMiss = false;  // the hook read a column the candidate lacks
+    mutable QBitArray m_filterTouched; // columns the filter hook read
+    mutable bool m_filterMiss = false; // the hook read a column the candidate lacks
 
     bool m_filtered = false;
     QString m_filter;

@@ -33,8 +33,7 @@ QString errorText(const std::exception& e)
 
 DataSetModel::DataSetModel(QObject* parent)
     : QAbstractTableModel(parent)
-{
-}
+{ }
 
 DataSetModel::DataSetModel(DataSource* source, QObject* parent)
     : QAbstractTableModel(parent)
@@ -195,8 +194,8 @@ QVariant DataSetModel::data(const QModelIndex& index, int role) const
         return {};
 
     if (role == Qt::TextAlignmentRole) {
-        const Qt::Alignment alignment = isNumeric(field->DataType()) ? (Qt::AlignRight | Qt::AlignVCenter)
-                                                                     : (Qt::AlignLeft | Qt::AlignVCenter);
+        const Qt::Alignment alignment
+            = isNumeric(field->DataType()) ? (Qt::AlignRight | Qt::AlignVCenter) : (Qt::AlignLeft | Qt::AlignVCenter);
         return QVariant::fromValue(static_cast<int>(alignment));
     }
     if (role != Qt::DisplayRole && role != Qt::EditRole)
@@ -217,8 +216,8 @@ QVariant DataSetModel::data(const QModelIndex& index, int role) const
         if (field->kind() == FieldKind::fkLookup) {
             const Field* key = ds->FindField(field->KeyFields);
             if (key && field->LookupDataSet)
-                raw = field->LookupDataSet->lookupValue(field->LookupKeyFields, ds->rawValueAt(row, key->index()),
-                                                        field->LookupResultField);
+                raw = field->LookupDataSet->lookupValue(
+                    field->LookupKeyFields, ds->rawValueAt(row, key->index()), field->LookupResultField);
         } else {
             raw = ds->rawValueAt(row, field->index());
         }
@@ -478,7 +477,8 @@ void DataSetModel::onStateChanged()
 {
     // Opening and closing change every row at once.
     const bool active = dataSet() && dataSet()->Active();
-    if ((!active && m_rowCount > 0) || (active && m_rowCount == 0 && dataSetRowCount() > 0 && dataSet()->State() == dsBrowse)) {
+    if ((!active && m_rowCount > 0)
+        || (active && m_rowCount == 0 && dataSetRowCount() > 0 && dataSet()->State() == dsBrowse)) {
         onDataReset();
         return;
     }

@@ -87,9 +87,9 @@ private:
     QList<QMetaObject::Connection> m_connections;
     QStringList m_columnNames;
     QHash<QString, QString> m_titles; // lower-case field name -> title
-    QVector<int> m_fieldIndexes;      // index into the data set's field list, per column
-    int m_rowCount = 0;               // rows as the views know them
-    int m_currentRow = -1;            // the data set's current row when last told
+    QVector<int> m_fieldIndexes; // index into the data set's field list, per column
+    int m_rowCount = 0; // rows as the views know them
+    int m_currentRow = -1; // the data set's current row when last told
     // The data set has already gained or lost this row while the views are being told.
     int m_insertingRow = -1;
     int m_removingRow = -1;

@@ -39,8 +39,8 @@ QDateTime toDateTime(const QVariant& raw)
     if (!dt.isValid())
         dt = QDateTime::fromString(text, Qt::ISODate);
     if (!dt.isValid()) {
-        static const char* const formats[] = {"dd.MM.yyyy HH:mm:ss", "dd.MM.yyyy HH:mm", "d.M.yyyy HH:mm",
-                                              "dd.MM.yyyy", "d.M.yyyy", "yyyy-MM-dd"};
+        static const char* const formats[]
+            = { "dd.MM.yyyy HH:mm:ss", "dd.MM.yyyy HH:mm", "d.M.yyyy HH:mm", "dd.MM.yyyy", "d.M.yyyy", "yyyy-MM-dd" };
         for (const char* f : formats) {
             dt = QDateTime::fromString(text, QString::fromLatin1(f));
             if (dt.isValid())
@@ -62,7 +62,7 @@ QDateTime displayDateTime(const QVariant& raw)
             QTime time(0, 0);
             if (t.size() >= 19)
                 time = QTime(t.mid(11, 2).toInt(), t.mid(14, 2).toInt(), t.mid(17, 2).toInt(),
-                             t.size() >= 23 ? t.mid(20, 3).toInt() : 0);
+                    t.size() >= 23 ? t.mid(20, 3).toInt() : 0);
             if (d.isValid() && time.isValid())
                 return QDateTime(d, time, Qt::UTC);
         }
@@ -235,8 +235,8 @@ bool Field::isStored() const
     return m_kind == FieldKind::fkData;
 }
 
-void Field::makeLookup(const QString& keyFields, DataSet* lookupDataSet, const QString& lookupKeyFields,
-                       const QString& lookupResultField)
+void Field::makeLookup(
+    const QString& keyFields, DataSet* lookupDataSet, const QString& lookupKeyFields, const QString& lookupResultField)
 {
     m_kind = FieldKind::fkLookup;
     KeyFields = keyFields;
@@ -410,8 +410,8 @@ QString Field::formatDisplay(const QVariant& raw) const
     case FieldType::Smallint:
     case FieldType::AutoInc: {
         bool ok = false;
-        const double d = raw.typeId() == QMetaType::QString ? turkish().toDouble(raw.toString(), &ok)
-                                                            : raw.toDouble(&ok);
+        const double d
+            = raw.typeId() == QMetaType::QString ? turkish().toDouble(raw.toString(), &ok) : raw.toDouble(&ok);
         if (!ok)
             return raw.toString();
         if (!DisplayFormat.isEmpty())

@@ -69,7 +69,7 @@ public:
     static QDateTime nullDate();
 
     void makeLookup(const QString& keyFields, DataSet* lookupDataSet, const QString& lookupKeyFields,
-                    const QString& lookupResultField);
+        const QString& lookupResultField);
 
 private:
     DataSet* m_owner;

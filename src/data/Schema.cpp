@@ -23,49 +23,49 @@ namespace {
 
 FieldDef autoInc(const QString& name)
 {
-    return FieldDef{name, FieldType::AutoInc, 0};
+    return FieldDef { name, FieldType::AutoInc, 0 };
 }
 
 // A text field declared without a size holds 20 characters.
 FieldDef str(const QString& name, int size = 20)
 {
-    return FieldDef{name, FieldType::WideString, size};
+    return FieldDef { name, FieldType::WideString, size };
 }
 
 FieldDef integer(const QString& name)
 {
-    return FieldDef{name, FieldType::Integer, 0};
+    return FieldDef { name, FieldType::Integer, 0 };
 }
 
 FieldDef smallint(const QString& name)
 {
-    return FieldDef{name, FieldType::Smallint, 0};
+    return FieldDef { name, FieldType::Smallint, 0 };
 }
 
 FieldDef flt(const QString& name)
 {
-    return FieldDef{name, FieldType::Float, 0};
+    return FieldDef { name, FieldType::Float, 0 };
 }
 
 FieldDef dateTime(const QString& name)
 {
-    return FieldDef{name, FieldType::DateTime, 0};
+    return FieldDef { name, FieldType::DateTime, 0 };
 }
 
 FieldDef memo(const QString& name)
 {
-    return FieldDef{name, FieldType::Memo, 0};
+    return FieldDef { name, FieldType::Memo, 0 };
 }
 
 FieldDef blob(const QString& name)
 {
-    return FieldDef{name, FieldType::Blob, 0};
+    return FieldDef { name, FieldType::Blob, 0 };
 }
 
 QList<FieldDef> percentileFields()
 {
-    return {flt(u"Sex"_s), flt(u"Age"_s), flt(u"P3"_s), flt(u"P5"_s), flt(u"P10"_s), flt(u"P25"_s),
-            flt(u"P50"_s), flt(u"P75"_s), flt(u"P90"_s), flt(u"P95"_s), flt(u"P97"_s)};
+    return { flt(u"Sex"_s), flt(u"Age"_s), flt(u"P3"_s), flt(u"P5"_s), flt(u"P10"_s), flt(u"P25"_s), flt(u"P50"_s),
+        flt(u"P75"_s), flt(u"P90"_s), flt(u"P95"_s), flt(u"P97"_s) };
 }
 
 TableDef makeTable(const QString& name, QList<FieldDef> fields, const QStringList& primaryKey = {})
@@ -88,150 +88,62 @@ QList<TableDef> buildTables()
     QList<TableDef> t;
 
     t << makeTable(u"hastasicil"_s,
-                   {autoInc(u"hid"_s),
-                    str(u"hasta_kodu"_s, 16),
-                    str(u"adi"_s, 16),
-                    str(u"adi2"_s, 16),
-                    str(u"soyadi"_s, 16),
-                    blob(u"resim"_s),
-                    str(u"cinsiyeti"_s, 7),
-                    dateTime(u"dogumtarihi"_s),
-                    flt(u"tckimlik"_s),
-                    flt(u"dogumkilo"_s),
-                    flt(u"dogumboy"_s),
-                    flt(u"dogumbas"_s),
-                    str(u"dogumsekli"_s, 12),
-                    str(u"dogumhastahane"_s, 20),
-                    str(u"kangrubu"_s, 12),
-                    memo(u"alerji"_s),
-                    str(u"anne"_s, 16),
-                    str(u"annekizlik"_s, 16),
-                    str(u"baba"_s, 16),
-                    str(u"meslegi"_s, 10),
-                    str(u"sosyalguvku"_s, 16),
-                    flt(u"sosyalguv"_s),
-                    str(u"evtel"_s, 20),
-                    str(u"istel"_s, 20),
-                    str(u"ceptel"_s, 20),
-                    str(u"fax"_s, 20),
-                    str(u"isyeri"_s, 20),
-                    str(u"evadresi"_s, 40),
-                    str(u"semt"_s, 15),
-                    str(u"ilce"_s, 15),
-                    str(u"il"_s, 15),
-                    integer(u"evpostakodu"_s),
-                    str(u"isadresi"_s, 40),
-                    str(u"issemt"_s, 15),
-                    str(u"isilce"_s, 15),
-                    str(u"isil"_s, 15),
-                    integer(u"ispostakodu"_s),
-                    str(u"email"_s, 25),
-                    str(u"web"_s, 30),
-                    str(u"aciklama1"_s, 40),
-                    str(u"aciklama2"_s, 40),
-                    str(u"aciklama3"_s, 40),
-                    str(u"doktoru"_s, 40),
-                    memo(u"soygecmis"_s),
-                    memo(u"ozgecmis"_s)},
-                   {u"hid"_s});
+        { autoInc(u"hid"_s), str(u"hasta_kodu"_s, 16), str(u"adi"_s, 16), str(u"adi2"_s, 16), str(u"soyadi"_s, 16),
+            blob(u"resim"_s), str(u"cinsiyeti"_s, 7), dateTime(u"dogumtarihi"_s), flt(u"tckimlik"_s),
+            flt(u"dogumkilo"_s), flt(u"dogumboy"_s), flt(u"dogumbas"_s), str(u"dogumsekli"_s, 12),
+            str(u"dogumhastahane"_s, 20), str(u"kangrubu"_s, 12), memo(u"alerji"_s), str(u"anne"_s, 16),
+            str(u"annekizlik"_s, 16), str(u"baba"_s, 16), str(u"meslegi"_s, 10), str(u"sosyalguvku"_s, 16),
+            flt(u"sosyalguv"_s), str(u"evtel"_s, 20), str(u"istel"_s, 20), str(u"ceptel"_s, 20), str(u"fax"_s, 20),
+            str(u"isyeri"_s, 20), str(u"evadresi"_s, 40), str(u"semt"_s, 15), str(u"ilce"_s, 15), str(u"il"_s, 15),
+            integer(u"evpostakodu"_s), str(u"isadresi"_s, 40), str(u"issemt"_s, 15), str(u"isilce"_s, 15),
+            str(u"isil"_s, 15), integer(u"ispostakodu"_s), str(u"email"_s, 25), str(u"web"_s, 30),
+            str(u"aciklama1"_s, 40), str(u"aciklama2"_s, 40), str(u"aciklama3"_s, 40), str(u"doktoru"_s, 40),
+            memo(u"soygecmis"_s), memo(u"ozgecmis"_s) },
+        { u"hid"_s });
 
     t << makeTable(u"muayene"_s,
-                   {autoInc(u"mid"_s),
-                    str(u"hastakodu"_s, 16),
-                    dateTime(u"tarih"_s),
-                    flt(u"yas"_s),
-                    flt(u"boy"_s),
-                    flt(u"kilo"_s),
-                    flt(u"basc"_s),
-                    memo(u"beslenme"_s),
-                    memo(u"sikayetbulgu"_s),
-                    memo(u"bulgu"_s),
-                    memo(u"tani"_s),
-                    memo(u"tedavi"_s),
-                    memo(u"not"_s),
-                    str(u"doktoru"_s, 40),
-                    integer(u"randevuno"_s)});
+        { autoInc(u"mid"_s), str(u"hastakodu"_s, 16), dateTime(u"tarih"_s), flt(u"yas"_s), flt(u"boy"_s),
+            flt(u"kilo"_s), flt(u"basc"_s), memo(u"beslenme"_s), memo(u"sikayetbulgu"_s), memo(u"bulgu"_s),
+            memo(u"tani"_s), memo(u"tedavi"_s), memo(u"not"_s), str(u"doktoru"_s, 40), integer(u"randevuno"_s) });
 
     t << makeTable(u"recete"_s,
-                   {autoInc(u"rrid"_s),
-                    integer(u"muayeneno"_s),
-                    str(u"hastakodu"_s, 16),
-                    str(u"ilackodu"_s, 20),
-                    str(u"ilacadi"_s, 25),
-                    str(u"ilacfirma"_s, 25),
-                    smallint(u"doz"_s),
-                    smallint(u"sure"_s),
-                    integer(u"muayenekodu"_s),
-                    str(u"not"_s, 30)});
+        { autoInc(u"rrid"_s), integer(u"muayeneno"_s), str(u"hastakodu"_s, 16), str(u"ilackodu"_s, 20),
+            str(u"ilacadi"_s, 25), str(u"ilacfirma"_s, 25), smallint(u"doz"_s), smallint(u"sure"_s),
+            integer(u"muayenekodu"_s), str(u"not"_s, 30) });
 
     // The child code is 16 characters here as everywhere else, so that a full code copied
     // from the visit fits.
     t << makeTable(u"laboratuar"_s,
-                   {autoInc(u"lids"_s),
-                    integer(u"muayeneno"_s),
-                    str(u"hastakodu"_s, 16),
-                    str(u"tetkikturu"_s, 15),
-                    str(u"tetkiksonucu"_s, 15),
-                    str(u"aciklama"_s, 100),
-                    str(u"detay"_s, 255)});
+        { autoInc(u"lids"_s), integer(u"muayeneno"_s), str(u"hastakodu"_s, 16), str(u"tetkikturu"_s, 15),
+            str(u"tetkiksonucu"_s, 15), str(u"aciklama"_s, 100), str(u"detay"_s, 255) });
 
     t << makeTable(u"laborana"_s,
-                   {autoInc(u"lid"_s),
-                    str(u"tetkikturu"_s, 15),
-                    str(u"normaldegalt"_s, 15),
-                    str(u"normaldegust"_s, 15),
-                    str(u"aciklama"_s, 255)});
+        { autoInc(u"lid"_s), str(u"tetkikturu"_s, 15), str(u"normaldegalt"_s, 15), str(u"normaldegust"_s, 15),
+            str(u"aciklama"_s, 255) });
 
     t << makeTable(u"asitur"_s,
-                   {autoInc(u"asit"_s),
-                    str(u"asiadi"_s, 15),
-                    integer(u"asiaraligi"_s),
-                    smallint(u"asiadedi"_s),
-                    str(u"aciklama"_s, 50)},
-                   {u"asit"_s});
+        { autoInc(u"asit"_s), str(u"asiadi"_s, 15), integer(u"asiaraligi"_s), smallint(u"asiadedi"_s),
+            str(u"aciklama"_s, 50) },
+        { u"asit"_s });
 
     t << makeTable(u"asitakip"_s,
-                   {autoInc(u"asid"_s),
-                    str(u"hkodu"_s, 16),
-                    str(u"asiadi"_s, 15),
-                    dateTime(u"tarih"_s),
-                    memo(u"aciklama"_s),
-                    memo(u"not"_s)},
-                   {u"asid"_s});
+        { autoInc(u"asid"_s), str(u"hkodu"_s, 16), str(u"asiadi"_s, 15), dateTime(u"tarih"_s), memo(u"aciklama"_s),
+            memo(u"not"_s) },
+        { u"asid"_s });
 
     t << makeTable(u"asitakip2"_s,
-                   {autoInc(u"asid"_s),
-                    str(u"hkodu"_s, 16),
-                    str(u"asiadi"_s, 15),
-                    str(u"doz1"_s, 15),
-                    str(u"doz2"_s, 15),
-                    str(u"doz3"_s, 15),
-                    str(u"doz4"_s, 15),
-                    str(u"rapel1"_s, 15),
-                    str(u"rapel2"_s, 15),
-                    dateTime(u"tarih"_s),
-                    memo(u"aciklama"_s),
-                    memo(u"not"_s),
-                    integer(u"asiturid"_s)});
+        { autoInc(u"asid"_s), str(u"hkodu"_s, 16), str(u"asiadi"_s, 15), str(u"doz1"_s, 15), str(u"doz2"_s, 15),
+            str(u"doz3"_s, 15), str(u"doz4"_s, 15), str(u"rapel1"_s, 15), str(u"rapel2"_s, 15), dateTime(u"tarih"_s),
+            memo(u"aciklama"_s), memo(u"not"_s), integer(u"asiturid"_s) });
 
     t << makeTable(u"sifre"_s,
-                   {autoInc(u"sid"_s),
-                    str(u"kullanici"_s, 16),
-                    str(u"sifre"_s, 16),
-                    str(u"adi"_s, 16),
-                    str(u"soyadi"_s, 16),
-                    str(u"firmaadi"_s, 50),
-                    str(u"firmaadres"_s, 70),
-                    str(u"firmatel"_s, 20),
-                    str(u"firmafax"_s, 20),
-                    str(u"ekle"_s, 1),
-                    str(u"degistir"_s, 1),
-                    str(u"herksesigor"_s, 1),
-                    str(u"herkesidegistir"_s, 1),
-                    str(u"baskasirandevuver"_s, 1)},
-                   {u"sid"_s});
+        { autoInc(u"sid"_s), str(u"kullanici"_s, 16), str(u"sifre"_s, 16), str(u"adi"_s, 16), str(u"soyadi"_s, 16),
+            str(u"firmaadi"_s, 50), str(u"firmaadres"_s, 70), str(u"firmatel"_s, 20), str(u"firmafax"_s, 20),
+            str(u"ekle"_s, 1), str(u"degistir"_s, 1), str(u"herksesigor"_s, 1), str(u"herkesidegistir"_s, 1),
+            str(u"baskasirandevuver"_s, 1) },
+        { u"sid"_s });
 
-    t << makeTable(u"master"_s, {str(u"mids"_s, 16)});
+    t << makeTable(u"master"_s, { str(u"mids"_s, 16) });
 
     t << makeTable(u"zkilobir"_s, percentileFields());
     t << makeTable(u"zuzunlukbir"_s, percentileFields());
@@ -262,19 +174,19 @@ QList<IndexDef> indexes()
     const auto col = [](const char16_t* name) { return quoteId(QString::fromUtf16(name)); };
     const auto fold = [&col](const char16_t* name) { return Schema::foldSql(col(name)); };
     return {
-        {u"muayene_hastakodu_tarih"_s, u"muayene"_s, {col(u"hastakodu"), col(u"tarih")}},
-        {u"recete_muayeneno"_s, u"recete"_s, {col(u"muayeneno")}},
-        {u"laboratuar_muayeneno"_s, u"laboratuar"_s, {col(u"muayeneno")}},
-        {u"asitakip_hkodu"_s, u"asitakip"_s, {col(u"hkodu")}},
-        {u"asitakip2_hkodu"_s, u"asitakip2"_s, {col(u"hkodu")}},
-        {u"asitur_asiadi"_s, u"asitur"_s, {col(u"asiadi")}},
-        {u"laborana_tetkikturu"_s, u"laborana"_s, {col(u"tetkikturu")}},
-        {u"sifre_kullanici"_s, u"sifre"_s, {col(u"kullanici")}},
-        {u"hastasicil_hasta_kodu"_s, u"hastasicil"_s, {col(u"hasta_kodu")}},
-        {u"hastasicil_soyadi"_s, u"hastasicil"_s, {col(u"soyadi")}},
-        {u"hastasicil_adi"_s, u"hastasicil"_s, {col(u"adi")}},
-        {u"hastasicil_fold_hasta_kodu"_s, u"hastasicil"_s, {fold(u"hasta_kodu")}},
-        {u"hastasicil_fold_adi_soyadi"_s, u"hastasicil"_s, {fold(u"adi"), fold(u"soyadi")}},
+        { u"muayene_hastakodu_tarih"_s, u"muayene"_s, { col(u"hastakodu"), col(u"tarih") } },
+        { u"recete_muayeneno"_s, u"recete"_s, { col(u"muayeneno") } },
+        { u"laboratuar_muayeneno"_s, u"laboratuar"_s, { col(u"muayeneno") } },
+        { u"asitakip_hkodu"_s, u"asitakip"_s, { col(u"hkodu") } },
+        { u"asitakip2_hkodu"_s, u"asitakip2"_s, { col(u"hkodu") } },
+        { u"asitur_asiadi"_s, u"asitur"_s, { col(u"asiadi") } },
+        { u"laborana_tetkikturu"_s, u"laborana"_s, { col(u"tetkikturu") } },
+        { u"sifre_kullanici"_s, u"sifre"_s, { col(u"kullanici") } },
+        { u"hastasicil_hasta_kodu"_s, u"hastasicil"_s, { col(u"hasta_kodu") } },
+        { u"hastasicil_soyadi"_s, u"hastasicil"_s, { col(u"soyadi") } },
+        { u"hastasicil_adi"_s, u"hastasicil"_s, { col(u"adi") } },
+        { u"hastasicil_fold_hasta_kodu"_s, u"hastasicil"_s, { fold(u"hasta_kodu") } },
+        { u"hastasicil_fold_adi_soyadi"_s, u"hastasicil"_s, { fold(u"adi"), fold(u"soyadi") } },
     };
 }
 
@@ -317,8 +229,8 @@ QString createTableSql(const TableDef& def)
 
 QString createIndexSql(const IndexDef& index)
 {
-    return u"CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)"_s.arg(quoteId(index.name), quoteId(index.table),
-                                                           index.terms.join(u", "_s));
+    return u"CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)"_s.arg(
+        quoteId(index.name), quoteId(index.table), index.terms.join(u", "_s));
 }
 
 void exec(QSqlDatabase& db, const QString& sql)
@@ -362,8 +274,8 @@ struct CsvSource {
 
 const QStringList& percentileColumns()
 {
-    static const QStringList columns{u"Sex"_s, u"Agemos"_s, u"P3"_s,  u"P5"_s,  u"P10"_s, u"P25"_s,
-                                     u"P50"_s, u"P75"_s,    u"P90"_s, u"P95"_s, u"P97"_s};
+    static const QStringList columns { u"Sex"_s, u"Agemos"_s, u"P3"_s, u"P5"_s, u"P10"_s, u"P25"_s, u"P50"_s, u"P75"_s,
+        u"P90"_s, u"P95"_s, u"P97"_s };
     return columns;
 }
 
@@ -428,8 +340,8 @@ void fillReferenceTable(QSqlDatabase& db, const QString& table, const QList<CsvS
     Q_ASSERT(columns.size() == percentileColumns().size());
 
     QSqlQuery insert(db);
-    if (!insert.prepare(u"INSERT INTO %1 (%2) VALUES (%3)"_s.arg(quoteId(def->name), columns.join(u", "_s),
-                                                                marks.join(u", "_s))))
+    if (!insert.prepare(
+            u"INSERT INTO %1 (%2) VALUES (%3)"_s.arg(quoteId(def->name), columns.join(u", "_s), marks.join(u", "_s))))
         throw DataError(DataError::engineText(insert.lastError()));
 
     for (const CsvSource& source : sources) {
@@ -450,8 +362,8 @@ void createSchema(QSqlDatabase& db)
         // CREATE TABLE IF NOT EXISTS would quietly accept a view or index of the same name.
         const QString type = objectType(db, def.name);
         if (!type.isEmpty() && type != u"table"_s)
-            throw DataError(u"Veritabanında %1 adında tablo olmayan bir nesne var; dosya bu programa ait değil."_s
-                                .arg(def.name));
+            throw DataError(
+                u"Veritabanında %1 adında tablo olmayan bir nesne var; dosya bu programa ait değil."_s.arg(def.name));
         exec(db, createTableSql(def));
     }
     for (const IndexDef& index : indexes())
@@ -459,12 +371,12 @@ void createSchema(QSqlDatabase& db)
 
     initReferenceResources();
     fillReferenceTable(db, u"zkilobir"_s,
-                       {CsvSource{u"cdc_wtageinf.csv"_s, {}},
-                        CsvSource{u"cdc_wtage.csv"_s, [](double age) { return age > 36; }}});
+        { CsvSource { u"cdc_wtageinf.csv"_s, {} },
+            CsvSource { u"cdc_wtage.csv"_s, [](double age) { return age > 36; } } });
     fillReferenceTable(db, u"zuzunlukbir"_s,
-                       {CsvSource{u"cdc_lenageinf.csv"_s, {}},
-                        CsvSource{u"cdc_statage.csv"_s, [](double age) { return age >= 36; }}});
-    fillReferenceTable(db, u"zbas"_s, {CsvSource{u"cdc_hcageinf.csv"_s, {}}});
+        { CsvSource { u"cdc_lenageinf.csv"_s, {} },
+            CsvSource { u"cdc_statage.csv"_s, [](double age) { return age >= 36; } } });
+    fillReferenceTable(db, u"zbas"_s, { CsvSource { u"cdc_hcageinf.csv"_s, {} } });
 }
 
 // Brings a file from one version to the next. Each step only adds to what the previous left.
@@ -482,8 +394,8 @@ QString newerFileText(int fileVersion)
 {
     return u"Veritabanı dosyası programın daha yeni bir sürümüyle oluşturulmuş (dosya sürümü %1, "
            u"bu sürümün tanıdığı en yüksek sürüm %2). Dosyayı açmak için programın yeni sürümünü kurun."_s
-        .arg(fileVersion)
-        .arg(Schema::currentVersion);
+               .arg(fileVersion)
+               .arg(Schema::currentVersion);
 }
 
 } // namespace
@@ -528,8 +440,16 @@ QString Schema::foldSql(const QString& columnSql)
 {
     // The dotless/dotted pairs go first, then the other Turkish capitals; lower() handles ASCII.
     static const std::pair<const char16_t*, const char16_t*> pairs[] = {
-        {u"I", u"ı"}, {u"İ", u"i"}, {u"Ç", u"ç"}, {u"Ğ", u"ğ"}, {u"Ö", u"ö"}, {u"Ş", u"ş"},
-        {u"Ü", u"ü"}, {u"Â", u"â"}, {u"Î", u"î"}, {u"Û", u"û"},
+        { u"I", u"ı" },
+        { u"İ", u"i" },
+        { u"Ç", u"ç" },
+        { u"Ğ", u"ğ" },
+        { u"Ö", u"ö" },
+        { u"Ş", u"ş" },
+        { u"Ü", u"ü" },
+        { u"Â", u"â" },
+        { u"Î", u"î" },
+        { u"Û", u"û" },
     };
     QString sql = columnSql;
     for (const auto& [from, to] : pairs)

@@ -28,28 +28,44 @@ bool isAsciiLower(char16_t c)
 char16_t turkishLower(char16_t c)
 {
     switch (c) {
-    case u'I': return u'ı';
-    case u'İ': return u'i';
-    case u'Ç': return u'ç';
-    case u'Ğ': return u'ğ';
-    case u'Ö': return u'ö';
-    case u'Ş': return u'ş';
-    case u'Ü': return u'ü';
-    default: return 0;
+    case u'I':
+        return u'ı';
+    case u'İ':
+        return u'i';
+    case u'Ç':
+        return u'ç';
+    case u'Ğ':
+        return u'ğ';
+    case u'Ö':
+        return u'ö';
+    case u'Ş':
+        return u'ş';
+    case u'Ü':
+        return u'ü';
+    default:
+        return 0;
     }
 }
 
 char16_t turkishUpper(char16_t c)
 {
     switch (c) {
-    case u'i': return u'İ';
-    case u'ı': return u'I';
-    case u'ç': return u'Ç';
-    case u'ğ': return u'Ğ';
-    case u'ö': return u'Ö';
-    case u'ş': return u'Ş';
-    case u'ü': return u'Ü';
-    default: return 0;
+    case u'i':
+        return u'İ';
+    case u'ı':
+        return u'I';
+    case u'ç':
+        return u'Ç';
+    case u'ğ':
+        return u'Ğ';
+    case u'ö':
+        return u'Ö';
+    case u'ş':
+        return u'Ş';
+    case u'ü':
+        return u'Ü';
+    default:
+        return 0;
     }
 }
 
@@ -102,10 +118,18 @@ QString TurkishText::fold(const QString& text)
     QString result = text;
     for (QChar& c : result) {
         switch (c.unicode()) {
-        case u'Â': c = u'â'; break;
-        case u'Î': c = u'î'; break;
-        case u'Û': c = u'û'; break;
-        default: c = lower(c); break;
+        case u'Â':
+            c = u'â';
+            break;
+        case u'Î':
+            c = u'î';
+            break;
+        case u'Û':
+            c = u'û';
+            break;
+        default:
+            c = lower(c);
+            break;
         }
     }
     return result;

@@ -4,8 +4,6 @@
 #include "vaccines/ui_TasilarF.h"
 
 #include "AgeCalculator.h"
-#include "registry/core/ChildCode.h"
-#include "registry/core/ChildRecordChecks.h"
 #include "CommandGuard.h"
 #include "Connection.h"
 #include "DataError.h"
@@ -21,6 +19,8 @@
 #include "TfrmMain.h"
 #include "Tsicrapor.h"
 #include "TsifrelerF.h"
+#include "registry/core/ChildCode.h"
+#include "registry/core/ChildRecordChecks.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -81,12 +81,11 @@ Tozluk::Tozluk()
     Field* dogumtarihi = sicilTable->FieldByName(u"dogumtarihi"_s);
     dogumtarihi->DisplayFormat = u"dd.mm.yyyy"_s;
     dogumtarihi->EditMask = u"!99/99/0000;1;_"_s;
-    for (const QString& phone : {u"evtel"_s, u"istel"_s, u"ceptel"_s, u"fax"_s})
+    for (const QString& phone : { u"evtel"_s, u"istel"_s, u"ceptel"_s, u"fax"_s })
         sicilTable->FieldByName(phone)->EditMask = u"(999) 999 99 99;1;*"_s;
     sicilTable->FieldByName(u"hid"_s)->ReadOnly = true;
-    sicilTable->OnWrite = [this](DataSet& dataSet, const QVector<QVariant>& before) {
-        sicilTableWrite(dataSet, before);
-    };
+    sicilTable->OnWrite
+        = [this](DataSet& dataSet, const QVector<QVariant>& before) { sicilTableWrite(dataSet, before); };
     connect(sicilTable, &DataSet::stateChanged, this, &Tozluk::sicilTableStateChange);
 
     bindControls();
@@ -97,7 +96,7 @@ Tozluk::Tozluk()
     auto* panel2 = new QLabel(ui->StatusBar1);
     auto* panel3 = new QLabel(u"F2 Kaydet - F3 Vazgeç - F5 Yeni Kayıt - F6 Çocuk Listeleri  - F7 Bu Kaydı Sil - "
                               "F8 İlk Kayıt - F9 Sonraki Kayıt - F10 Kapat "_s,
-                              ui->StatusBar1);
+        ui->StatusBar1);
     auto* panel4 = new QLabel(u"F11 Önceki Kayıt - F12 Sonraki Kayıt"_s, ui->StatusBar1);
     panel3->setObjectName(u"StatusBar1Panel3"_s);
     panel4->setObjectName(u"StatusBar1Panel4"_s);
@@ -119,40 +118,40 @@ Tozluk::~Tozluk()
 void Tozluk::bindControls()
 {
     const std::pair<DBEdit*, const char16_t*> edits[] = {
-        {ui->hidEdit, u"hid"},
-        {ui->hastaKoduEdit, u"hasta_kodu"},
-        {ui->adiEdit, u"adi"},
-        {ui->adi2Edit, u"adi2"},
-        {ui->soyadiEdit, u"soyadi"},
-        {ui->anneEdit, u"anne"},
-        {ui->babaEdit, u"baba"},
-        {ui->evtelEdit, u"evtel"},
-        {ui->istelEdit, u"istel"},
-        {ui->ceptelEdit, u"ceptel"},
-        {ui->JvDotNetDBEdit33, u"dogumtarihi"},
-        {ui->dogumkiloEdit, u"dogumkilo"},
-        {ui->dogumboyEdit, u"dogumboy"},
-        {ui->dogumbasEdit, u"dogumbas"},
-        {ui->dogumsekliEdit, u"dogumsekli"},
-        {ui->kangrubuEdit, u"kangrubu"},
-        {ui->doktoruEdit, u"doktoru"},
-        {ui->tckimlikEdit, u"tckimlik"},
-        {ui->sosyalguvEdit, u"sosyalguv"},
-        {ui->dogumhastahaneEdit, u"dogumhastahane"},
-        {ui->meslegiEdit, u"meslegi"},
-        {ui->evadresiEdit, u"evadresi"},
-        {ui->aciklama2Edit, u"aciklama2"},
-        {ui->ilceEdit, u"ilce"},
-        {ui->ilEdit, u"il"},
-        {ui->evpostakoduEdit, u"evpostakodu"},
-        {ui->isadresiEdit, u"isadresi"},
-        {ui->aciklama3Edit, u"aciklama3"},
-        {ui->isilceEdit, u"isilce"},
-        {ui->isilEdit, u"isil"},
-        {ui->ispostakoduEdit, u"ispostakodu"},
-        {ui->emailEdit, u"email"},
-        {ui->webEdit, u"web"},
-        {ui->aciklama1Edit, u"aciklama1"},
+        { ui->hidEdit, u"hid" },
+        { ui->hastaKoduEdit, u"hasta_kodu" },
+        { ui->adiEdit, u"adi" },
+        { ui->adi2Edit, u"adi2" },
+        { ui->soyadiEdit, u"soyadi" },
+        { ui->anneEdit, u"anne" },
+        { ui->babaEdit, u"baba" },
+        { ui->evtelEdit, u"evtel" },
+        { ui->istelEdit, u"istel" },
+        { ui->ceptelEdit, u"ceptel" },
+        { ui->JvDotNetDBEdit33, u"dogumtarihi" },
+        { ui->dogumkiloEdit, u"dogumkilo" },
+        { ui->dogumboyEdit, u"dogumboy" },
+        { ui->dogumbasEdit, u"dogumbas" },
+        { ui->dogumsekliEdit, u"dogumsekli" },
+        { ui->kangrubuEdit, u"kangrubu" },
+        { ui->doktoruEdit, u"doktoru" },
+        { ui->tckimlikEdit, u"tckimlik" },
+        { ui->sosyalguvEdit, u"sosyalguv" },
+        { ui->dogumhastahaneEdit, u"dogumhastahane" },
+        { ui->meslegiEdit, u"meslegi" },
+        { ui->evadresiEdit, u"evadresi" },
+        { ui->aciklama2Edit, u"aciklama2" },
+        { ui->ilceEdit, u"ilce" },
+        { ui->ilEdit, u"il" },
+        { ui->evpostakoduEdit, u"evpostakodu" },
+        { ui->isadresiEdit, u"isadresi" },
+        { ui->aciklama3Edit, u"aciklama3" },
+        { ui->isilceEdit, u"isilce" },
+        { ui->isilEdit, u"isil" },
+        { ui->ispostakoduEdit, u"ispostakodu" },
+        { ui->emailEdit, u"email" },
+        { ui->webEdit, u"web" },
+        { ui->aciklama1Edit, u"aciklama1" },
     };
     for (const auto& [edit, field] : edits) {
         edit->setDataSource(sicilSource);
@@ -164,15 +163,15 @@ void Tozluk::bindControls()
 
     ui->cinsiyetiCombo->setDataSource(sicilSource);
     ui->cinsiyetiCombo->setDataField(u"cinsiyeti"_s);
-    ui->cinsiyetiCombo->setItems({u"Kız"_s, u"Erkek"_s});
+    ui->cinsiyetiCombo->setItems({ u"Kız"_s, u"Erkek"_s });
     ui->sosyalguvkuCombo->setDataSource(sicilSource);
     ui->sosyalguvkuCombo->setDataField(u"sosyalguvku"_s);
-    ui->sosyalguvkuCombo->setItems({u"SSK"_s, u"Bağ-Kur"_s, u"Emekli Sandığı"_s, u"Özel Sigorta"_s, u"Diğer"_s});
+    ui->sosyalguvkuCombo->setItems({ u"SSK"_s, u"Bağ-Kur"_s, u"Emekli Sandığı"_s, u"Özel Sigorta"_s, u"Diğer"_s });
 
     const std::pair<DBMemo*, const char16_t*> memos[] = {
-        {ui->alerjiMemo, u"alerji"},
-        {ui->ozgecmisMemo, u"ozgecmis"},
-        {ui->soygecmisMemo, u"soygecmis"},
+        { ui->alerjiMemo, u"alerji" },
+        { ui->ozgecmisMemo, u"ozgecmis" },
+        { ui->soygecmisMemo, u"soygecmis" },
     };
     for (const auto& [memo, field] : memos) {
         memo->setDataSource(sicilSource);
@@ -219,16 +218,16 @@ void Tozluk::buildMenus()
         void (Tozluk::*handler)();
     };
     const Entry entries[] = {
-        {u"Kaydet"_s, Qt::Key_F2, &Tozluk::JvXPButton1Click},
-        {u"Vazgeç"_s, Qt::Key_F3, &Tozluk::JvXPButton5Click},
-        {u"Yeni Kayıt"_s, Qt::Key_F5, &Tozluk::JvXPButton3Click},
-        {u"Hasta Listeleri"_s, Qt::Key_F6, &Tozluk::JvXPButton2Click},
-        {u"Bu Kaydı Sil"_s, Qt::Key_F7, &Tozluk::JvXPButton4Click},
-        {u"İlk Kayıt"_s, Qt::Key_F8, &Tozluk::JvXPButton9Click},
-        {u"Sonraki Kayıt"_s, Qt::Key_F9, &Tozluk::JvXPButton6Click},
-        {u"Kapat"_s, Qt::Key_F10, &Tozluk::Button1Click},
-        {u"Önceki Kayıt"_s, Qt::Key_F11, &Tozluk::JvXPButton7Click},
-        {u"Son Kayıt"_s, Qt::Key_F12, &Tozluk::JvXPButton8Click},
+        { u"Kaydet"_s, Qt::Key_F2, &Tozluk::JvXPButton1Click },
+        { u"Vazgeç"_s, Qt::Key_F3, &Tozluk::JvXPButton5Click },
+        { u"Yeni Kayıt"_s, Qt::Key_F5, &Tozluk::JvXPButton3Click },
+        { u"Hasta Listeleri"_s, Qt::Key_F6, &Tozluk::JvXPButton2Click },
+        { u"Bu Kaydı Sil"_s, Qt::Key_F7, &Tozluk::JvXPButton4Click },
+        { u"İlk Kayıt"_s, Qt::Key_F8, &Tozluk::JvXPButton9Click },
+        { u"Sonraki Kayıt"_s, Qt::Key_F9, &Tozluk::JvXPButton6Click },
+        { u"Kapat"_s, Qt::Key_F10, &Tozluk::Button1Click },
+        { u"Önceki Kayıt"_s, Qt::Key_F11, &Tozluk::JvXPButton7Click },
+        { u"Son Kayıt"_s, Qt::Key_F12, &Tozluk::JvXPButton8Click },
     };
     m_popupMenu = new QMenu(this);
     m_popupMenu->setObjectName(u"PopupMenu1"_s);
@@ -241,7 +240,7 @@ void Tozluk::buildMenus()
         connect(action, &QAction::triggered, this, [this, handler] { CommandGuard::run([&] { (this->*handler)(); }); });
     }
     connect(this, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { m_popupMenu->popup(mapToGlobal(pos)); });
+        [this](const QPoint& pos) { m_popupMenu->popup(mapToGlobal(pos)); });
 
     m_photoMenu = new QMenu(this);
     m_photoMenu->setObjectName(u"PopupMenu2"_s);
@@ -250,19 +249,25 @@ void Tozluk::buildMenus()
     connect(add, &QAction::triggered, this, [this] { CommandGuard::run([&] { JvDBImage1DblClick(); }); });
     connect(remove, &QAction::triggered, this, [this] { CommandGuard::run([&] { ResmiSil1Click(); }); });
     connect(ui->JvDBImage1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { m_photoMenu->popup(ui->JvDBImage1->mapToGlobal(pos)); });
+        [this](const QPoint& pos) { m_photoMenu->popup(ui->JvDBImage1->mapToGlobal(pos)); });
 }
 
 void Tozluk::connectButtons()
 {
     const std::pair<QAbstractButton*, void (Tozluk::*)()> buttons[] = {
-        {ui->JvXPButton9, &Tozluk::JvXPButton9Click},  {ui->JvXPButton6, &Tozluk::JvXPButton6Click},
-        {ui->JvXPButton7, &Tozluk::JvXPButton7Click},  {ui->JvXPButton8, &Tozluk::JvXPButton8Click},
-        {ui->JvXPButton3, &Tozluk::JvXPButton3Click},  {ui->JvXPButton1, &Tozluk::JvXPButton1Click},
-        {ui->JvXPButton5, &Tozluk::JvXPButton5Click},  {ui->JvXPButton4, &Tozluk::JvXPButton4Click},
-        {ui->JvXPButton2, &Tozluk::JvXPButton2Click},  {ui->JvXPButton11, &Tozluk::JvXPButton11Click},
-        {ui->tfXPButton1, &Tozluk::tfXPButton1Click},  {ui->Button1, &Tozluk::Button1Click},
-        {ui->JvXPButton10, &Tozluk::JvXPButton10Click},
+        { ui->JvXPButton9, &Tozluk::JvXPButton9Click },
+        { ui->JvXPButton6, &Tozluk::JvXPButton6Click },
+        { ui->JvXPButton7, &Tozluk::JvXPButton7Click },
+        { ui->JvXPButton8, &Tozluk::JvXPButton8Click },
+        { ui->JvXPButton3, &Tozluk::JvXPButton3Click },
+        { ui->JvXPButton1, &Tozluk::JvXPButton1Click },
+        { ui->JvXPButton5, &Tozluk::JvXPButton5Click },
+        { ui->JvXPButton4, &Tozluk::JvXPButton4Click },
+        { ui->JvXPButton2, &Tozluk::JvXPButton2Click },
+        { ui->JvXPButton11, &Tozluk::JvXPButton11Click },
+        { ui->tfXPButton1, &Tozluk::tfXPButton1Click },
+        { ui->Button1, &Tozluk::Button1Click },
+        { ui->JvXPButton10, &Tozluk::JvXPButton10Click },
     };
     for (const auto& [button, handler] : buttons) {
         const auto h = handler;
@@ -273,7 +278,7 @@ void Tozluk::connectButtons()
 bool Tozluk::screenKey(QKeyEvent* event)
 {
     if (EditKeys::isEnter(event))
-        return EditKeys::enterKey(keyTarget(), EditKeys::EnterRules{true, false});
+        return EditKeys::enterKey(keyTarget(), EditKeys::EnterRules { true, false });
     if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier))
         return false;
     void (Tozluk::*handler)() = nullptr;
@@ -389,11 +394,9 @@ void Tozluk::JvXPButton1Click()
     const QString code = sicilTable->Active() ? sicilTable->FieldByName(u"hasta_kodu"_s)->AsString() : QString();
     // A new child, or a child given another code, must not take a code already in use.
     const bool newCode = state == dsInsert || (state == dsEdit && code != m_codeBeforeEdit);
-    if (newCode && !code.isEmpty()
-        && sicrapQuery->Locate(u"hasta_kodu"_s, code, LocateOption::loCaseInsensitive)) {
+    if (newCode && !code.isEmpty() && sicrapQuery->Locate(u"hasta_kodu"_s, code, LocateOption::loCaseInsensitive)) {
         const bool itself = state == dsEdit
-                            && sicrapQuery->FieldByName(u"hid"_s)->AsString()
-                                   == sicilTable->FieldByName(u"hid"_s)->AsString();
+            && sicrapQuery->FieldByName(u"hid"_s)->AsString() == sicilTable->FieldByName(u"hid"_s)->AsString();
         if (!itself) {
             Messages::plain(ChildCode::duplicateMessage(code));
             return;
@@ -435,15 +438,15 @@ void Tozluk::JvXPButton3Click()
         sicilTable->Open();
     setCodeEditable(true);
     sicilTable->Last();
-    const QString proposal =
-        sicilTable->IsEmpty() ? u"1"_s : ChildCode::nextCode(sicilTable->FieldByName(u"hasta_kodu"_s)->AsString());
+    const QString proposal
+        = sicilTable->IsEmpty() ? u"1"_s : ChildCode::nextCode(sicilTable->FieldByName(u"hasta_kodu"_s)->AsString());
 
     sicilTable->Append();
     DataSet* sifreTable = screens().sifrelerF->sifreTable;
     if (sifreTable->Active() && !sifreTable->IsEmpty()) {
         sicilTable->FieldByName(u"doktoru"_s)
             ->setAsString(sifreTable->FieldByName(u"adi"_s)->AsString() + u' '
-                          + sifreTable->FieldByName(u"soyadi"_s)->AsString());
+                + sifreTable->FieldByName(u"soyadi"_s)->AsString());
     }
     sicilTable->FieldByName(u"hasta_kodu"_s)->setAsString(proposal);
 }
@@ -456,8 +459,8 @@ void Tozluk::JvXPButton10Click()
     DataSet* sicrapQuery = screens().sicrapor->sicrapQuery;
     openRegistryQueryInDefaultOrder();
     sicrapQuery->Last();
-    const QString proposal =
-        sicrapQuery->IsEmpty() ? u"1"_s : ChildCode::nextCode(sicrapQuery->FieldByName(u"hasta_kodu"_s)->AsString());
+    const QString proposal
+        = sicrapQuery->IsEmpty() ? u"1"_s : ChildCode::nextCode(sicrapQuery->FieldByName(u"hasta_kodu"_s)->AsString());
     setCodeEditable(true);
     sicilTable->FieldByName(u"hasta_kodu"_s)->setAsString(proposal);
 }
@@ -545,8 +548,8 @@ void Tozluk::Button1Click()
 {
     Screens& s = screens();
     if (sicilTable->Active() && (recordModified() || sicilTable->hasPendingChanges())) {
-        const bool noNames =
-            ui->adiEdit->text().isEmpty() && ui->adi2Edit->text().isEmpty() && ui->soyadiEdit->text().isEmpty();
+        const bool noNames
+            = ui->adiEdit->text().isEmpty() && ui->adi2Edit->text().isEmpty() && ui->soyadiEdit->text().isEmpty();
         if (!noNames) {
             if (!Messages::question(Messages::degisiklikKayitsizCikilsinmi))
                 return;
@@ -599,8 +602,8 @@ void Tozluk::JvDBImage1DblClick()
     const QByteArray bytes = file.readAll();
     // Only a file that really is a picture replaces the photo.
     if (bytes.isEmpty() || QImage::fromData(bytes).isNull()) {
-        Messages::plain(u"Seçilen dosya bir resim değil: "_s + QFileInfo(fileName).fileName()
-                        + u"\nFotoğraf değiştirilmedi."_s);
+        Messages::plain(
+            u"Seçilen dosya bir resim değil: "_s + QFileInfo(fileName).fileName() + u"\nFotoğraf değiştirilmedi."_s);
         return;
     }
     if (!sicilTable->Active())

@@ -11,13 +11,13 @@
 #include "Field.h"
 #include "HelpButton.h"
 #include "Messages.h"
-#include "registry/core/RegistrySearch.h"
-#include "reports/core/ReportBindings.h"
 #include "Screens.h"
 #include "TReport.h"
-#include "ThazirlaF.h"
 #include "TfrmMain.h"
+#include "ThazirlaF.h"
 #include "Tozluk.h"
+#include "registry/core/RegistrySearch.h"
+#include "reports/core/ReportBindings.h"
 
 #include <QHeaderView>
 #include <QHideEvent>
@@ -31,9 +31,23 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString gridTitles[] = {
-    u"Çocuk No"_s,   u"Adı"_s,       u"Soyadı"_s,          u"Cinsiyeti"_s,    u"Doğum Tarihi"_s,   u"Doğum Şekli"_s,
-    u"Doğum Hastahane"_s, u"Kan Grubu"_s, u"Anne Adı"_s,   u"Baba Adı"_s,     u"Mesleği"_s,        u"Sosyal Güv.Kur."_s,
-    u"Ev Telefonu"_s, u"İş Telefonu"_s, u"Cep Telefonu"_s, u"Özgeçmiş"_s,     u"Soygeçmiş"_s,
+    u"Çocuk No"_s,
+    u"Adı"_s,
+    u"Soyadı"_s,
+    u"Cinsiyeti"_s,
+    u"Doğum Tarihi"_s,
+    u"Doğum Şekli"_s,
+    u"Doğum Hastahane"_s,
+    u"Kan Grubu"_s,
+    u"Anne Adı"_s,
+    u"Baba Adı"_s,
+    u"Mesleği"_s,
+    u"Sosyal Güv.Kur."_s,
+    u"Ev Telefonu"_s,
+    u"İş Telefonu"_s,
+    u"Cep Telefonu"_s,
+    u"Özgeçmiş"_s,
+    u"Soygeçmiş"_s,
 };
 
 } // namespace
@@ -52,7 +66,7 @@ Tsicrapor::Tsicrapor()
     Field* dogumtarihi = sicrapQuery->FieldByName(u"dogumtarihi"_s);
     dogumtarihi->DisplayFormat = u"dd.mm.yyyy"_s;
     dogumtarihi->EditMask = u"!99/99/0000;1;_"_s;
-    for (const QString& phone : {u"evtel"_s, u"istel"_s, u"ceptel"_s, u"fax"_s})
+    for (const QString& phone : { u"evtel"_s, u"istel"_s, u"ceptel"_s, u"fax"_s })
         sicrapQuery->FieldByName(phone)->EditMask = u"(000) 000 00 00;0;*"_s;
     sicrapQuery->OnFilterRecord = [this](DataSet& dataSet, bool& accept) { sicrapQueryFilterRecord(dataSet, accept); };
 
@@ -94,7 +108,7 @@ Tsicrapor::Tsicrapor()
     connect(ui->tfXPButton1, &QToolButton::clicked, this, guarded(&Tsicrapor::tfXPButton1Click, this));
     connect(grid, &QAbstractItemView::doubleClicked, this, guarded(&Tsicrapor::bolumgridDblClick, this));
     connect(grid->horizontalHeader(), &QHeaderView::sectionClicked, this,
-            [this](int column) { CommandGuard::run([&] { bolumgridTitleClick(column); }); });
+        [this](int column) { CommandGuard::run([&] { bolumgridTitleClick(column); }); });
 }
 
 Tsicrapor::~Tsicrapor()
@@ -113,11 +127,11 @@ void Tsicrapor::buildMenu()
         bool visible;
     };
     const Entry entries[] = {
-        {u"Yazdır (Önizleme)"_s, Qt::Key_F4, &Tsicrapor::yazButClick, false},
-        {u"Yeni Arama"_s, Qt::Key_F5, &Tsicrapor::yeniButClick, true},
-        {u"Ara"_s, Qt::Key_F6, &Tsicrapor::araButtonClick, true},
-        {u"Seç"_s, Qt::Key_F8, &Tsicrapor::bolumgridDblClick, true},
-        {u"Kapat"_s, Qt::Key_F10, &Tsicrapor::kapatButClick, true},
+        { u"Yazdır (Önizleme)"_s, Qt::Key_F4, &Tsicrapor::yazButClick, false },
+        { u"Yeni Arama"_s, Qt::Key_F5, &Tsicrapor::yeniButClick, true },
+        { u"Ara"_s, Qt::Key_F6, &Tsicrapor::araButtonClick, true },
+        { u"Seç"_s, Qt::Key_F8, &Tsicrapor::bolumgridDblClick, true },
+        { u"Kapat"_s, Qt::Key_F10, &Tsicrapor::kapatButClick, true },
     };
     for (const Entry& e : entries) {
         QAction* action = m_popupMenu->addAction(e.text);
@@ -129,13 +143,13 @@ void Tsicrapor::buildMenu()
         connect(action, &QAction::triggered, this, [this, handler] { CommandGuard::run([&] { (this->*handler)(); }); });
     }
     connect(this, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { m_popupMenu->popup(mapToGlobal(pos)); });
+        [this](const QPoint& pos) { m_popupMenu->popup(mapToGlobal(pos)); });
 }
 
 bool Tsicrapor::screenKey(QKeyEvent* event)
 {
     if (EditKeys::isEnter(event))
-        return EditKeys::enterKey(keyTarget(), EditKeys::EnterRules{false, true});
+        return EditKeys::enterKey(keyTarget(), EditKeys::EnterRules { false, true });
     if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier))
         return false;
     void (Tsicrapor::*handler)() = nullptr;
@@ -222,7 +236,10 @@ void Tsicrapor::bolumgridDblClick()
         sicilTable->Open();
     s.hazirlaF->showMessage(u"BEKLEYİN DOSYALAR HAZIRLANIYOR..."_s);
     struct HideWait {
-        ~HideWait() { screens().hazirlaF->hideMessage(); }
+        ~HideWait()
+        {
+            screens().hazirlaF->hideMessage();
+        }
     } hideWait;
 
     if (sicrapQuery->Active() && !sicrapQuery->IsEmpty()) {
@@ -275,7 +292,7 @@ void Tsicrapor::yazButClick()
 {
     // The rows as the grid shows them: in the current order and through the current filter.
     TReport::Preview(u"sicrapor_liste"_s, u"Lumeko Rapor Önizleme - Çocuk Sicil Kartları"_s,
-                     ReportBindings(u"sicrapor"_s).bind(u"sicrapQuery"_s, sicrapQuery));
+        ReportBindings(u"sicrapor"_s).bind(u"sicrapQuery"_s, sicrapQuery));
 }
 
 void Tsicrapor::ExcelClick()

@@ -10,8 +10,8 @@
 #include "HelpButton.h"
 #include "Messages.h"
 #include "Screens.h"
-#include "ThazirlaF.h"
 #include "TfrmMain.h"
+#include "ThazirlaF.h"
 #include "Tozluk.h"
 #include "TsifrelerF.h"
 
@@ -34,14 +34,19 @@ namespace {
 
 const QString tooManyAttempts = u"Şifreyi üç kez üst üste yanlış girdiniz! Program kapatılacaktır!"_s;
 const QString wrongNameOrPassword = u"Kullanıcı adınız yada şifre yanlış! Tekrar deneyin!"_s;
-const QString wrongMaster =
-    u"Master Şifreyi yanlış girdiniz! Şifre alanına master şifreyi girerek tekrar deneyin!"_s;
+const QString wrongMaster = u"Master Şifreyi yanlış girdiniz! Şifre alanına master şifreyi girerek tekrar deneyin!"_s;
 const QString preparing = u"BEKLEYİN DOSYALAR HAZIRLANIYOR..."_s;
 
 // Hides the wait window however the step it was shown for ends.
 struct WaitWindow {
-    explicit WaitWindow(const QString& caption) { screens().hazirlaF->showMessage(caption); }
-    ~WaitWindow() { screens().hazirlaF->hideMessage(); }
+    explicit WaitWindow(const QString& caption)
+    {
+        screens().hazirlaF->showMessage(caption);
+    }
+    ~WaitWindow()
+    {
+        screens().hazirlaF->hideMessage();
+    }
     WaitWindow(const WaitWindow&) = delete;
     WaitWindow& operator=(const WaitWindow&) = delete;
 };
@@ -63,8 +68,8 @@ TPasswordDlg::TPasswordDlg()
     connect(ui->JvXPBar1Item2, &QPushButton::clicked, this, &TPasswordDlg::JvXPBar1Items0Click);
     connect(ui->CheckBox1, &QCheckBox::toggled, this, &TPasswordDlg::CheckBox1Click);
     connect(ui->tfXPButton1, &QToolButton::clicked, this, &TPasswordDlg::tfXPButton1Click);
-    for (QWidget* watched : {static_cast<QWidget*>(ui->kullan), static_cast<QWidget*>(ui->Password),
-                             static_cast<QWidget*>(ui->Panel1)})
+    for (QWidget* watched :
+        { static_cast<QWidget*>(ui->kullan), static_cast<QWidget*>(ui->Password), static_cast<QWidget*>(ui->Panel1) })
         watched->installEventFilter(this);
 
     // All relative paths (the database, the settings file, the help topics) are taken against
@@ -140,9 +145,8 @@ void TPasswordDlg::JvXPBar1Items0Click()
 void TPasswordDlg::CheckBox1Click()
 {
     // Ticked: the password is shown in plain characters.
-    CommandGuard::run([&] {
-        ui->Password->setEchoMode(ui->CheckBox1->isChecked() ? QLineEdit::Normal : QLineEdit::Password);
-    });
+    CommandGuard::run(
+        [&] { ui->Password->setEchoMode(ui->CheckBox1->isChecked() ? QLineEdit::Normal : QLineEdit::Password); });
 }
 
 void TPasswordDlg::kullanEnter()

@@ -43,15 +43,15 @@ struct GridColumn {
 const QList<GridColumn>& gridColumns()
 {
     static const QList<GridColumn> columns = {
-        {u"kullanici"_s, u"Kullanıcı Kodu"_s, false},
-        {u"sifre"_s, u"Şifresi"_s, false},
-        {u"adi"_s, u"Adı"_s, false},
-        {u"soyadi"_s, u"Soyadı"_s, false},
+        { u"kullanici"_s, u"Kullanıcı Kodu"_s, false },
+        { u"sifre"_s, u"Şifresi"_s, false },
+        { u"adi"_s, u"Adı"_s, false },
+        { u"soyadi"_s, u"Soyadı"_s, false },
         // The clinic's letterhead on every printed report; shown through the column chooser.
-        {u"firmaadi"_s, u"Firma Adı"_s, true},
-        {u"firmaadres"_s, u"Firma Adresi"_s, true},
-        {u"firmatel"_s, u"Firma Telefonu"_s, true},
-        {u"firmafax"_s, u"Firma Faksı"_s, true},
+        { u"firmaadi"_s, u"Firma Adı"_s, true },
+        { u"firmaadres"_s, u"Firma Adresi"_s, true },
+        { u"firmatel"_s, u"Firma Telefonu"_s, true },
+        { u"firmafax"_s, u"Firma Faksı"_s, true },
     };
     return columns;
 }
@@ -61,8 +61,8 @@ const QList<GridColumn>& gridColumns()
 void checkLength(const Field* field, const QString& what)
 {
     if (field->Size() > 0 && field->AsString().size() > field->Size())
-        throw DataError(u"%1 en fazla %2 karakter olabilir! Bilgiler kayıt edilmedi."_s.arg(
-            what, QString::number(field->Size())));
+        throw DataError(
+            u"%1 en fazla %2 karakter olabilir! Bilgiler kayıt edilmedi."_s.arg(what, QString::number(field->Size())));
 }
 
 bool isShiftEnter(const QKeyEvent* event)
@@ -92,7 +92,7 @@ TsifrelerF::TsifrelerF()
 
     sifreTable->setTableName(u"sifre"_s);
     sifreTable->setIndexName(u"PrimaryKey"_s);
-    for (const QString& phone : {u"firmatel"_s, u"firmafax"_s})
+    for (const QString& phone : { u"firmatel"_s, u"firmafax"_s })
         sifreTable->FieldByName(phone)->EditMask = u"(999) 999 99 99;0;*"_s;
     sifreTable->BeforePost = [this](DataSet& dataSet) { sifreTableBeforePost(dataSet); };
 
@@ -116,7 +116,7 @@ TsifrelerF::TsifrelerF()
     grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     // The current cell always has its editor open.
     grid->setEditTriggers(grid->editTriggers() | QAbstractItemView::CurrentChanged);
-    for (const QString& phone : {u"firmatel"_s, u"firmafax"_s}) {
+    for (const QString& phone : { u"firmatel"_s, u"firmafax"_s }) {
         const QString mask = sifreTable->FieldByName(phone)->EditMask;
         grid->setItemDelegateForColumn(grid->columnOf(phone), new MaskedCellDelegate(mask, grid));
     }

@@ -53,5 +53,4 @@ TasilarF::~TasilarF()
 }
 
 void TasilarF::JvXPButton2Click()
-{
-}
+{ }

@@ -6,9 +6,9 @@
 // A child's age at a reference date, by calendar months and days.
 struct Age {
     int months = 0; // whole months (T)
-    int days = 0;   // days part (D), may be negative in the short-month case
+    int days = 0; // days part (D), may be negative in the short-month case
     double value = 0.0;
-    QString yearText;    // "Y,m,D"
+    QString yearText; // "Y,m,D"
     QString vaccineText; // "T Ay D Gün"
 };
 

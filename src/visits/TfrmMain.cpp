@@ -44,8 +44,14 @@ const QString waitUpdating = u"BEKLEYİN DOSYA GÜNCELLENİYOR..."_s;
 
 // Hides the wait window however the step it covers ends.
 struct WaitWindow {
-    explicit WaitWindow(const QString& caption) { screens().hazirlaF->showMessage(caption); }
-    ~WaitWindow() { screens().hazirlaF->hideMessage(); }
+    explicit WaitWindow(const QString& caption)
+    {
+        screens().hazirlaF->showMessage(caption);
+    }
+    ~WaitWindow()
+    {
+        screens().hazirlaF->hideMessage();
+    }
     WaitWindow(const WaitWindow&) = delete;
     WaitWindow& operator=(const WaitWindow&) = delete;
 };
@@ -84,16 +90,24 @@ struct HistoryColumn {
     int width;
 };
 constexpr HistoryColumn historyColumns[] = {
-    {u"tarih", u"Tarih - Saat", 100}, {u"yas", u"Yaş", 50},          {u"kilo", u"Kilo", 50},
-    {u"boy", u"Boy", 50},             {u"basc", u"Baş Ç.", 50},      {u"sikayetbulgu", u"Şikayet", 190},
-    {u"bulgu", u"Bulgu", 190},        {u"tani", u"Tanı", 190},       {u"tedavi", u"Tedavi", 190},
-    {u"beslenme", u"Beslenme", 190},  {u"not", u"Not", 64},          {u"mid", u"mid", 0},
+    { u"tarih", u"Tarih - Saat", 100 },
+    { u"yas", u"Yaş", 50 },
+    { u"kilo", u"Kilo", 50 },
+    { u"boy", u"Boy", 50 },
+    { u"basc", u"Baş Ç.", 50 },
+    { u"sikayetbulgu", u"Şikayet", 190 },
+    { u"bulgu", u"Bulgu", 190 },
+    { u"tani", u"Tanı", 190 },
+    { u"tedavi", u"Tedavi", 190 },
+    { u"beslenme", u"Beslenme", 190 },
+    { u"not", u"Not", 64 },
+    { u"mid", u"mid", 0 },
 };
 
 // The memo columns whose text the history shows as tooltip.
 bool isTextColumn(const QString& fieldName)
 {
-    static const QStringList names = {u"sikayetbulgu"_s, u"bulgu"_s, u"tani"_s, u"tedavi"_s, u"beslenme"_s, u"not"_s};
+    static const QStringList names = { u"sikayetbulgu"_s, u"bulgu"_s, u"tani"_s, u"tedavi"_s, u"beslenme"_s, u"not"_s };
     return names.contains(fieldName);
 }
 
@@ -133,7 +147,6 @@ TfrmMain::TfrmMain()
     Field* historyTarih = muayeneRQuery->FieldByName(u"tarih"_s);
     historyTarih->DisplayFormat = u"dd.mm.yyyy"_s;
     historyTarih->EditMask = u"!99/99/0000 !90:00;1;_"_s;
-
 
     const QLocale turkish(QLocale::Turkish, QLocale::Turkey);
     ui->JvDateTimePicker1->setLocale(turkish);
@@ -175,15 +188,15 @@ TfrmMain::TfrmMain()
     connect(ui->JvNavPanelButton11, &QPushButton::clicked, this, &TfrmMain::JvNavPanelButton11Click);
     connect(ui->CheckBox1, &QCheckBox::clicked, this, &TfrmMain::CheckBox1Click);
     connect(ui->CheckBox2, &QCheckBox::clicked, this, &TfrmMain::CheckBox2Click);
-    connect(ui->muqueryGrid1->horizontalHeader(), &QHeaderView::sectionClicked, this,
-            &TfrmMain::muqueryGrid1TitleClick);
+    connect(
+        ui->muqueryGrid1->horizontalHeader(), &QHeaderView::sectionClicked, this, &TfrmMain::muqueryGrid1TitleClick);
     connect(ui->JvDotNetDBEdit23, &QLineEdit::textChanged, this, &TfrmMain::onChildCodeShown);
     connect(ui->JvDBSearchComboBox1, &QComboBox::currentTextChanged, this, &TfrmMain::onChildCodeShown);
 
     // This screen sees every event of the program first (TScreen), so no filters of its own
     // are installed; these boxes open the registry list on a double click.
-    m_openListOnDoubleClick = {ui->kisinoedit, ui->FirmaAdiEdit, ui->FirmaAdi2Edit, ui->adiDBEdit,
-                               ui->adi2DBEdit,  ui->soyadiDBEdit, ui->JvDotNetDBEdit23};
+    m_openListOnDoubleClick = { ui->kisinoedit, ui->FirmaAdiEdit, ui->FirmaAdi2Edit, ui->adiDBEdit, ui->adi2DBEdit,
+        ui->soyadiDBEdit, ui->JvDotNetDBEdit23 };
 }
 
 TfrmMain::~TfrmMain()
@@ -196,16 +209,23 @@ TfrmMain::~TfrmMain()
 void TfrmMain::bindEntryControls()
 {
     const std::pair<DBEdit*, const char16_t*> edits[] = {
-        {ui->JvDotNetDBEdit22, u"tarih"}, {ui->yasDBEdit, u"yas"}, {ui->kiloDBEdit, u"kilo"},
-        {ui->boyDBEdit, u"boy"},          {ui->bascDBEdit, u"basc"},
+        { ui->JvDotNetDBEdit22, u"tarih" },
+        { ui->yasDBEdit, u"yas" },
+        { ui->kiloDBEdit, u"kilo" },
+        { ui->boyDBEdit, u"boy" },
+        { ui->bascDBEdit, u"basc" },
     };
     for (const auto& [edit, fieldName] : edits) {
         edit->setDataSource(DataSource1);
         edit->setDataField(QString::fromUtf16(fieldName));
     }
     const std::pair<DBMemo*, const char16_t*> memos[] = {
-        {ui->beslenmeDBMemo, u"beslenme"}, {ui->sikayetDBMemo, u"sikayetbulgu"}, {ui->bulguDBMemo, u"bulgu"},
-        {ui->taniDBMemo, u"tani"},         {ui->tedaviDBMemo, u"tedavi"},        {ui->notDBMemo, u"not"},
+        { ui->beslenmeDBMemo, u"beslenme" },
+        { ui->sikayetDBMemo, u"sikayetbulgu" },
+        { ui->bulguDBMemo, u"bulgu" },
+        { ui->taniDBMemo, u"tani" },
+        { ui->tedaviDBMemo, u"tedavi" },
+        { ui->notDBMemo, u"not" },
     };
     for (const auto& [memo, fieldName] : memos) {
         memo->setDataSource(DataSource1);
@@ -222,23 +242,23 @@ void TfrmMain::wireScreens()
     m_wired = true;
     DataSource* child = screens().ozluk->sicilSource;
     const std::pair<DBEdit*, const char16_t*> edits[] = {
-        {ui->adiDBEdit, u"adi"},
-        {ui->adi2DBEdit, u"adi2"},
-        {ui->soyadiDBEdit, u"soyadi"},
-        {ui->anneDBEdit, u"anne"},
-        {ui->babaDBEdit, u"baba"},
-        {ui->evtelDBEdit, u"evtel"},
-        {ui->istelDBEdit, u"istel"},
-        {ui->ceptelDBEdit, u"ceptel"},
-        {ui->dogumtarihiDBEdit, u"dogumtarihi"},
-        {ui->dogumkiloDBEdit, u"dogumkilo"},
-        {ui->dogumboyDBEdit, u"dogumboy"},
-        {ui->dogumbasDBEdit, u"dogumbas"},
-        {ui->dogumsekliDBEdit, u"dogumsekli"},
-        {ui->kangrubuDBEdit, u"kangrubu"},
-        {ui->dogumhastahaneDBEdit, u"dogumhastahane"},
-        {ui->cinsiyetiDBEdit, u"cinsiyeti"},
-        {ui->JvDotNetDBEdit23, u"hasta_kodu"},
+        { ui->adiDBEdit, u"adi" },
+        { ui->adi2DBEdit, u"adi2" },
+        { ui->soyadiDBEdit, u"soyadi" },
+        { ui->anneDBEdit, u"anne" },
+        { ui->babaDBEdit, u"baba" },
+        { ui->evtelDBEdit, u"evtel" },
+        { ui->istelDBEdit, u"istel" },
+        { ui->ceptelDBEdit, u"ceptel" },
+        { ui->dogumtarihiDBEdit, u"dogumtarihi" },
+        { ui->dogumkiloDBEdit, u"dogumkilo" },
+        { ui->dogumboyDBEdit, u"dogumboy" },
+        { ui->dogumbasDBEdit, u"dogumbas" },
+        { ui->dogumsekliDBEdit, u"dogumsekli" },
+        { ui->kangrubuDBEdit, u"kangrubu" },
+        { ui->dogumhastahaneDBEdit, u"dogumhastahane" },
+        { ui->cinsiyetiDBEdit, u"cinsiyeti" },
+        { ui->JvDotNetDBEdit23, u"hasta_kodu" },
     };
     for (const auto& [edit, fieldName] : edits) {
         edit->setReadOnly(true);
@@ -246,7 +266,7 @@ void TfrmMain::wireScreens()
         edit->setDataField(QString::fromUtf16(fieldName));
     }
     for (const auto& [memo, fieldName] :
-         {std::pair<DBMemo*, const char16_t*>{ui->alerjiDBMemo, u"alerji"}, {ui->ozgecmisDBMemo, u"ozgecmis"}}) {
+        { std::pair<DBMemo*, const char16_t*> { ui->alerjiDBMemo, u"alerji" }, { ui->ozgecmisDBMemo, u"ozgecmis" } }) {
         memo->setReadOnly(true);
         memo->setDataSource(child);
         memo->setDataField(QString::fromUtf16(fieldName));
@@ -320,7 +340,7 @@ void TfrmMain::buildMenus()
     addItem(raporlar, u"Reçete Yazdır        "_s, u"Ctrl+R"_s, nullptr);
     addItem(raporlar, u"Grafik Raporu    "_s, u"F9"_s, &TfrmMain::graphButClick);
     addItem(raporlar, u"Genel Rapor"_s, u"Ctrl+A"_s, nullptr);
-    for (QMenu* group : {genel, girisler, raporlar})
+    for (QMenu* group : { genel, girisler, raporlar })
         group->menuAction()->setVisible(false);
     bar->setVisible(false);
 
@@ -344,7 +364,7 @@ void TfrmMain::buildMenus()
     // The upper panel's boxes hand their context menu to the panel, as the history grid does.
     for (QWidget* widget : ui->upperPanel->findChildren<QWidget*>())
         widget->setContextMenuPolicy(Qt::NoContextMenu);
-    for (QWidget* area : {ui->upperPanel, static_cast<QWidget*>(ui->muqueryGrid1)}) {
+    for (QWidget* area : { ui->upperPanel, static_cast<QWidget*>(ui->muqueryGrid1) }) {
         area->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(area, &QWidget::customContextMenuRequested, this, [this, area](const QPoint& pos) {
             const QWidget* origin = area == ui->muqueryGrid1 ? ui->muqueryGrid1->viewport() : area;
@@ -463,8 +483,11 @@ void TfrmMain::startVisit()
         m_fillingVisit = true;
         struct Reset {
             bool& flag;
-            ~Reset() { flag = false; }
-        } reset{m_fillingVisit};
+            ~Reset()
+            {
+                flag = false;
+            }
+        } reset { m_fillingVisit };
         const Age age = VisitQueries::fillNewVisit(muayeneTable, when, code, birthDate());
         ui->yasneedit->setText(age.yearText);
     }
@@ -546,8 +569,8 @@ void TfrmMain::correctSelected(bool ask)
     if (!muayeneTable->Active())
         return;
     const QVariant mid = muayeneRQuery->Active() && !muayeneRQuery->IsEmpty()
-                             ? muayeneRQuery->FieldByName(u"mid"_s)->Value()
-                             : QVariant();
+        ? muayeneRQuery->FieldByName(u"mid"_s)->Value()
+        : QVariant();
     const bool found = mid.isValid() && muayeneTable->Locate(u"mid"_s, mid, {});
     // A visit the history does not show here is not opened in its place.
     if (!found && !muayeneTable->IsEmpty())
@@ -699,8 +722,8 @@ void TfrmMain::JvNavPanelButton9Click()
             Button1Click();
             return;
         }
-        const Messages::Answer answer =
-            Messages::askYesNoCancel(u"Lumeko Fidanizi"_s, u"Bu ad ve soyadla kayıt bulunamadı! Açmak istermisiniz?"_s);
+        const Messages::Answer answer = Messages::askYesNoCancel(
+            u"Lumeko Fidanizi"_s, u"Bu ad ve soyadla kayıt bulunamadı! Açmak istermisiniz?"_s);
         if (answer == Messages::Answer::Yes) {
             {
                 WaitWindow wait(waitUpdating);
@@ -819,7 +842,7 @@ void TfrmMain::ReeteGir1Click()
         TasilarF* vaccines = screens().asilarF;
         const Age age = AgeCalculator::compute(birthDate(), ui->JvDateTimePicker1->date());
         // Label9 and Label16 of the vaccine screen carry the child's age.
-        for (const QString& name : {u"Label9"_s, u"Label16"_s}) {
+        for (const QString& name : { u"Label9"_s, u"Label16"_s }) {
             if (auto* label = vaccines->findChild<QLabel*>(name))
                 label->setText(age.vaccineText);
         }
@@ -904,8 +927,8 @@ void TfrmMain::JvXPButton8Click()
 {
     CommandGuard::run([&] {
         wireScreens();
-        TReport::Preview(u"muayene_kart_a"_s, u"Lumeko Rapor Önizleme - Protokol Takip Kartları"_s,
-                         ReportBindings(u"frmMain"_s));
+        TReport::Preview(
+            u"muayene_kart_a"_s, u"Lumeko Rapor Önizleme - Protokol Takip Kartları"_s, ReportBindings(u"frmMain"_s));
     });
 }
 
@@ -914,8 +937,8 @@ void TfrmMain::JvXPButton9Click()
 {
     CommandGuard::run([&] {
         wireScreens();
-        TReport::Preview(u"muayene_kart_b"_s, u"Lumeko Rapor Önizleme - Hasta Takip Kartları"_s,
-                         ReportBindings(u"frmMain"_s));
+        TReport::Preview(
+            u"muayene_kart_b"_s, u"Lumeko Rapor Önizleme - Hasta Takip Kartları"_s, ReportBindings(u"frmMain"_s));
     });
 }
 
@@ -927,7 +950,7 @@ void TfrmMain::JvNavPanelButton8Click()
         if (!leavePendingVisit())
             return;
         TReport::Preview(u"muayene_liste_yatay"_s, u"Lumeko Rapor Önizleme - Protokol Takip Kartları"_s,
-                         ReportBindings(u"frmMain"_s).bind(u"frDBDataSet1"_s, muayeneRSource));
+            ReportBindings(u"frmMain"_s).bind(u"frDBDataSet1"_s, muayeneRSource));
     });
 }
 
@@ -939,7 +962,7 @@ void TfrmMain::JvNavPanelButton11Click()
         if (!leavePendingVisit())
             return;
         TReport::Preview(u"muayene_liste_dikey"_s, u"Lumeko Rapor Önizleme - Protokol Takip Kartları"_s,
-                         ReportBindings(u"frmMain"_s).bind(u"frDBDataSet1"_s, muayeneRSource));
+            ReportBindings(u"frmMain"_s).bind(u"frDBDataSet1"_s, muayeneRSource));
     });
 }
 
@@ -949,7 +972,7 @@ bool TfrmMain::screenKey(QKeyEvent* event)
 {
     if (EditKeys::isEnter(event)) {
         // FormKeyPress: Enter steps through the controls, the grid's columns, or makes a new line.
-        return EditKeys::enterKey(keyTarget(), EditKeys::EnterRules{true, true});
+        return EditKeys::enterKey(keyTarget(), EditKeys::EnterRules { true, true });
     }
     if (isMenuOnlyKey(event))
         return true;

@@ -9,8 +9,8 @@
 #include "TPasswordDlg.h"
 #include "TTetkikF.h"
 #include "TasilarF.h"
-#include "ThazirlaF.h"
 #include "TfrmMain.h"
+#include "ThazirlaF.h"
 #include "Tozluk.h"
 #include "TreceteF.h"
 #include "Tsicrapor.h"
@@ -19,11 +19,11 @@
 #include "TyardimF.h"
 
 #include <QDate>
-#include <QMenuBar>
 #include <QDateEdit>
 #include <QDateTimeEdit>
 #include <QFile>
 #include <QFileInfo>
+#include <QMenuBar>
 #include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -44,18 +44,18 @@ struct ScreenRow {
 const QList<ScreenRow>& screenTable()
 {
     static const QList<ScreenRow> rows = {
-        {"TPasswordDlg", "PasswordDlg", u"Lumeko Şifre Girişi"_s},
-        {"TfrmMain", "frmMain", u"Lumeko Fidanizi Programı - Giriş İşlemleri"_s},
-        {"Tsicrapor", "sicrapor", u"Lumeko Fidanizi Programı - Protokol Kayıtları"_s},
-        {"Tozluk", "ozluk", u"Lumeko Fidanizi Programı - Sicil İşlemleri"_s},
-        {"TasilarF", "asilarF", u"Lumeko Fidanizi Programı  - Aşı Takip Kartları"_s},
-        {"TChartF", "ChartF", u"Lumeko Fidanizi Programı - Grafikler"_s},
-        {"TsifrelerF", "sifrelerF", u"Lumeko Şifreler"_s},
-        {"TTetkikF", "TetkikF", u"Lumeko Fidanizi Programı - Tetkik Türü Kartları"_s},
-        {"ThazirlaF", "hazirlaF", u"BEKLEYİN DOSYALAR HAZIRLANIYOR..."_s},
-        {"TtetkikgirisF", "tetkikgirisF", u"Lumeko Fidanizi Programı - Tetkik Girişi"_s},
-        {"TreceteF", "receteF", u"Lumeko Fidanizi Programı - Reçete Girişi"_s},
-        {"TyardimF", "yardimF", u"Lumeko Fidanizi Programı - Yardım"_s},
+        { "TPasswordDlg", "PasswordDlg", u"Lumeko Şifre Girişi"_s },
+        { "TfrmMain", "frmMain", u"Lumeko Fidanizi Programı - Giriş İşlemleri"_s },
+        { "Tsicrapor", "sicrapor", u"Lumeko Fidanizi Programı - Protokol Kayıtları"_s },
+        { "Tozluk", "ozluk", u"Lumeko Fidanizi Programı - Sicil İşlemleri"_s },
+        { "TasilarF", "asilarF", u"Lumeko Fidanizi Programı  - Aşı Takip Kartları"_s },
+        { "TChartF", "ChartF", u"Lumeko Fidanizi Programı - Grafikler"_s },
+        { "TsifrelerF", "sifrelerF", u"Lumeko Şifreler"_s },
+        { "TTetkikF", "TetkikF", u"Lumeko Fidanizi Programı - Tetkik Türü Kartları"_s },
+        { "ThazirlaF", "hazirlaF", u"BEKLEYİN DOSYALAR HAZIRLANIYOR..."_s },
+        { "TtetkikgirisF", "tetkikgirisF", u"Lumeko Fidanizi Programı - Tetkik Girişi"_s },
+        { "TreceteF", "receteF", u"Lumeko Fidanizi Programı - Reçete Girişi"_s },
+        { "TyardimF", "yardimF", u"Lumeko Fidanizi Programı - Yardım"_s },
     };
     return rows;
 }
@@ -65,8 +65,9 @@ bool hasTitleBarButtons(const QWidget* window)
     const Qt::WindowFlags flags = window->windowFlags();
     if (!(flags & Qt::CustomizeWindowHint))
         return true;
-    return flags & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint
-                    | Qt::WindowSystemMenuHint);
+    return flags
+        & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint
+            | Qt::WindowSystemMenuHint);
 }
 
 QList<DataSet*> allDataSets(const Screens& all)
@@ -117,9 +118,8 @@ void tst_Screens::buildsTwelveScreensInOrder()
 
     // Every screen reaches the others through the one registry.
     const Screens& s = app.screens();
-    const QList<TScreen*> byMember = {s.PasswordDlg, s.frmMain,  s.sicrapor,  s.ozluk,
-                                      s.asilarF,     s.ChartF,   s.sifrelerF, s.TetkikF,
-                                      s.hazirlaF,    s.tetkikgirisF, s.receteF, s.yardimF};
+    const QList<TScreen*> byMember = { s.PasswordDlg, s.frmMain, s.sicrapor, s.ozluk, s.asilarF, s.ChartF, s.sifrelerF,
+        s.TetkikF, s.hazirlaF, s.tetkikgirisF, s.receteF, s.yardimF };
     QCOMPARE(byMember, built);
 }
 
@@ -160,14 +160,14 @@ void tst_Screens::windowTraits()
     AppFixture app;
     const Screens& s = app.screens();
 
-    const QList<TScreen*> buttonless = {s.ozluk, s.sifrelerF, s.hazirlaF};
+    const QList<TScreen*> buttonless = { s.ozluk, s.sifrelerF, s.hazirlaF };
     for (TScreen* screen : s.all())
         QCOMPARE(hasTitleBarButtons(screen), !buttonless.contains(screen));
 
     for (TScreen* screen : s.all())
         QCOMPARE(bool(screen->windowFlags() & Qt::WindowStaysOnTopHint), screen == s.sifrelerF);
 
-    const QList<TScreen*> keysFirst = {s.frmMain, s.sicrapor, s.ozluk, s.asilarF};
+    const QList<TScreen*> keysFirst = { s.frmMain, s.sicrapor, s.ozluk, s.asilarF };
     for (TScreen* screen : s.all())
         QCOMPARE(screen->seesKeysFirst(), keysFirst.contains(screen));
 
@@ -189,10 +189,9 @@ void tst_Screens::placementWhenShown()
     };
 
     QVERIFY(isCentredOn(s.PasswordDlg, screen));
-    for (TScreen* window : {static_cast<TScreen*>(s.ozluk), static_cast<TScreen*>(s.asilarF),
-                            static_cast<TScreen*>(s.ChartF), static_cast<TScreen*>(s.sifrelerF),
-                            static_cast<TScreen*>(s.TetkikF), static_cast<TScreen*>(s.hazirlaF),
-                            static_cast<TScreen*>(s.yardimF)}) {
+    for (TScreen* window : { static_cast<TScreen*>(s.ozluk), static_cast<TScreen*>(s.asilarF),
+             static_cast<TScreen*>(s.ChartF), static_cast<TScreen*>(s.sifrelerF), static_cast<TScreen*>(s.TetkikF),
+             static_cast<TScreen*>(s.hazirlaF), static_cast<TScreen*>(s.yardimF) }) {
         window->move(3, 3); // a previous showing that was moved away
         window->show();
         QVERIFY2(isCentredOn(window, desktop), qPrintable(window->objectName()));
@@ -200,7 +199,7 @@ void tst_Screens::placementWhenShown()
         window->hide();
     }
 
-    for (TScreen* window : {static_cast<TScreen*>(s.frmMain), static_cast<TScreen*>(s.sicrapor)}) {
+    for (TScreen* window : { static_cast<TScreen*>(s.frmMain), static_cast<TScreen*>(s.sicrapor) }) {
         window->show();
         QVERIFY2(window->isMaximized(), qPrintable(window->objectName()));
         window->showNormal();
@@ -210,7 +209,7 @@ void tst_Screens::placementWhenShown()
         window->hide();
     }
 
-    for (TScreen* window : {static_cast<TScreen*>(s.tetkikgirisF), static_cast<TScreen*>(s.receteF)}) {
+    for (TScreen* window : { static_cast<TScreen*>(s.tetkikgirisF), static_cast<TScreen*>(s.receteF) }) {
         window->show();
         QVERIFY(!window->isMaximized());
         window->hide();
@@ -226,13 +225,13 @@ void tst_Screens::dataSetsOfEveryScreen_data()
 {
     QTest::addColumn<QString>("screen");
     QTest::addColumn<QString>("dataSet");
-    QTest::addColumn<QString>("table");     // table data sets
+    QTest::addColumn<QString>("table"); // table data sets
     QTest::addColumn<QString>("statement"); // query data sets
-    QTest::addColumn<QString>("order");     // IndexName, or IndexFieldNames
+    QTest::addColumn<QString>("order"); // IndexName, or IndexFieldNames
     QTest::addColumn<QString>("source");
 
     auto row = [](const char* screen, const char* dataSet, const QString& table, const QString& statement,
-                  const QString& order, const QString& source) {
+                   const QString& order, const QString& source) {
         QTest::addRow("%s.%s", screen, dataSet)
             << QString::fromLatin1(screen) << QString::fromLatin1(dataSet) << table << statement << order << source;
     };
@@ -299,10 +298,10 @@ void tst_Screens::linksAcrossScreens()
         QString indexFieldNames;
     };
     const QList<Link> links = {
-        {s.frmMain->muayeneTable, s.ozluk->sicilSource, u"hasta_kodu"_s, u"hastakodu"_s},
-        {s.asilarF->asi2Table, s.ozluk->sicilSource, u"hasta_kodu"_s, u"hkodu"_s},
-        {s.receteF->recTable, s.frmMain->muayeneRSource, u"mid"_s, u"muayeneno"_s},
-        {s.tetkikgirisF->labTable, s.frmMain->muayeneRSource, u"mid"_s, u"muayeneno"_s},
+        { s.frmMain->muayeneTable, s.ozluk->sicilSource, u"hasta_kodu"_s, u"hastakodu"_s },
+        { s.asilarF->asi2Table, s.ozluk->sicilSource, u"hasta_kodu"_s, u"hkodu"_s },
+        { s.receteF->recTable, s.frmMain->muayeneRSource, u"mid"_s, u"muayeneno"_s },
+        { s.tetkikgirisF->labTable, s.frmMain->muayeneRSource, u"mid"_s, u"muayeneno"_s },
     };
     for (const Link& link : links) {
         QCOMPARE(link.detail->MasterSource(), link.master);
@@ -325,10 +324,10 @@ void tst_Screens::linksAcrossScreens()
         QString result;
     };
     const QList<Lookup> lookups = {
-        {s.asilarF->receTable, u"asilook"_s, 20, s.asilarF->asiturTable, u"asiadi"_s},
-        {s.tetkikgirisF->labTable, u"tetkikalt"_s, 15, s.TetkikF->tetkikTTable, u"normaldegalt"_s},
-        {s.tetkikgirisF->labTable, u"tetkikust"_s, 15, s.TetkikF->tetkikTTable, u"normaldegust"_s},
-        {s.tetkikgirisF->labTable, u"tur"_s, 20, s.TetkikF->tetkikTTable, u"tetkikturu"_s},
+        { s.asilarF->receTable, u"asilook"_s, 20, s.asilarF->asiturTable, u"asiadi"_s },
+        { s.tetkikgirisF->labTable, u"tetkikalt"_s, 15, s.TetkikF->tetkikTTable, u"normaldegalt"_s },
+        { s.tetkikgirisF->labTable, u"tetkikust"_s, 15, s.TetkikF->tetkikTTable, u"normaldegust"_s },
+        { s.tetkikgirisF->labTable, u"tur"_s, 20, s.TetkikF->tetkikTTable, u"tetkikturu"_s },
     };
     for (const Lookup& lookup : lookups) {
         Field* field = lookup.owner->FindField(lookup.field);
@@ -355,7 +354,7 @@ void tst_Screens::linksFollowTheCurrentRecords()
     QVERIFY(firstVisit.next());
     const int mid = firstVisit.value(0).toInt();
     app.exec(u"INSERT INTO laboratuar (muayeneno, hastakodu, tetkikturu, tetkiksonucu) VALUES (?, '1', 'Hb', '12')"_s,
-             {mid});
+        { mid });
 
     DataSet* children = s.ozluk->sicilTable;
     DataSet* visits = s.frmMain->muayeneTable;
@@ -417,8 +416,8 @@ void tst_Screens::closingOtherScreensKeepsRunning()
 {
     AppFixture app;
     const Screens& s = app.screens();
-    for (TScreen* screen : {static_cast<TScreen*>(s.yardimF), static_cast<TScreen*>(s.TetkikF),
-                            static_cast<TScreen*>(s.receteF), static_cast<TScreen*>(s.hazirlaF)}) {
+    for (TScreen* screen : { static_cast<TScreen*>(s.yardimF), static_cast<TScreen*>(s.TetkikF),
+             static_cast<TScreen*>(s.receteF), static_cast<TScreen*>(s.hazirlaF) }) {
         screen->show();
         screen->close();
         QVERIFY(screen->isHidden());
@@ -452,7 +451,7 @@ void tst_Screens::programEndDiscardsPendingEdits()
     QCOMPARE(Connection::defaultConnection(), nullptr);
     app.start();
 
-    QCOMPARE(app.count(u"hastasicil"_s, u"adi = ?"_s, {u"Ali"_s}), 1);
+    QCOMPARE(app.count(u"hastasicil"_s, u"adi = ?"_s, { u"Ali"_s }), 1);
     QCOMPARE(app.count(u"asitur"_s), 0);
     QVERIFY(app.messages().shown().isEmpty());
 
@@ -502,7 +501,7 @@ void tst_Screens::programFolderIsWorkingDirectory()
     environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
     run.setProcessEnvironment(environment);
     run.setWorkingDirectory(elsewhere.path());
-    run.start(copy, {u"-platform"_s, u"offscreen"_s, u"--quit-after-start"_s});
+    run.start(copy, { u"-platform"_s, u"offscreen"_s, u"--quit-after-start"_s });
     QVERIFY2(run.waitForFinished(60000), qPrintable(run.errorString()));
     QCOMPARE(run.exitStatus(), QProcess::NormalExit);
     QCOMPARE(run.exitCode(), 0);

@@ -260,19 +260,21 @@ void tst_DataSet::locate_data()
     QTest::addColumn<QString>("expectedCode");
 
     // 5 children use the in-memory comparison, 300 the indexed search: both must agree.
-    for (int n : {5, 300}) {
+    for (int n : { 5, 300 }) {
         const QByteArray tag = QByteArray::number(n);
-        QTest::newRow(tag + " code whole") << n << u"hasta_kodu"_s << QVariantList{u"3"_s} << false << u"3"_s;
-        QTest::newRow(tag + " code needs whole value") << n << u"hasta_kodu"_s << QVariantList{u"0"_s} << false << QString();
-        QTest::newRow(tag + " name upper İ") << n << u"adi"_s << QVariantList{u"ALİ"_s} << false << u"2"_s;
-        QTest::newRow(tag + " name lower i") << n << u"adi"_s << QVariantList{u"ali"_s} << false << u"2"_s;
-        QTest::newRow(tag + " dotless I") << n << u"adi"_s << QVariantList{u"IŞIK"_s} << false << u"4"_s;
-        QTest::newRow(tag + " I is not i") << n << u"adi"_s << QVariantList{u"ALI"_s} << false << QString();
-        QTest::newRow(tag + " prefix") << n << u"adi"_s << QVariantList{u"ışı"_s} << true << u"4"_s;
-        QTest::newRow(tag + " dotted i is not ı") << n << u"adi"_s << QVariantList{u"işı"_s} << true << QString();
-        QTest::newRow(tag + " prefix Ç") << n << u"soyadi"_s << QVariantList{u"ÇEL"_s} << true << u"3"_s;
-        QTest::newRow(tag + " two fields") << n << u"adi;soyadi"_s << QVariantList{u"ayşe"_s, u"ö"_s} << true << u"5"_s;
-        QTest::newRow(tag + " missing") << n << u"adi"_s << QVariantList{u"Zeynep"_s} << false << QString();
+        QTest::newRow(tag + " code whole") << n << u"hasta_kodu"_s << QVariantList { u"3"_s } << false << u"3"_s;
+        QTest::newRow(tag + " code needs whole value")
+            << n << u"hasta_kodu"_s << QVariantList { u"0"_s } << false << QString();
+        QTest::newRow(tag + " name upper İ") << n << u"adi"_s << QVariantList { u"ALİ"_s } << false << u"2"_s;
+        QTest::newRow(tag + " name lower i") << n << u"adi"_s << QVariantList { u"ali"_s } << false << u"2"_s;
+        QTest::newRow(tag + " dotless I") << n << u"adi"_s << QVariantList { u"IŞIK"_s } << false << u"4"_s;
+        QTest::newRow(tag + " I is not i") << n << u"adi"_s << QVariantList { u"ALI"_s } << false << QString();
+        QTest::newRow(tag + " prefix") << n << u"adi"_s << QVariantList { u"ışı"_s } << true << u"4"_s;
+        QTest::newRow(tag + " dotted i is not ı") << n << u"adi"_s << QVariantList { u"işı"_s } << true << QString();
+        QTest::newRow(tag + " prefix Ç") << n << u"soyadi"_s << QVariantList { u"ÇEL"_s } << true << u"3"_s;
+        QTest::newRow(tag + " two fields")
+            << n << u"adi;soyadi"_s << QVariantList { u"ayşe"_s, u"ö"_s } << true << u"5"_s;
+        QTest::newRow(tag + " missing") << n << u"adi"_s << QVariantList { u"Zeynep"_s } << false << QString();
     }
 }
 
@@ -313,12 +315,13 @@ void tst_DataSet::locateSurnamePrefixNeedsWholeFirstName()
     DataSet ds(u"sicilTable"_s);
     ds.setTableName(u"hastasicil"_s);
     ds.Open();
-    QVERIFY(ds.Locate(u"adi;soyadi"_s, {u"ali"_s, u"y"_s}, LocateOption::loPartialKey));
+    QVERIFY(ds.Locate(u"adi;soyadi"_s, { u"ali"_s, u"y"_s }, LocateOption::loPartialKey));
     QCOMPARE(ds.FieldByName(u"hasta_kodu"_s)->AsString(), u"2"_s);
     // Asked for, every field may match by its beginning.
     ds.First();
-    QVERIFY(!ds.Locate(u"adi;soyadi"_s, {u"a"_s, u"y"_s}, LocateOption::loPartialKey));
-    QVERIFY(ds.Locate(u"adi;soyadi"_s, {u"a"_s, u"y"_s}, LocateOption::loPartialKey | LocateOption::loPartialAllFields));
+    QVERIFY(!ds.Locate(u"adi;soyadi"_s, { u"a"_s, u"y"_s }, LocateOption::loPartialKey));
+    QVERIFY(
+        ds.Locate(u"adi;soyadi"_s, { u"a"_s, u"y"_s }, LocateOption::loPartialKey | LocateOption::loPartialAllFields));
     QCOMPARE(ds.FieldByName(u"hasta_kodu"_s)->AsString(), u"1"_s);
 }
 
@@ -359,7 +362,7 @@ void tst_DataSet::hookFilterReadsOnlyWhatItNeeds()
     QStringList names;
     for (ds.First(); !ds.Eof(); ds.Next())
         names.append(ds.FieldByName(u"adi"_s)->AsString());
-    QCOMPARE(names, (QStringList{u"Ad5000"_s, u"Ad4000"_s, u"Ad2000"_s, u"Ad1000"_s}));
+    QCOMPARE(names, (QStringList { u"Ad5000"_s, u"Ad4000"_s, u"Ad2000"_s, u"Ad1000"_s }));
 }
 
 void tst_DataSet::filterTextOnReferenceTable()
@@ -494,7 +497,7 @@ void tst_DataSet::apostropheCodeInBoundQuery()
     QCOMPARE(r.RecordCount(), 2);
     QCOMPARE(r.FieldByName(u"tarih"_s)->AsDateTime().date(), QDate(2012, 4, 20));
     r.Delete();
-    QCOMPARE(countRows(u"muayene"_s, u"hastakodu = ?"_s, {u"O'Brien"_s}), 1);
+    QCOMPARE(countRows(u"muayene"_s, u"hastakodu = ?"_s, { u"O'Brien"_s }), 1);
 }
 
 void tst_DataSet::staticCursorIsSnapshot()

@@ -128,7 +128,7 @@ void tst_DataSetModel::followsDataSet()
 {
     QFETCH(QString, steps);
     QFETCH(QString, expected);
-    addVisits({u"1"_s, u"2"_s, u"3"_s});
+    addVisits({ u"1"_s, u"2"_s, u"3"_s });
 
     DataSource source(u"DataSource1"_s); // outlives the data set, which detaches from it
     DataSet ds(u"muayeneTable"_s);
@@ -137,7 +137,7 @@ void tst_DataSetModel::followsDataSet()
     DataSetModel model(&source);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     ds.Open();
-    QCOMPARE(shownCodes(model), (QStringList{u"1"_s, u"2"_s, u"3"_s}));
+    QCOMPARE(shownCodes(model), (QStringList { u"1"_s, u"2"_s, u"3"_s }));
 
     for (const QString& step : steps.split(u';')) {
         const QString argument = step.section(u' ', 1);
@@ -162,7 +162,7 @@ void tst_DataSetModel::followsDataSet()
         else if (step == u"refresh")
             ds.Refresh();
         else if (step.startsWith(u"sql "))
-            addVisits({argument});
+            addVisits({ argument });
         else if (step.startsWith(u"filter ")) {
             ds.setFilter(argument);
             ds.setFiltered(true);
@@ -187,7 +187,7 @@ void tst_DataSetModel::followsDataSet()
 
 void tst_DataSetModel::appendAndCancelAreRowChangesNotResets()
 {
-    addVisits({u"1"_s, u"2"_s});
+    addVisits({ u"1"_s, u"2"_s });
     DataSource source(u"DataSource1"_s);
     DataSet ds(u"muayeneTable"_s);
     ds.setTableName(u"muayene"_s);
@@ -209,12 +209,12 @@ void tst_DataSetModel::appendAndCancelAreRowChangesNotResets()
     QCOMPARE(removed.count(), 2);
     QCOMPARE(removed.at(1).at(1).toInt(), 0);
     QCOMPARE(resets.count(), 0);
-    QCOMPARE(shownCodes(model), QStringList{u"2"_s});
+    QCOMPARE(shownCodes(model), QStringList { u"2"_s });
 }
 
 void tst_DataSetModel::editedRowShowsBuffer()
 {
-    addVisits({u"1"_s, u"2"_s});
+    addVisits({ u"1"_s, u"2"_s });
     DataSource source(u"DataSource1"_s);
     DataSet ds(u"muayeneTable"_s);
     ds.setTableName(u"muayene"_s);
@@ -235,7 +235,7 @@ void tst_DataSetModel::editedRowShowsBuffer()
         const auto topLeft = args.at(0).value<QModelIndex>();
         const auto bottomRight = args.at(1).value<QModelIndex>();
         rowTwoRepainted |= topLeft.row() <= 1 && bottomRight.row() >= 1 && topLeft.column() <= column
-                           && bottomRight.column() >= column;
+            && bottomRight.column() >= column;
     }
     QVERIFY(rowTwoRepainted);
 
@@ -305,7 +305,7 @@ void tst_DataSetModel::displayTexts()
 
 void tst_DataSetModel::setDataMovesAndEdits()
 {
-    addVisits({u"1"_s, u"2"_s, u"3"_s});
+    addVisits({ u"1"_s, u"2"_s, u"3"_s });
     DataSource source(u"DataSource1"_s);
     DataSet ds(u"muayeneTable"_s);
     ds.setTableName(u"muayene"_s);
@@ -337,7 +337,7 @@ void tst_DataSetModel::setDataMovesAndEdits()
 
 void tst_DataSetModel::setDataWithSameTextStartsNoEdit()
 {
-    addVisits({u"1"_s, u"2"_s});
+    addVisits({ u"1"_s, u"2"_s });
     DataSource source(u"DataSource1"_s);
     DataSet ds(u"muayeneTable"_s);
     ds.setTableName(u"muayene"_s);
@@ -367,7 +367,7 @@ void tst_DataSetModel::refusedValueReportsError()
 {
     QFETCH(QString, field);
     QFETCH(QString, text);
-    addVisits({u"1"_s, u"2"_s});
+    addVisits({ u"1"_s, u"2"_s });
     DataSource source(u"DataSource1"_s);
     DataSet ds(u"muayeneTable"_s);
     ds.setTableName(u"muayene"_s);
@@ -397,7 +397,7 @@ void tst_DataSetModel::refusedValueReportsError()
 
 void tst_DataSetModel::flags()
 {
-    addVisits({u"1"_s});
+    addVisits({ u"1"_s });
     DataSource source(u"sicilSource"_s);
     DataSet ds(u"sicilTable"_s);
     ds.setTableName(u"hastasicil"_s);
@@ -411,9 +411,9 @@ void tst_DataSetModel::flags()
         return bool(model.flags(model.index(0, model.columnOf(field))) & Qt::ItemIsEditable);
     };
     QVERIFY(editable(u"adi"_s));
-    QVERIFY(!editable(u"hid"_s));     // AutoInc
+    QVERIFY(!editable(u"hid"_s)); // AutoInc
     QVERIFY(!editable(u"doktoru"_s)); // read-only field
-    QVERIFY(!editable(u"resim"_s));   // picture
+    QVERIFY(!editable(u"resim"_s)); // picture
     QVERIFY(model.flags(model.index(0, 0)) & Qt::ItemIsSelectable);
 
     model.setReadOnly(true);
@@ -437,7 +437,7 @@ void tst_DataSetModel::columnsAndTitles()
     QCOMPARE(model.columnCount(), ds.Fields().size() - 1);
     QCOMPARE(model.columnOf(u"mid"_s), -1);
 
-    model.setColumns({u"tarih"_s, u"YAS"_s, u"nosuch"_s, u"mid"_s});
+    model.setColumns({ u"tarih"_s, u"YAS"_s, u"nosuch"_s, u"mid"_s });
     QCOMPARE(model.columnCount(), 3);
     QCOMPARE(model.fieldAt(1)->FieldName(), u"yas"_s);
     QCOMPARE(model.columnOf(u"mid"_s), 2); // named columns show hidden fields too
@@ -476,7 +476,8 @@ void tst_DataSetModel::readsOnlyRowsAsked()
 void tst_DataSetModel::lookupColumn()
 {
     QSqlQuery q(m_conn->database());
-    QVERIFY(q.exec(u"INSERT INTO laborana (tetkikturu, normaldegalt, normaldegust) VALUES ('Hemoglobin', '11', '16')"_s));
+    QVERIFY(
+        q.exec(u"INSERT INTO laborana (tetkikturu, normaldegalt, normaldegust) VALUES ('Hemoglobin', '11', '16')"_s));
     QVERIFY(q.exec(u"INSERT INTO laborana (tetkikturu, normaldegalt, normaldegust) VALUES ('Demir', '50', '120')"_s));
     QVERIFY(q.exec(u"INSERT INTO laboratuar (muayeneno, tetkikturu) VALUES (1, 'Demir')"_s));
 
@@ -491,12 +492,12 @@ void tst_DataSetModel::lookupColumn()
     source.setDataSet(&results);
     results.Open();
     DataSetModel model(&source);
-    model.setColumns({u"tur"_s, u"tetkikalt"_s, u"tetkiksonucu"_s});
+    model.setColumns({ u"tur"_s, u"tetkikalt"_s, u"tetkiksonucu"_s });
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
 
     QCOMPARE(model.index(0, 0).data().toString(), u"Demir"_s);
     QCOMPARE(model.index(0, 1).data().toString(), u"50"_s);
-    QCOMPARE(model.lookupChoices(0), (QStringList{u"Hemoglobin"_s, u"Demir"_s}));
+    QCOMPARE(model.lookupChoices(0), (QStringList { u"Hemoglobin"_s, u"Demir"_s }));
     QVERIFY(model.flags(model.index(0, 0)) & Qt::ItemIsEditable);
 
     // Choosing a value sets the key field; the other lookup follows it.

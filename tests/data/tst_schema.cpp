@@ -75,8 +75,8 @@ QList<QList<double>> tst_Schema::csvRows(const QString& file, const std::functio
         qFatal("cannot read %s", qPrintable(file));
     const QStringList lines = QString::fromLatin1(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
     const QStringList header = lines.first().split(u',');
-    const QStringList wanted{u"Sex"_s, u"Agemos"_s, u"P3"_s,  u"P5"_s,  u"P10"_s, u"P25"_s,
-                             u"P50"_s, u"P75"_s,    u"P90"_s, u"P95"_s, u"P97"_s};
+    const QStringList wanted { u"Sex"_s, u"Agemos"_s, u"P3"_s, u"P5"_s, u"P10"_s, u"P25"_s, u"P50"_s, u"P75"_s,
+        u"P90"_s, u"P95"_s, u"P97"_s };
     QList<QList<double>> rows;
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QStringList cells = lines.at(i).split(u',');
@@ -113,19 +113,19 @@ void tst_Schema::tableDefinitions_data()
     QTest::addColumn<QString>("keyField");
     QTest::addColumn<QStringList>("primaryKey");
 
-    QTest::newRow("hastasicil") << u"hastasicil"_s << 45 << u"hid"_s << QStringList{u"hid"_s};
-    QTest::newRow("muayene") << u"muayene"_s << 15 << u"mid"_s << QStringList{};
-    QTest::newRow("recete") << u"recete"_s << 10 << u"rrid"_s << QStringList{};
-    QTest::newRow("laboratuar") << u"laboratuar"_s << 7 << u"lids"_s << QStringList{};
-    QTest::newRow("laborana") << u"laborana"_s << 5 << u"lid"_s << QStringList{};
-    QTest::newRow("asitur") << u"asitur"_s << 5 << u"asit"_s << QStringList{u"asit"_s};
-    QTest::newRow("asitakip") << u"asitakip"_s << 6 << u"asid"_s << QStringList{u"asid"_s};
-    QTest::newRow("asitakip2") << u"asitakip2"_s << 13 << u"asid"_s << QStringList{};
-    QTest::newRow("sifre") << u"sifre"_s << 14 << u"sid"_s << QStringList{u"sid"_s};
-    QTest::newRow("master") << u"master"_s << 1 << QString() << QStringList{};
-    QTest::newRow("zkilobir") << u"zkilobir"_s << 11 << QString() << QStringList{};
-    QTest::newRow("zuzunlukbir") << u"zuzunlukbir"_s << 11 << QString() << QStringList{};
-    QTest::newRow("zbas") << u"zbas"_s << 12 << u"ID"_s << QStringList{};
+    QTest::newRow("hastasicil") << u"hastasicil"_s << 45 << u"hid"_s << QStringList { u"hid"_s };
+    QTest::newRow("muayene") << u"muayene"_s << 15 << u"mid"_s << QStringList {};
+    QTest::newRow("recete") << u"recete"_s << 10 << u"rrid"_s << QStringList {};
+    QTest::newRow("laboratuar") << u"laboratuar"_s << 7 << u"lids"_s << QStringList {};
+    QTest::newRow("laborana") << u"laborana"_s << 5 << u"lid"_s << QStringList {};
+    QTest::newRow("asitur") << u"asitur"_s << 5 << u"asit"_s << QStringList { u"asit"_s };
+    QTest::newRow("asitakip") << u"asitakip"_s << 6 << u"asid"_s << QStringList { u"asid"_s };
+    QTest::newRow("asitakip2") << u"asitakip2"_s << 13 << u"asid"_s << QStringList {};
+    QTest::newRow("sifre") << u"sifre"_s << 14 << u"sid"_s << QStringList { u"sid"_s };
+    QTest::newRow("master") << u"master"_s << 1 << QString() << QStringList {};
+    QTest::newRow("zkilobir") << u"zkilobir"_s << 11 << QString() << QStringList {};
+    QTest::newRow("zuzunlukbir") << u"zuzunlukbir"_s << 11 << QString() << QStringList {};
+    QTest::newRow("zbas") << u"zbas"_s << 12 << u"ID"_s << QStringList {};
 }
 
 void tst_Schema::tableDefinitions()
@@ -236,15 +236,22 @@ void tst_Schema::newFileRecordsVersionAndIndexes()
     QVERIFY2(elapsed < 1000, qPrintable(u"ensure took %1 ms"_s.arg(elapsed)));
 
     QCOMPARE(Schema::version(m_db), Schema::currentVersion);
-    QCOMPARE(scalar(u"SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%'"_s).toInt(),
-             13);
+    QCOMPARE(
+        scalar(u"SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%'"_s).toInt(), 13);
 
     // Every lookup column has an index whose first column is that column.
-    const QList<QPair<QString, QString>> indexed{
-        {u"muayene"_s, u"hastakodu"_s},  {u"recete"_s, u"muayeneno"_s},  {u"laboratuar"_s, u"muayeneno"_s},
-        {u"asitakip"_s, u"hkodu"_s},     {u"asitakip2"_s, u"hkodu"_s},   {u"asitur"_s, u"asiadi"_s},
-        {u"laborana"_s, u"tetkikturu"_s}, {u"sifre"_s, u"kullanici"_s},  {u"hastasicil"_s, u"hasta_kodu"_s},
-        {u"hastasicil"_s, u"soyadi"_s},  {u"hastasicil"_s, u"adi"_s},
+    const QList<QPair<QString, QString>> indexed {
+        { u"muayene"_s, u"hastakodu"_s },
+        { u"recete"_s, u"muayeneno"_s },
+        { u"laboratuar"_s, u"muayeneno"_s },
+        { u"asitakip"_s, u"hkodu"_s },
+        { u"asitakip2"_s, u"hkodu"_s },
+        { u"asitur"_s, u"asiadi"_s },
+        { u"laborana"_s, u"tetkikturu"_s },
+        { u"sifre"_s, u"kullanici"_s },
+        { u"hastasicil"_s, u"hasta_kodu"_s },
+        { u"hastasicil"_s, u"soyadi"_s },
+        { u"hastasicil"_s, u"adi"_s },
     };
     for (const auto& [table, column] : indexed) {
         QSqlQuery q(m_db);
@@ -256,7 +263,7 @@ void tst_Schema::newFileRecordsVersionAndIndexes()
     QCOMPARE(scalar(u"SELECT count(*) FROM pragma_index_xinfo((SELECT name FROM pragma_index_list('muayene') "
                     u"WHERE name LIKE '%tarih%')) WHERE key = 1"_s)
                  .toInt(),
-             2);
+        2);
 }
 
 void tst_Schema::referenceRows_data()
@@ -286,12 +293,15 @@ void tst_Schema::referenceRows()
     QCOMPARE(scalar(u"SELECT count(*) FROM \"%1\""_s.arg(table)).toInt(), expected.size());
 
     QSqlQuery q(m_db);
-    QVERIFY(q.exec(u"SELECT Sex, Age, P3, P5, P10, P25, P50, P75, P90, P95, P97 FROM \"%1\" ORDER BY rowid"_s.arg(table)));
+    QVERIFY(
+        q.exec(u"SELECT Sex, Age, P3, P5, P10, P25, P50, P75, P90, P95, P97 FROM \"%1\" ORDER BY rowid"_s.arg(table)));
     int row = 0;
     while (q.next()) {
         for (int c = 0; c < 11; ++c) {
             if (q.value(c).toDouble() != expected.at(row).at(c))
-                QFAIL(qPrintable(u"row %1 column %2: %3 != %4"_s.arg(row).arg(c).arg(q.value(c).toDouble())
+                QFAIL(qPrintable(u"row %1 column %2: %3 != %4"_s.arg(row)
+                                     .arg(c)
+                                     .arg(q.value(c).toDouble())
                                      .arg(expected.at(row).at(c))));
         }
         ++row;
@@ -311,7 +321,7 @@ void tst_Schema::referenceSpotValues()
     QCOMPARE(scalar(u"SELECT P3 FROM zuzunlukbir WHERE Sex = 1 AND Age = 0"_s).toDouble(), 44.9250978);
 
     // Each sex runs from birth to 20 years without a repeated age where the tables meet.
-    for (const QString& table : {u"zkilobir"_s, u"zuzunlukbir"_s}) {
+    for (const QString& table : { u"zkilobir"_s, u"zuzunlukbir"_s }) {
         for (int sex = 1; sex <= 2; ++sex) {
             const QString where = u"FROM %1 WHERE Sex = %2"_s.arg(table).arg(sex);
             QCOMPARE(scalar(u"SELECT min(Age) "_s + where).toDouble(), 0.0);
@@ -424,8 +434,8 @@ void tst_Schema::adoptsFileWithoutVersion()
     QCOMPARE(scalar(u"SELECT hasta_kodu FROM hastasicil"_s).toString(), u"77"_s);
     QCOMPARE(scalar(u"SELECT count(*) FROM zbas"_s).toInt(), 1);
     QVERIFY(scalar(u"SELECT count(*) FROM zkilobir"_s).toInt() > 400);
-    QCOMPARE(scalar(u"SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%'"_s).toInt(),
-             13);
+    QCOMPARE(
+        scalar(u"SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%'"_s).toInt(), 13);
 }
 
 void tst_Schema::refusesNewerFile()

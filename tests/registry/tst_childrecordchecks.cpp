@@ -36,7 +36,7 @@ void tst_ChildRecordChecks::photoSize()
     QCOMPARE(ChildRecordChecks::photoTooLarge(bytes), tooLarge);
     QCOMPARE(ChildRecordChecks::photoSizeText(bytes), sizeText);
     QCOMPARE(ChildRecordChecks::photoSizeMessage(bytes),
-             u"Resim Boyutu "_s + sizeText + u" KB 50 KB tan büyük resim yüklemesi yapamazsınız!"_s);
+        u"Resim Boyutu "_s + sizeText + u" KB 50 KB tan büyük resim yüklemesi yapamazsınız!"_s);
 }
 
 void tst_ChildRecordChecks::birthDate_data()

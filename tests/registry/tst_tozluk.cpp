@@ -37,25 +37,43 @@ public:
     QString file;
     int asked = 0;
 
-    FileAnswer() { Dialogs::setHandler(this); }
-    ~FileAnswer() override { Dialogs::setHandler(nullptr); }
+    FileAnswer()
+    {
+        Dialogs::setHandler(this);
+    }
+    ~FileAnswer() override
+    {
+        Dialogs::setHandler(nullptr);
+    }
 
     QString openFileName(QWidget*, const QString&, const QString&, const QString&) override
     {
         ++asked;
         return file;
     }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&, QString*) override { return {}; }
-    bool choosePrinter(QWidget*, QPrinter&, int) override { return false; }
-    bool printersAvailable() override { return false; }
-    QColor color(QWidget*, const QColor&, const QString&) override { return {}; }
+    QString saveFileName(QWidget*, const QString&, const QString&, const QString&, QString*) override
+    {
+        return {};
+    }
+    bool choosePrinter(QWidget*, QPrinter&, int) override
+    {
+        return false;
+    }
+    bool printersAvailable() override
+    {
+        return false;
+    }
+    QColor color(QWidget*, const QColor&, const QString&) override
+    {
+        return {};
+    }
 };
 
 const QString leaveQuestion = u"Yapılan değişiklik kayıt yapılmadan çıkılsınmı?"_s;
 
 void seedChild(AppFixture& app, const QString& code, const QString& adi = u"Ali"_s, const QString& soyadi = u"Veli"_s)
 {
-    app.exec(u"INSERT INTO hastasicil (hasta_kodu, adi, soyadi) VALUES (?, ?, ?)"_s, {code, adi, soyadi});
+    app.exec(u"INSERT INTO hastasicil (hasta_kodu, adi, soyadi) VALUES (?, ?, ?)"_s, { code, adi, soyadi });
 }
 
 Tozluk* showScreen(AppFixture& app)
@@ -67,8 +85,7 @@ Tozluk* showScreen(AppFixture& app)
     return ozluk;
 }
 
-template<typename T>
-T* control(Tozluk* ozluk, const char16_t* name)
+template <typename T> T* control(Tozluk* ozluk, const char16_t* name)
 {
     T* w = ozluk->findChild<T*>(QString::fromUtf16(name));
     if (!w)
@@ -87,7 +104,7 @@ void typeInto(QWidget* widget, const QString& text)
 
 QString stored(AppFixture& app, const QString& column, const QString& code)
 {
-    QSqlQuery q = app.exec(u"SELECT "_s + column + u" FROM hastasicil WHERE hasta_kodu = ?"_s, {code});
+    QSqlQuery q = app.exec(u"SELECT "_s + column + u" FROM hastasicil WHERE hasta_kodu = ?"_s, { code });
     return q.next() ? q.value(0).toString() : u"<none>"_s;
 }
 
@@ -151,12 +168,12 @@ void tst_Tozluk::newCodeProposal_data()
     QTest::addColumn<QStringList>("codes");
     QTest::addColumn<QString>("proposal");
     QTest::newRow("empty registry") << QStringList() << u"1"_s;
-    QTest::newRow("after 16") << QStringList{u"3"_s, u"16"_s} << u"17"_s;
-    QTest::newRow("after A-12") << QStringList{u"A-12"_s} << u"13"_s;
-    QTest::newRow("after ABC") << QStringList{u"5"_s, u"ABC"_s} << u"1"_s;
-    QTest::newRow("after 20/15") << QStringList{u"20/15"_s} << u"2016"_s;
+    QTest::newRow("after 16") << QStringList { u"3"_s, u"16"_s } << u"17"_s;
+    QTest::newRow("after A-12") << QStringList { u"A-12"_s } << u"13"_s;
+    QTest::newRow("after ABC") << QStringList { u"5"_s, u"ABC"_s } << u"1"_s;
+    QTest::newRow("after 20/15") << QStringList { u"20/15"_s } << u"2016"_s;
     // The last registered child counts, not the highest code.
-    QTest::newRow("last, not highest") << QStringList{u"90"_s, u"7"_s} << u"8"_s;
+    QTest::newRow("last, not highest") << QStringList { u"90"_s, u"7"_s } << u"8"_s;
 }
 
 void tst_Tozluk::newCodeProposal()
@@ -366,7 +383,7 @@ void tst_Tozluk::deleteQuestions()
 void tst_Tozluk::navigationKeys()
 {
     AppFixture app;
-    for (const QString& c : {u"1"_s, u"2"_s, u"3"_s})
+    for (const QString& c : { u"1"_s, u"2"_s, u"3"_s })
         seedChild(app, c);
     Tozluk* ozluk = showScreen(app);
     QWidget* box = control<DBEdit>(ozluk, u"adiEdit");
@@ -398,10 +415,10 @@ void tst_Tozluk::photoLimits_data()
     QTest::addColumn<qint64>("size");
     QTest::addColumn<QString>("refusal");
     QTest::newRow("exactly 50 units") << qint64(50 * 5120) << QString();
-    QTest::newRow("one byte more")
-        << qint64(50 * 5120 + 1) << u"Resim Boyutu 50 KB 50 KB tan büyük resim yüklemesi yapamazsınız!"_s;
-    QTest::newRow("300000 bytes")
-        << qint64(300000) << u"Resim Boyutu 58,59 KB 50 KB tan büyük resim yüklemesi yapamazsınız!"_s;
+    QTest::newRow("one byte more") << qint64(50 * 5120 + 1)
+                                   << u"Resim Boyutu 50 KB 50 KB tan büyük resim yüklemesi yapamazsınız!"_s;
+    QTest::newRow("300000 bytes") << qint64(300000)
+                                  << u"Resim Boyutu 58,59 KB 50 KB tan büyük resim yüklemesi yapamazsınız!"_s;
 }
 
 void tst_Tozluk::photoLimits()
@@ -441,7 +458,7 @@ void tst_Tozluk::notAPicture()
 {
     AppFixture app;
     const QByteArray photo = pictureOfSize(2000);
-    app.exec(u"INSERT INTO hastasicil (hasta_kodu, adi, soyadi, resim) VALUES ('1', 'Ali', 'Veli', ?)"_s, {photo});
+    app.exec(u"INSERT INTO hastasicil (hasta_kodu, adi, soyadi, resim) VALUES ('1', 'Ali', 'Veli', ?)"_s, { photo });
     Tozluk* ozluk = showScreen(app);
     FileAnswer dialog;
     dialog.file = app.path(u"notes.jpg"_s);
@@ -547,7 +564,7 @@ void tst_Tozluk::badInput()
     QCOMPARE(app.count(u"hastasicil"_s), storedOk ? 1 : 0);
     QCOMPARE(ozluk->sicilTable->State(), storedOk ? dsBrowse : dsInsert);
     if (storedOk)
-        QCOMPARE(app.count(u"hastasicil"_s, u"hasta_kodu = ?"_s, {typed}), 1);
+        QCOMPARE(app.count(u"hastasicil"_s, u"hasta_kodu = ?"_s, { typed }), 1);
     else
         QVERIFY(!app.messages().shown().last().text.isEmpty());
 }
@@ -577,7 +594,7 @@ void tst_Tozluk::vaccineAge()
     const QDate today = QDate::currentDate();
     const QDate birth = today.addMonths(-27);
     app.exec(u"INSERT INTO hastasicil (hasta_kodu, adi, soyadi, dogumtarihi) VALUES ('1', 'Ali', 'Veli', ?)"_s,
-             {birth.startOfDay().toString(u"yyyy-MM-dd HH:mm:ss.zzz"_s)});
+        { birth.startOfDay().toString(u"yyyy-MM-dd HH:mm:ss.zzz"_s) });
     Tozluk* ozluk = showScreen(app);
     QTest::mouseClick(control<QPushButton>(ozluk, u"JvXPButton11"), Qt::LeftButton);
     TasilarF* asilarF = app.screens().asilarF;

@@ -5,13 +5,13 @@
 #include "Field.h"
 #include "PediakayApplication.h"
 #include "Screens.h"
-#include "ThazirlaF.h"
-#include "TfrmMain.h"
-#include "TsifrelerF.h"
-#include "Tozluk.h"
 #include "TReport.h"
 #include "TReportPreview.h"
+#include "TfrmMain.h"
+#include "ThazirlaF.h"
+#include "Tozluk.h"
 #include "Tsicrapor.h"
+#include "TsifrelerF.h"
 #include "registry/core/RegistrySearch.h"
 
 #include <QApplication>
@@ -37,7 +37,7 @@ void seed(AppFixture& app, const QList<Child>& children)
 {
     for (const Child& c : children)
         app.exec(u"INSERT INTO hastasicil (hasta_kodu, adi, soyadi, adi2, baba, anne) VALUES (?, ?, ?, ?, ?, ?)"_s,
-                 {c.code, c.adi, c.soyadi, c.adi2, c.baba, c.anne});
+            { c.code, c.adi, c.soyadi, c.adi2, c.baba, c.anne });
 }
 
 Tsicrapor* showList(AppFixture& app)
@@ -77,8 +77,14 @@ public:
     int shown = 0;
     QString caption;
 
-    PreviewCloser() { TReport::setPreviewHandler(this); }
-    ~PreviewCloser() override { TReport::setPreviewHandler(nullptr); }
+    PreviewCloser()
+    {
+        TReport::setPreviewHandler(this);
+    }
+    ~PreviewCloser() override
+    {
+        TReport::setPreviewHandler(nullptr);
+    }
 
     void previewShown(TReportPreview& preview) override
     {
@@ -112,8 +118,8 @@ void tst_Tsicrapor::filter_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QStringList>("shown");
-    QTest::newRow("whole name, as stored or in capitals") << u"Ali"_s << QStringList{u"1"_s, u"2"_s, u"5"_s, u"6"_s};
-    QTest::newRow("code is whole") << u"123"_s << QStringList{u"123"_s};
+    QTest::newRow("whole name, as stored or in capitals") << u"Ali"_s << QStringList { u"1"_s, u"2"_s, u"5"_s, u"6"_s };
+    QTest::newRow("code is whole") << u"123"_s << QStringList { u"123"_s };
     QTest::newRow("nothing matches") << u"Zeki"_s << QStringList();
 }
 
@@ -122,16 +128,17 @@ void tst_Tsicrapor::filter()
     QFETCH(QString, typed);
     QFETCH(QStringList, shown);
     AppFixture app;
-    seed(app, {
-                  {u"1"_s, u"Ali"_s, u"Yılmaz"_s},
-                  {u"2"_s, u"ALİ"_s, u"Kaya"_s},
-                  {u"3"_s, u"Ali Can"_s, u"Demir"_s},
-                  {u"4"_s, u"ali"_s, u"Şahin"_s},
-                  {u"5"_s, u"Mehmet"_s, u"Öz"_s, null, u"Ali"_s},
-                  {u"6"_s, u"Ayşe"_s, u"Ali"_s},
-                  {u"123"_s, u"Can"_s, u"Er"_s},
-                  {u"1234"_s, u"Cem"_s, u"Er"_s},
-              });
+    seed(app,
+        {
+            { u"1"_s, u"Ali"_s, u"Yılmaz"_s },
+            { u"2"_s, u"ALİ"_s, u"Kaya"_s },
+            { u"3"_s, u"Ali Can"_s, u"Demir"_s },
+            { u"4"_s, u"ali"_s, u"Şahin"_s },
+            { u"5"_s, u"Mehmet"_s, u"Öz"_s, null, u"Ali"_s },
+            { u"6"_s, u"Ayşe"_s, u"Ali"_s },
+            { u"123"_s, u"Can"_s, u"Er"_s },
+            { u"1234"_s, u"Cem"_s, u"Er"_s },
+        });
     Tsicrapor* list = showList(app);
     searchBox(list)->setText(typed);
     QTest::mouseClick(list->findChild<QPushButton*>(u"araButton"_s), Qt::LeftButton);
@@ -147,7 +154,7 @@ void tst_Tsicrapor::filter()
 void tst_Tsicrapor::newSearchWithNullFields()
 {
     AppFixture app;
-    seed(app, {{u"1"_s, u"Ali"_s, u"Veli"_s}, {u"2"_s, u"Can"_s, null}});
+    seed(app, { { u"1"_s, u"Ali"_s, u"Veli"_s }, { u"2"_s, u"Can"_s, null } });
     Tsicrapor* list = showList(app);
     searchBox(list)->setText(u"Ali"_s);
     QTest::keyClick(searchBox(list), Qt::Key_F5);
@@ -158,20 +165,20 @@ void tst_Tsicrapor::newSearchWithNullFields()
     // A field holding an empty text equals the empty search text.
     app.exec(u"UPDATE hastasicil SET baba = '' WHERE hasta_kodu = '2'"_s);
     list->araButtonClick();
-    QCOMPARE(shownCodes(list), QStringList{u"2"_s});
+    QCOMPARE(shownCodes(list), QStringList { u"2"_s });
 }
 
 void tst_Tsicrapor::sortDirections()
 {
     AppFixture app;
-    seed(app, {{u"1"_s, u"Can"_s, u"Bal"_s}, {u"2"_s, u"Ali"_s, u"Cengiz"_s}, {u"3"_s, u"Bora"_s, u"Aksoy"_s}});
+    seed(app, { { u"1"_s, u"Can"_s, u"Bal"_s }, { u"2"_s, u"Ali"_s, u"Cengiz"_s }, { u"3"_s, u"Bora"_s, u"Aksoy"_s } });
     Tsicrapor* list = showList(app);
     auto* grid = list->findChild<DBGrid*>(u"bolumgrid"_s);
     QVERIFY(grid);
     QHeaderView* header = grid->horizontalHeader();
     const auto click = [header](int column) {
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
+            QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
     };
     QCOMPARE(grid->model()->headerData(2, Qt::Horizontal).toString(), u"Soyadı"_s);
     QCOMPARE(grid->model()->columnCount(), 17);
@@ -179,11 +186,11 @@ void tst_Tsicrapor::sortDirections()
     list->sicrapQuery->Last();
     click(2);
     QCOMPARE(list->sicrapQuery->SQL(), u"Select * from hastasicil order by soyadi ASC"_s);
-    QCOMPARE(shownCodes(list), (QStringList{u"3"_s, u"1"_s, u"2"_s}));
+    QCOMPARE(shownCodes(list), (QStringList { u"3"_s, u"1"_s, u"2"_s }));
     QCOMPARE(list->sicrapQuery->RecNo(), 1);
     click(1);
     QCOMPARE(list->sicrapQuery->SQL(), u"Select * from hastasicil order by adi DESC"_s);
-    QCOMPARE(shownCodes(list), (QStringList{u"1"_s, u"3"_s, u"2"_s}));
+    QCOMPARE(shownCodes(list), (QStringList { u"1"_s, u"3"_s, u"2"_s }));
     click(2);
     QCOMPARE(list->siraYonu, u"ASC"_s);
 
@@ -196,7 +203,7 @@ void tst_Tsicrapor::sortDirections()
 
 void tst_Tsicrapor::sortRefusesOtherNames()
 {
-    for (const QString& name : {u"hid; DROP TABLE hastasicil"_s, u"resim"_s, u"SOYADI"_s, QString()})
+    for (const QString& name : { u"hid; DROP TABLE hastasicil"_s, u"resim"_s, u"SOYADI"_s, QString() })
         QVERIFY_THROWS_EXCEPTION(std::exception, RegistrySearch::sortStatement(name, u"ASC"_s));
     QVERIFY_THROWS_EXCEPTION(std::exception, RegistrySearch::sortStatement(u"adi"_s, u"ASC, hid"_s));
     QCOMPARE(RegistrySearch::nextDirection(QString()), u"ASC"_s);
@@ -225,14 +232,15 @@ void tst_Tsicrapor::sequentialSearch()
     QFETCH(QString, text);
     QFETCH(QString, foundCode);
     AppFixture app;
-    seed(app, {
-                  {u"1"_s, u"Ali"_s, u"Kaya"_s},
-                  {u"2"_s, u"Ayşe"_s, u"Demir"_s},
-                  {u"3"_s, u"Ali"_s, u"Öz"_s},
-                  {u"4"_s, u"Can"_s, null},
-                  {u"5"_s, u"Ali"_s, u"Yılmaz"_s, u"Mehmet"_s},
-                  {u"6"_s, u"Cem"_s, u"Er"_s},
-              });
+    seed(app,
+        {
+            { u"1"_s, u"Ali"_s, u"Kaya"_s },
+            { u"2"_s, u"Ayşe"_s, u"Demir"_s },
+            { u"3"_s, u"Ali"_s, u"Öz"_s },
+            { u"4"_s, u"Can"_s, null },
+            { u"5"_s, u"Ali"_s, u"Yılmaz"_s, u"Mehmet"_s },
+            { u"6"_s, u"Cem"_s, u"Er"_s },
+        });
     Tsicrapor* list = showList(app);
     QVERIFY(list->sicrapQuery->Locate(u"hasta_kodu"_s, startCode, {}));
     list->findChild<QLineEdit*>(u"JvDotNetEdit6"_s)->setText(text);
@@ -244,7 +252,7 @@ void tst_Tsicrapor::sequentialSearch()
 void tst_Tsicrapor::chooseWholeCode()
 {
     AppFixture app;
-    seed(app, {{u"10"_s, u"On"_s, u"Kaya"_s}, {u"1"_s, u"Bir"_s, u"Kaya"_s}, {u"2"_s, u"İki"_s, u"Kaya"_s}});
+    seed(app, { { u"10"_s, u"On"_s, u"Kaya"_s }, { u"1"_s, u"Bir"_s, u"Kaya"_s }, { u"2"_s, u"İki"_s, u"Kaya"_s } });
     Tozluk* ozluk = app.screens().ozluk;
     ozluk->sicilTable->Open();
     ozluk->sicilTable->Last();
@@ -262,7 +270,7 @@ void tst_Tsicrapor::chooseWholeCode()
 void tst_Tsicrapor::closeHandsBack()
 {
     AppFixture app;
-    seed(app, {{u"1"_s, u"Ali"_s, u"Veli"_s}});
+    seed(app, { { u"1"_s, u"Ali"_s, u"Veli"_s } });
     Tsicrapor* list = showList(app);
     searchBox(list)->setText(u"Ali"_s);
     list->araButtonClick();
@@ -286,7 +294,7 @@ void tst_Tsicrapor::closeHandsBack()
 void tst_Tsicrapor::enterInGrid()
 {
     AppFixture app;
-    seed(app, {{u"1"_s, u"Ali"_s, u"Veli"_s}, {u"2"_s, u"Can"_s, u"Er"_s}});
+    seed(app, { { u"1"_s, u"Ali"_s, u"Veli"_s }, { u"2"_s, u"Can"_s, u"Er"_s } });
     Tsicrapor* list = showList(app);
     auto* grid = list->findChild<DBGrid*>(u"bolumgrid"_s);
     grid->setFocus();
@@ -310,9 +318,10 @@ void tst_Tsicrapor::enterInGrid()
 void tst_Tsicrapor::printAndExport()
 {
     AppFixture app;
-    seed(app, {{u"1"_s, u"Ali"_s, u"Veli"_s}, {u"2"_s, u"Can"_s, u"Er"_s}, {u"3"_s, u"Ali"_s, u"Kaya"_s}});
+    seed(app, { { u"1"_s, u"Ali"_s, u"Veli"_s }, { u"2"_s, u"Can"_s, u"Er"_s }, { u"3"_s, u"Ali"_s, u"Kaya"_s } });
     // The letterhead comes from the signed-in user's account.
-    app.exec(u"INSERT INTO sifre (kullanici, sifre, adi, soyadi, firmaadi) VALUES ('d', '1', 'Zeynep', 'Kaya', 'Klinik')"_s);
+    app.exec(
+        u"INSERT INTO sifre (kullanici, sifre, adi, soyadi, firmaadi) VALUES ('d', '1', 'Zeynep', 'Kaya', 'Klinik')"_s);
     app.screens().sifrelerF->sifreTable->Open();
     Tsicrapor* list = showList(app);
     searchBox(list)->setText(u"Ali"_s);

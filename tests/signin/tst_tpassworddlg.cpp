@@ -5,8 +5,8 @@
 #include "PediakayApplication.h"
 #include "Screens.h"
 #include "TPasswordDlg.h"
-#include "ThazirlaF.h"
 #include "TfrmMain.h"
+#include "ThazirlaF.h"
 #include "Tozluk.h"
 #include "TsifrelerF.h"
 #include "TyardimF.h"
@@ -26,8 +26,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-template<class T>
-T* ctl(QWidget* screen, const char* name)
+template <class T> T* ctl(QWidget* screen, const char* name)
 {
     T* widget = screen->findChild<T*>(QString::fromLatin1(name));
     if (!widget)
@@ -39,10 +38,10 @@ const QString wrongNameOrPassword = u"Kullanıcı adınız yada şifre yanlış!
 const QString tooManyAttempts = u"Şifreyi üç kez üst üste yanlış girdiniz! Program kapatılacaktır!"_s;
 const QString wrongMaster = u"Master Şifreyi yanlış girdiniz! Şifre alanına master şifreyi girerek tekrar deneyin!"_s;
 
-#define VERIFY_BOXES(app)                                                                                  \
-    do {                                                                                                   \
-        QString problems;                                                                                  \
-        QVERIFY2((app).messages().verifyDone(&problems), qPrintable(problems));                            \
+#define VERIFY_BOXES(app)                                                                                              \
+    do {                                                                                                               \
+        QString problems;                                                                                              \
+        QVERIFY2((app).messages().verifyDone(&problems), qPrintable(problems));                                        \
     } while (false)
 
 // Accounts in PrimaryKey order; "ayse" comes before the longer "ayseb".
@@ -118,8 +117,8 @@ void tst_TPasswordDlg::layoutAndTabOrder()
 
     makeActive(dlg);
     ctl<QLineEdit>(dlg, "kullan")->setFocus();
-    const QList<QWidget*> order = {ctl<QLineEdit>(dlg, "Password"), ctl<QPushButton>(dlg, "OKBtn"), ctl<QCheckBox>(dlg, "CheckBox1"), ctl<QToolButton>(dlg, "tfXPButton1"),
-                                   ctl<QLineEdit>(dlg, "kullan")};
+    const QList<QWidget*> order = { ctl<QLineEdit>(dlg, "Password"), ctl<QPushButton>(dlg, "OKBtn"),
+        ctl<QCheckBox>(dlg, "CheckBox1"), ctl<QToolButton>(dlg, "tfXPButton1"), ctl<QLineEdit>(dlg, "kullan") };
     for (QWidget* next : order) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
@@ -274,7 +273,7 @@ void tst_TPasswordDlg::masterPassword()
     AppFixture app;
     seedAccounts(app);
     if (!stored.isNull())
-        app.exec(u"INSERT INTO master (mids) VALUES (?)"_s, {stored});
+        app.exec(u"INSERT INTO master (mids) VALUES (?)"_s, { stored });
     TPasswordDlg* dlg = dialog(app);
     type(app, u"ayse"_s, typed);
     if (!opens)
@@ -316,7 +315,8 @@ void tst_TPasswordDlg::firstRunOpensAccounts()
     QCOMPARE(app.count(u"sifre"_s), 0);
     QCOMPARE(app.count(u"master"_s), 0);
     TPasswordDlg* dlg = dialog(app);
-    for (QPushButton* item : {ctl<QPushButton>(dlg, "JvXPBar1Item0"), ctl<QPushButton>(dlg, "JvXPBar1Item1"), ctl<QPushButton>(dlg, "JvXPBar1Item2")}) {
+    for (QPushButton* item : { ctl<QPushButton>(dlg, "JvXPBar1Item0"), ctl<QPushButton>(dlg, "JvXPBar1Item1"),
+             ctl<QPushButton>(dlg, "JvXPBar1Item2") }) {
         app.screens().sifrelerF->hide();
         dlg->setEnabled(true);
         QTest::mouseClick(item, Qt::LeftButton);

@@ -25,14 +25,13 @@ namespace {
 const QString wrongNameOrPassword = u"Kullanıcı adınız yada şifre yanlış! Tekrar deneyin!"_s;
 const QString onlyOneAccount = u"Eğer tek şifre mevcut ise silemezsiniz!"_s;
 
-#define VERIFY_BOXES(app)                                                                                  \
-    do {                                                                                                   \
-        QString problems;                                                                                  \
-        QVERIFY2((app).messages().verifyDone(&problems), qPrintable(problems));                            \
+#define VERIFY_BOXES(app)                                                                                              \
+    do {                                                                                                               \
+        QString problems;                                                                                              \
+        QVERIFY2((app).messages().verifyDone(&problems), qPrintable(problems));                                        \
     } while (false)
 
-template<class T>
-T* ctl(QWidget* screen, const char* name)
+template <class T> T* ctl(QWidget* screen, const char* name)
 {
     T* widget = screen->findChild<T*>(QString::fromLatin1(name));
     if (!widget)
@@ -42,10 +41,10 @@ T* ctl(QWidget* screen, const char* name)
 
 void seedAccounts(AppFixture& app, int count)
 {
-    const QStringList names = {u"ayse"_s, u"mehmet"_s, u"zeynep"_s};
+    const QStringList names = { u"ayse"_s, u"mehmet"_s, u"zeynep"_s };
     for (int i = 0; i < count; ++i)
         app.exec(u"INSERT INTO sifre (sid, kullanici, sifre, adi, soyadi) VALUES (?, ?, ?, 'Ad', 'Soyad')"_s,
-                 {i + 1, names.at(i), u"p%1"_s.arg(i + 1)});
+            { i + 1, names.at(i), u"p%1"_s.arg(i + 1) });
 }
 
 // Opens the accounts screen from the sign-in dialog as the user does (empty master password).
@@ -101,7 +100,7 @@ void typeInCell(TsifrelerF* accounts, const QString& text)
 
 QString stored(AppFixture& app, int sid, const QString& column)
 {
-    QSqlQuery q = app.exec(u"SELECT %1 FROM sifre WHERE sid = ?"_s.arg(column), {sid});
+    QSqlQuery q = app.exec(u"SELECT %1 FROM sifre WHERE sid = ?"_s.arg(column), { sid });
     return q.next() ? q.value(0).toString() : u"<none>"_s;
 }
 
@@ -142,23 +141,23 @@ void tst_TsifrelerF::layout()
     QVERIFY(!(accounts->windowFlags() & Qt::WindowCloseButtonHint));
     DBGrid* g = grid(accounts);
     QCOMPARE(g->columns(),
-             (QStringList{u"kullanici"_s, u"sifre"_s, u"adi"_s, u"soyadi"_s, u"firmaadi"_s, u"firmaadres"_s,
-                          u"firmatel"_s, u"firmafax"_s}));
+        (QStringList { u"kullanici"_s, u"sifre"_s, u"adi"_s, u"soyadi"_s, u"firmaadi"_s, u"firmaadres"_s, u"firmatel"_s,
+            u"firmafax"_s }));
     QStringList shownTitles;
     for (int column = 0; column < g->model()->columnCount(); ++column) {
         if (!g->isColumnHidden(column))
             shownTitles.append(g->model()->headerData(column, Qt::Horizontal).toString());
     }
-    QCOMPARE(shownTitles, (QStringList{u"Kullanıcı Kodu"_s, u"Şifresi"_s, u"Adı"_s, u"Soyadı"_s}));
+    QCOMPARE(shownTitles, (QStringList { u"Kullanıcı Kodu"_s, u"Şifresi"_s, u"Adı"_s, u"Soyadı"_s }));
     // The password shows in plain text.
     QCOMPARE(g->model()->index(0, 1).data().toString(), u"p1"_s);
     QCOMPARE(accounts->focusWidget(), ctl<QPushButton>(accounts, "OKBtn"));
 
     // The tab order, as Tab walks it (the grid's own cells and headers left out).
-    const QList<QWidget*> order = {ctl<QPushButton>(accounts, "OKBtn"), grid(accounts),
-                                   ctl<DBEdit>(accounts, "JvDotNetDBEdit1"), ctl<QPushButton>(accounts, "JvXPButton1"),
-                                   ctl<QPushButton>(accounts, "JvXPButton2"), ctl<QPushButton>(accounts, "JvXPButton3"),
-                                   ctl<QPushButton>(accounts, "JvXPButton4")};
+    const QList<QWidget*> order
+        = { ctl<QPushButton>(accounts, "OKBtn"), grid(accounts), ctl<DBEdit>(accounts, "JvDotNetDBEdit1"),
+              ctl<QPushButton>(accounts, "JvXPButton1"), ctl<QPushButton>(accounts, "JvXPButton2"),
+              ctl<QPushButton>(accounts, "JvXPButton3"), ctl<QPushButton>(accounts, "JvXPButton4") };
     QList<QWidget*> chain;
     QWidget* w = order.first();
     do {
@@ -170,7 +169,8 @@ void tst_TsifrelerF::layout()
     QStringList names;
     for (QWidget* c : chain)
         names.append(c->objectName());
-    QCOMPARE(names.join(u' '), u"OKBtn JvDBUltimGrid1 JvDotNetDBEdit1 JvXPButton1 JvXPButton2 JvXPButton3 JvXPButton4"_s);
+    QCOMPARE(
+        names.join(u' '), u"OKBtn JvDBUltimGrid1 JvDotNetDBEdit1 JvXPButton1 JvXPButton2 JvXPButton3 JvXPButton4"_s);
 }
 
 void tst_TsifrelerF::gridEnterSteps_data()
@@ -270,7 +270,7 @@ void tst_TsifrelerF::ctrlDelete()
     VERIFY_BOXES(app);
     QCOMPARE(app.count(u"sifre"_s), left);
     if (left < accounts)
-        QCOMPARE(app.count(u"sifre"_s, u"sid = ?"_s, {accounts}), 0);
+        QCOMPARE(app.count(u"sifre"_s, u"sid = ?"_s, { accounts }), 0);
 }
 
 void tst_TsifrelerF::saveAndEmptyName_data()
@@ -310,7 +310,8 @@ void tst_TsifrelerF::tooLongRefused_data()
 {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("message");
-    QTest::newRow("user name") << u"kullanici"_s << u"Kullanıcı adı en fazla 16 karakter olabilir! Bilgiler kayıt edilmedi."_s;
+    QTest::newRow("user name") << u"kullanici"_s
+                               << u"Kullanıcı adı en fazla 16 karakter olabilir! Bilgiler kayıt edilmedi."_s;
     QTest::newRow("password") << u"sifre"_s << u"Şifre en fazla 16 karakter olabilir! Bilgiler kayıt edilmedi."_s;
 }
 
@@ -388,7 +389,7 @@ void tst_TsifrelerF::masterPassword()
     AppFixture app;
     seedAccounts(app, 1);
     if (!before.isNull())
-        app.exec(u"INSERT INTO master (mids) VALUES (?)"_s, {before});
+        app.exec(u"INSERT INTO master (mids) VALUES (?)"_s, { before });
     TPasswordDlg* signIn = app.screens().PasswordDlg;
     ctl<QLineEdit>(signIn, "Password")->setText(before);
     signIn->JvXPBar1Items0Click();

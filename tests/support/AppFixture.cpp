@@ -8,10 +8,10 @@
 
 #include <QDir>
 #include <QDirIterator>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSqlError>
 #include <QStringList>
 #include <QTest>
@@ -62,8 +62,8 @@ void AppFixture::copyBuildFiles()
     const QString build = qEnvironmentVariable("PEDIAKAY_BUILD_DIR");
     if (build.isEmpty())
         return;
-    static const QStringList topics = {u"ygiris"_s,  u"ymuayene"_s,   u"ysifreler"_s, u"yprotokol"_s,
-                                       u"ygrafik"_s, u"yprotliste"_s, u"yasikart"_s};
+    static const QStringList topics
+        = { u"ygiris"_s, u"ymuayene"_s, u"ysifreler"_s, u"yprotokol"_s, u"ygrafik"_s, u"yprotliste"_s, u"yasikart"_s };
     for (const QString& topic : topics) {
         const QString source = build + u'/' + topic;
         if (QFileInfo::exists(source))
@@ -99,9 +99,9 @@ bool AppFixture::programEnded() const
 bool AppFixture::signIn(const QString& user, const QString& password)
 {
     Screens& all = ::screens();
-    if (count(u"sifre"_s, u"kullanici = ?"_s, {user}) == 0) {
+    if (count(u"sifre"_s, u"kullanici = ?"_s, { user }) == 0) {
         exec(u"INSERT INTO sifre (kullanici, sifre, adi, soyadi) VALUES (?, ?, 'Deneme', 'Doktor')"_s,
-             {user, password});
+            { user, password });
         if (all.sifrelerF->sifreTable->Active())
             all.sifrelerF->sifreTable->Refresh();
     }
@@ -146,7 +146,7 @@ QSqlDatabase AppFixture::sql()
         db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=5000"_s);
         if (!db.open())
             QTest::qFail(qPrintable(u"AppFixture: cannot open %1: %2"_s.arg(databasePath(), db.lastError().text())),
-                         __FILE__, __LINE__);
+                __FILE__, __LINE__);
     }
     return QSqlDatabase::database(m_sqlName, false);
 }
@@ -172,8 +172,7 @@ QSqlQuery AppFixture::exec(const QString& statement, const QVariantList& binds)
         ok = query.exec();
     }
     if (!ok)
-        QTest::qFail(qPrintable(u"AppFixture: %1: %2"_s.arg(statement, query.lastError().text())), __FILE__,
-                     __LINE__);
+        QTest::qFail(qPrintable(u"AppFixture: %1: %2"_s.arg(statement, query.lastError().text())), __FILE__, __LINE__);
     return query;
 }
 

@@ -18,7 +18,7 @@ class AppFixture final
 {
 public:
     enum class Start {
-        Now,   // start the program in the constructor
+        Now, // start the program in the constructor
         Later, // prepare the folder only; script boxes or files first, then call start()
     };
 

@@ -17,7 +17,7 @@ MessageScript::~MessageScript()
 
 void MessageScript::expect(Messages::Kind kind, const QString& text, Messages::Answer answer)
 {
-    m_expected.append({kind, text, answer, false});
+    m_expected.append({ kind, text, answer, false });
 }
 
 void MessageScript::expectQuestion(const QString& text, Messages::Answer answer)
@@ -27,7 +27,7 @@ void MessageScript::expectQuestion(const QString& text, Messages::Answer answer)
 
 void MessageScript::expectYesNoCancel(const QString& text, Messages::Answer answer)
 {
-    m_expected.append({Messages::Kind::Question, text, answer, true});
+    m_expected.append({ Messages::Kind::Question, text, answer, true });
 }
 
 void MessageScript::expectInformation(const QString& text)
@@ -95,12 +95,12 @@ void MessageScript::clear()
 
 Messages::Answer MessageScript::show(Messages::Kind kind, const QString& caption, const QString& text)
 {
-    return answer({kind, caption, text, false});
+    return answer({ kind, caption, text, false });
 }
 
 Messages::Answer MessageScript::showYesNoCancel(const QString& caption, const QString& text)
 {
-    return answer({Messages::Kind::Question, caption, text, true});
+    return answer({ Messages::Kind::Question, caption, text, true });
 }
 
 QString MessageScript::kindName(Messages::Kind kind, bool yesNoCancel)
@@ -131,6 +131,7 @@ Messages::Answer MessageScript::answer(const Shown& box)
         }
     }
     m_unexpected.append(box);
-    qWarning().noquote() << u"MessageScript: unexpected %1 box: \"%2\""_s.arg(kindName(box.kind, box.yesNoCancel), box.text);
+    qWarning().noquote() << u"MessageScript: unexpected %1 box: \"%2\""_s.arg(
+        kindName(box.kind, box.yesNoCancel), box.text);
     return Messages::Answer::Closed;
 }

@@ -1,28 +1,28 @@
 #include "AppFixture.h"
-#include "MessageScript.h"
+#include "DBEdit.h"
+#include "DBGrid.h"
+#include "DBMemo.h"
 #include "DataSet.h"
 #include "Field.h"
+#include "MessageScript.h"
 #include "Messages.h"
 #include "PediakayApplication.h"
 #include "Screens.h"
 #include "TReport.h"
 #include "TReportPreview.h"
-#include "TfrmMain.h"
-#include "Tozluk.h"
 #include "TasilarF.h"
+#include "TfrmMain.h"
 #include "ThazirlaF.h"
-#include "DBEdit.h"
-#include "DBGrid.h"
-#include "DBMemo.h"
+#include "Tozluk.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QHeaderView>
-#include <QPushButton>
 #include <QLabel>
 #include <QLocale>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -32,12 +32,11 @@ namespace {
 
 const QString notFoundByCode = u"Bu kodla kayıtlı protokol bulunamadı! Listeden aramak istermisiniz?"_s;
 const QString notFoundByName = u"Bu ad ve soyadla kayıt bulunamadı! Açmak istermisiniz?"_s;
-const QString deleteStop =
-    u"Bu kaydı silerseniz tekrar ulaşmanız mümkün olmayacaktır! Silme işlemini durdurmak istermisiniz?"_s;
+const QString deleteStop
+    = u"Bu kaydı silerseniz tekrar ulaşmanız mümkün olmayacaktır! Silme işlemini durdurmak istermisiniz?"_s;
 
 // A control of the visit screen by its name.
-template<class T>
-T* ctl(QWidget* screen, const char16_t* name)
+template <class T> T* ctl(QWidget* screen, const char16_t* name)
 {
     T* control = screen->findChild<T*>(QString::fromUtf16(name));
     if (!control)
@@ -136,14 +135,14 @@ private slots:
 void tst_TfrmMain::seedRegistry(AppFixture& app)
 {
     const QList<QStringList> children = {
-        {u"012"_s, u"Ali"_s, u"Yılmaz"_s, u"2010-03-15 00:00:00.000"_s},
-        {u"5"_s, u"Ayşe"_s, u"Yıldız"_s, u"2010-03-20 00:00:00.000"_s},
-        {u"20"_s, u"İsmail"_s, u"Işık"_s, u"2011-12-31 00:00:00.000"_s},
-        {u"7'A"_s, u"Zeynep"_s, u"Kaya"_s, u"2012-03-01 00:00:00.000"_s},
+        { u"012"_s, u"Ali"_s, u"Yılmaz"_s, u"2010-03-15 00:00:00.000"_s },
+        { u"5"_s, u"Ayşe"_s, u"Yıldız"_s, u"2010-03-20 00:00:00.000"_s },
+        { u"20"_s, u"İsmail"_s, u"Işık"_s, u"2011-12-31 00:00:00.000"_s },
+        { u"7'A"_s, u"Zeynep"_s, u"Kaya"_s, u"2012-03-01 00:00:00.000"_s },
     };
     for (const QStringList& c : children)
         app.exec(u"INSERT INTO hastasicil (hasta_kodu, adi, soyadi, dogumtarihi) VALUES (?, ?, ?, ?)"_s,
-                 {c[0], c[1], c[2], c[3]});
+            { c[0], c[1], c[2], c[3] });
     app.exec(u"INSERT INTO muayene (hastakodu, tarih, yas, kilo, \"not\") VALUES ('012', '2011-12-08 10:00:00.000', "
              "20.23, 11.5, 'ilk not')"_s);
     app.exec(u"INSERT INTO muayene (hastakodu, tarih, yas, kilo, \"not\") VALUES ('012', '2012-01-10 10:00:00.000', "
@@ -222,7 +221,8 @@ void tst_TfrmMain::lookupByCode()
     QCOMPARE(screen->muayeneTable->FieldByName(u"tarih"_s)->AsDateTime().date(), QDate(2012, 3, 20));
     QCOMPARE(ctl<QLineEdit>(screen, u"yasneedit")->text(), yearText);
     QCOMPARE(ctl<QLineEdit>(screen, u"kisinoedit")->text(), code);
-    QCOMPARE(ctl<QLineEdit>(screen, u"FirmaAdiEdit")->text(), app.screens().ozluk->sicilTable->FieldByName(u"adi"_s)->AsString());
+    QCOMPARE(ctl<QLineEdit>(screen, u"FirmaAdiEdit")->text(),
+        app.screens().ozluk->sicilTable->FieldByName(u"adi"_s)->AsString());
     QCOMPARE(ctl<DBEdit>(screen, u"JvDotNetDBEdit23")->text(), code);
     QCOMPARE(screen->muayeneRQuery->RecordCount(), visits);
     QCOMPARE(ctl<QLabel>(screen, u"Label31")->text(), u"Bilgi Giriş Sayısı: "_s + QString::number(visits));
@@ -400,8 +400,8 @@ void tst_TfrmMain::abandonShowsOlderVisit()
     QTest::keyClicks(ctl<DBEdit>(screen, u"kiloDBEdit"), u"13"_s);
     QCOMPARE(screen->muayeneTable->State(), dsEdit);
     QTest::keyClick(ctl<DBEdit>(screen, u"kiloDBEdit"), Qt::Key_F2);
-    QCOMPARE(app.exec(u"SELECT kilo FROM muayene WHERE mid = ?"_s, {mid}).next(), true);
-    QSqlQuery q = app.exec(u"SELECT kilo, doktoru FROM muayene WHERE mid = ?"_s, {mid});
+    QCOMPARE(app.exec(u"SELECT kilo FROM muayene WHERE mid = ?"_s, { mid }).next(), true);
+    QSqlQuery q = app.exec(u"SELECT kilo, doktoru FROM muayene WHERE mid = ?"_s, { mid });
     QVERIFY(q.next());
     QCOMPARE(q.value(0).toDouble(), 13.0);
     QCOMPARE(q.value(1).toString(), u"Deneme Doktor"_s);
@@ -477,7 +477,7 @@ void tst_TfrmMain::correctWithAndWithoutQuestion()
     screen->muayeneTable->FieldByName(u"kilo"_s)->setAsString(u"12,25"_s);
     screen->Button2Click();
     {
-        QSqlQuery q = app.exec(u"SELECT kilo, doktoru FROM muayene WHERE mid = ?"_s, {mid});
+        QSqlQuery q = app.exec(u"SELECT kilo, doktoru FROM muayene WHERE mid = ?"_s, { mid });
         QVERIFY(q.next());
         QCOMPARE(q.value(0).toDouble(), 12.25);
         QCOMPARE(q.value(1).toString(), u"Deneme Doktor"_s);
@@ -556,7 +556,7 @@ void tst_TfrmMain::tooltipFollowsSelectedColumn()
     // The mouse over the other row's date: the tooltip still shows the selected row's note.
     const QRect other = grid->visualRect(grid->model()->index(1, 0));
     QMouseEvent move(QEvent::MouseMove, other.center(), grid->viewport()->mapToGlobal(other.center()), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
+        Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(grid->viewport(), &move);
     QTRY_COMPARE(grid->toolTip(), u"ikinci not"_s);
     QCOMPARE(screen->historyToolTipTime(), 30000);
@@ -587,8 +587,9 @@ void tst_TfrmMain::printCommands()
     screen->muayeneTable->FieldByName(u"kilo"_s)->setAsString(u"12,5"_s);
     screen->JvXPButton8Click();
     screen->JvXPButton9Click();
-    QCOMPARE(previews.captions, (QStringList{u"Preview - Lumeko Rapor Önizleme - Protokol Takip Kartları"_s,
-                                             u"Preview - Lumeko Rapor Önizleme - Hasta Takip Kartları"_s}));
+    QCOMPARE(previews.captions,
+        (QStringList { u"Preview - Lumeko Rapor Önizleme - Protokol Takip Kartları"_s,
+            u"Preview - Lumeko Rapor Önizleme - Hasta Takip Kartları"_s }));
     QCOMPARE(screen->muayeneTable->State(), dsInsert);
 
     // The lists ask first: No keeps the visit and prints nothing, Yes drops it and prints.
@@ -620,15 +621,15 @@ void tst_TfrmMain::keysDependOnFocus()
     QVERIFY(app.messages().shown().isEmpty());
     QVERIFY(previews.captions.isEmpty());
     QTest::keyClick(ctl<DBEdit>(screen, u"kiloDBEdit"), Qt::Key_F4);
-    QCOMPARE(previews.captions, QStringList{u"Preview - Lumeko Rapor Önizleme - Protokol Takip Kartları"_s});
+    QCOMPARE(previews.captions, QStringList { u"Preview - Lumeko Rapor Önizleme - Protokol Takip Kartları"_s });
     verifyBoxes(app);
 
     // F6, F7 and the Ctrl keys named in the menus do nothing.
     const int before = app.count(u"muayene"_s);
-    for (int key : {int(Qt::Key_F6), int(Qt::Key_F7)}) {
+    for (int key : { int(Qt::Key_F6), int(Qt::Key_F7) }) {
         QTest::keyClick(ctl<DBEdit>(screen, u"kiloDBEdit"), Qt::Key(key));
     }
-    for (int key : {int(Qt::Key_T), int(Qt::Key_R), int(Qt::Key_A), int(Qt::Key_H)}) {
+    for (int key : { int(Qt::Key_T), int(Qt::Key_R), int(Qt::Key_A), int(Qt::Key_H) }) {
         QTest::keyClick(ctl<DBEdit>(screen, u"kiloDBEdit"), Qt::Key(key), Qt::ControlModifier);
     }
     QCOMPARE(screen->muayeneTable->State(), dsBrowse);
@@ -776,14 +777,14 @@ void tst_TfrmMain::apostropheInCode()
     QCOMPARE(ctl<QLineEdit>(screen, u"yasneedit")->text(), u"0,0,19"_s);
     screen->Button2Click();
     verifyBoxes(app);
-    QCOMPARE(app.count(u"muayene"_s, u"hastakodu = ?"_s, {u"7'A"_s}), 1);
+    QCOMPARE(app.count(u"muayene"_s, u"hastakodu = ?"_s, { u"7'A"_s }), 1);
     QCOMPARE(screen->muayeneRQuery->RecordCount(), 1);
 
     app.messages().expectQuestion(deleteQuestion(u"20.03.2012"_s), Messages::Answer::Yes);
     app.messages().expectQuestion(deleteStop, Messages::Answer::No);
     screen->silButClick();
     verifyBoxes(app);
-    QCOMPARE(app.count(u"muayene"_s, u"hastakodu = ?"_s, {u"7'A"_s}), 0);
+    QCOMPARE(app.count(u"muayene"_s, u"hastakodu = ?"_s, { u"7'A"_s }), 0);
     QCOMPARE(app.count(u"muayene"_s), 3);
 }
 
@@ -877,8 +878,9 @@ void tst_TfrmMain::enterFollowsFocusOrder()
     TfrmMain* screen = signIn(app);
     QVERIFY(screen);
     lookUpCode(screen, u"5"_s);
-    const QList<QWidget*> order = {ctl<DBEdit>(screen, u"JvDotNetDBEdit22"), ctl<DBEdit>(screen, u"yasDBEdit"),      ctl<DBEdit>(screen, u"kiloDBEdit"),
-                                   ctl<DBEdit>(screen, u"boyDBEdit"),        ctl<DBEdit>(screen, u"bascDBEdit"),     ctl<DBMemo>(screen, u"beslenmeDBMemo")};
+    const QList<QWidget*> order = { ctl<DBEdit>(screen, u"JvDotNetDBEdit22"), ctl<DBEdit>(screen, u"yasDBEdit"),
+        ctl<DBEdit>(screen, u"kiloDBEdit"), ctl<DBEdit>(screen, u"boyDBEdit"), ctl<DBEdit>(screen, u"bascDBEdit"),
+        ctl<DBMemo>(screen, u"beslenmeDBMemo") };
     QApplication::setActiveWindow(screen);
     order.first()->setFocus();
     for (int i = 0; i + 1 < order.size(); ++i) {
@@ -891,7 +893,7 @@ void tst_TfrmMain::enterFollowsFocusOrder()
     QCOMPARE(QApplication::focusWidget(), order.last());
     QCOMPARE(ctl<DBMemo>(screen, u"beslenmeDBMemo")->toPlainText(), u"\n"_s);
     QCOMPARE(ctl<QDateTimeEdit>(screen, u"JvDateTimePicker1")->displayFormat(),
-             QLocale(QLocale::Turkish, QLocale::Turkey).dateFormat(QLocale::LongFormat));
+        QLocale(QLocale::Turkish, QLocale::Turkey).dateFormat(QLocale::LongFormat));
     verifyBoxes(app);
 }
 

@@ -79,7 +79,7 @@ bool ChildCode::inUse(QSqlDatabase& db, const QString& code, qint64 exceptHid)
     QSqlQuery q(db);
     q.setForwardOnly(true);
     const QString sql = u"SELECT hid FROM hastasicil WHERE "_s + Schema::foldSql(u"\"hasta_kodu\""_s)
-                        + u" = ? AND hid <> ? LIMIT 1"_s;
+        + u" = ? AND hid <> ? LIMIT 1"_s;
     if (!q.prepare(sql))
         throw DataError(DataError::engineText(q.lastError()));
     q.addBindValue(TurkishText::fold(code));

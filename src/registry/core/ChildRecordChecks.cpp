@@ -52,7 +52,7 @@ QString ChildRecordChecks::birthDateText(const QDate& date)
     const QString separator = dateSeparator();
     const QString year = d.year() > 99 ? QString::number(d.year()) : u"20"_s + QString::number(d.year());
     return QString::number(d.day()).rightJustified(2, u'0') + separator
-           + QString::number(d.month()).rightJustified(2, u'0') + separator + year;
+        + QString::number(d.month()).rightJustified(2, u'0') + separator + year;
 }
 
 bool ChildRecordChecks::tarihgecerli(const QString& text)

@@ -19,10 +19,24 @@ QString RegistrySearch::defaultStatement()
 
 const QStringList& RegistrySearch::gridFields()
 {
-    static const QStringList fields{
-        u"hasta_kodu"_s, u"adi"_s,     u"soyadi"_s,      u"cinsiyeti"_s, u"dogumtarihi"_s, u"dogumsekli"_s,
-        u"dogumhastahane"_s, u"kangrubu"_s, u"anne"_s, u"baba"_s, u"meslegi"_s, u"sosyalguvku"_s,
-        u"evtel"_s,      u"istel"_s,   u"ceptel"_s,      u"ozgecmis"_s,  u"soygecmis"_s,
+    static const QStringList fields {
+        u"hasta_kodu"_s,
+        u"adi"_s,
+        u"soyadi"_s,
+        u"cinsiyeti"_s,
+        u"dogumtarihi"_s,
+        u"dogumsekli"_s,
+        u"dogumhastahane"_s,
+        u"kangrubu"_s,
+        u"anne"_s,
+        u"baba"_s,
+        u"meslegi"_s,
+        u"sosyalguvku"_s,
+        u"evtel"_s,
+        u"istel"_s,
+        u"ceptel"_s,
+        u"ozgecmis"_s,
+        u"soygecmis"_s,
     };
     return fields;
 }
@@ -58,8 +72,11 @@ bool RegistrySearch::accepts(const DataSet& dataSet, const QString& typed)
 {
     const Field* kod = dataSet.FieldByName(u"hasta_kodu"_s);
     const Field* names[] = {
-        dataSet.FieldByName(u"adi"_s),  dataSet.FieldByName(u"adi2"_s), dataSet.FieldByName(u"soyadi"_s),
-        dataSet.FieldByName(u"baba"_s), dataSet.FieldByName(u"anne"_s),
+        dataSet.FieldByName(u"adi"_s),
+        dataSet.FieldByName(u"adi2"_s),
+        dataSet.FieldByName(u"soyadi"_s),
+        dataSet.FieldByName(u"baba"_s),
+        dataSet.FieldByName(u"anne"_s),
     };
     if (equalsText(kod, typed))
         return true;

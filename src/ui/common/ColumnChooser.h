@@ -21,7 +21,7 @@ public:
     // The two sets of texts the grids use.
     enum class Texts {
         Gosterilecek, // registry list and test types: "Gösterilecek Kolonları Seç"
-        Gosterlecek,  // lab results, prescriptions, user accounts: "Gösterlecek Kolonları Seç"
+        Gosterlecek, // lab results, prescriptions, user accounts: "Gösterlecek Kolonları Seç"
     };
 
     ColumnChooser(ColumnChooserButton* owner, Texts texts, QWidget* parent);

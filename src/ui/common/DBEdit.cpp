@@ -29,7 +29,7 @@ QStringList dateGroups(const QDateTime& value, const QVector<int>& lengths)
 {
     const QDate date = value.date();
     const QTime time = value.time();
-    const int parts[] = {date.day(), date.month(), date.year(), time.hour(), time.minute(), time.second()};
+    const int parts[] = { date.day(), date.month(), date.year(), time.hour(), time.minute(), time.second() };
     QStringList groups;
     for (int i = 0; i < lengths.size() && i < 6; ++i) {
         QString text = padded(parts[i], lengths.at(i));

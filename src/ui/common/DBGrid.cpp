@@ -32,8 +32,8 @@ int defaultChars(const Field* field)
     }
 }
 
-constexpr QAbstractItemView::EditTriggers editingTriggers =
-    QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed;
+constexpr QAbstractItemView::EditTriggers editingTriggers
+    = QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed;
 
 } // namespace
 

@@ -57,7 +57,7 @@ private:
     DataSetModel* m_model;
     QList<QMetaObject::Connection> m_connections;
     QStringList m_sizedColumns; // the columns the widths were last set for
-    bool m_following = false;   // the view is put on the data set's row
-    bool m_moving = false;      // the data set is moved to the view's row
+    bool m_following = false; // the view is put on the data set's row
+    bool m_moving = false; // the data set is moved to the view's row
     bool m_readOnly = false;
 };

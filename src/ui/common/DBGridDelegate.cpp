@@ -10,10 +10,10 @@
 DBGridDelegate::DBGridDelegate(DataSetModel* model, QObject* parent)
     : QStyledItemDelegate(parent)
     , m_model(model)
-{
-}
+{ }
 
-QWidget* DBGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const
+QWidget* DBGridDelegate::createEditor(
+    QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     const Field* field = index.model() == m_model ? m_model->fieldAt(index.column()) : nullptr;
     DataSetModel* model = m_model;

@@ -78,10 +78,12 @@ void DBMemo::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    const bool editingKey = (!event->text().isEmpty() && (event->text().at(0).isPrint() || event->key() == Qt::Key_Return
-                                                           || event->key() == Qt::Key_Enter))
+    const bool editingKey
+        = (!event->text().isEmpty()
+              && (event->text().at(0).isPrint() || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter))
         || event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete || event->matches(QKeySequence::Paste)
-        || event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo);
+        || event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Undo)
+        || event->matches(QKeySequence::Redo);
     if (editingKey && !m_link->edit()) {
         event->accept();
         return;

@@ -39,8 +39,8 @@ public:
         const int position = edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition();
         if (!EditKeys::startsWord(edit->text(), position))
             return false;
-        QKeyEvent replaced(QEvent::KeyPress, key->key(), key->modifiers(), QString(capital), key->isAutoRepeat(),
-                           key->count());
+        QKeyEvent replaced(
+            QEvent::KeyPress, key->key(), key->modifiers(), QString(capital), key->isAutoRepeat(), key->count());
         QCoreApplication::sendEvent(edit, &replaced);
         return true;
     }

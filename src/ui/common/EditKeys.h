@@ -15,7 +15,7 @@ class EditKeys final
 public:
     // What Enter does on a screen besides moving to the next control.
     struct EnterRules {
-        bool memoNewLine = true;     // in a memo box Enter makes a new line
+        bool memoNewLine = true; // in a memo box Enter makes a new line
         bool gridColumnSteps = true; // in a grid Enter moves to the next column of the row
     };
 

@@ -50,7 +50,7 @@ public:
 
 private:
     struct Position {
-        QChar literal;         // the literal character, when not an input position
+        QChar literal; // the literal character, when not an input position
         bool input = false;
         bool required = false;
     };

@@ -9,8 +9,7 @@
 
 FieldDataLink::FieldDataLink(QObject* parent)
     : QObject(parent)
-{
-}
+{ }
 
 FieldDataLink::~FieldDataLink()
 {

@@ -78,6 +78,6 @@ private:
     QString m_fieldName;
     bool m_controlReadOnly = false;
     bool m_modified = false;
-    bool m_writing = false;  // our own write: the field notice does not reload the control
+    bool m_writing = false; // our own write: the field notice does not reload the control
     bool m_starting = false; // our own Edit(): the state notice does not reload the control
 };

@@ -5,8 +5,7 @@
 MaskedCellDelegate::MaskedCellDelegate(const QString& maskNotation, QObject* parent)
     : QStyledItemDelegate(parent)
     , m_mask(maskNotation)
-{
-}
+{ }
 
 QString MaskedCellDelegate::displayText(const QVariant& value, const QLocale& locale) const
 {
@@ -16,8 +15,8 @@ QString MaskedCellDelegate::displayText(const QVariant& value, const QLocale& lo
     return m_mask.displayFor(stored).replace(m_mask.blank(), u' ').trimmed();
 }
 
-QWidget* MaskedCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                                          const QModelIndex& index) const
+QWidget* MaskedCellDelegate::createEditor(
+    QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
     if (auto* line = qobject_cast<QLineEdit*>(editor))

@@ -9,8 +9,8 @@ using namespace Qt::StringLiterals;
 const QString Messages::kayitEdilsinmi = u"İşlenen bilgiler kayıt edilsinmi?"_s;
 const QString Messages::kayitEdilmedenCikilsinmi = u"İşlenen bilgiler kayıt edilmeden çıkılsınmı?"_s;
 const QString Messages::degisiklikKayitsizCikilsinmi = u"Yapılan değişiklik kayıt yapılmadan çıkılsınmı?"_s;
-const QString Messages::muayeneKayitEtmelisiniz =
-    u"Bu işlemden önce muayene bilgilerini kayıt etmelisiniz! Bilgileri şimdi kayıt etmek istermisiniz?"_s;
+const QString Messages::muayeneKayitEtmelisiniz
+    = u"Bu işlemden önce muayene bilgilerini kayıt etmelisiniz! Bilgileri şimdi kayıt etmek istermisiniz?"_s;
 const QString Messages::kayitEtmekEminmisiniz = u"Bilgileri kayıt etmek istediğinize eminmisiniz?"_s;
 
 namespace {

@@ -11,10 +11,10 @@ class Messages final
 {
 public:
     enum class Kind {
-        Question,    // Yes/No, no icon, application title; Escape is No
+        Question, // Yes/No, no icon, application title; Escape is No
         Information, // information icon, "Information", OK
-        Plain,       // no icon, application title, OK
-        Error,       // stop sign, application title, OK
+        Plain, // no icon, application title, OK
+        Error, // stop sign, application title, OK
     };
     // Closed: the window's close button; the command treats it as the answer it does not test for.
     enum class Answer {
@@ -52,9 +52,9 @@ public:
     static Handler* handler();
 
     // The fixed questions of the editing conventions.
-    static const QString kayitEdilsinmi;          // "İşlenen bilgiler kayıt edilsinmi?"
+    static const QString kayitEdilsinmi; // "İşlenen bilgiler kayıt edilsinmi?"
     static const QString kayitEdilmedenCikilsinmi; // "İşlenen bilgiler kayıt edilmeden çıkılsınmı?"
     static const QString degisiklikKayitsizCikilsinmi; // "Yapılan değişiklik kayıt yapılmadan çıkılsınmı?"
     static const QString muayeneKayitEtmelisiniz;
-    static const QString kayitEtmekEminmisiniz;   // "Bilgileri kayıt etmek istediğinize eminmisiniz?"
+    static const QString kayitEtmekEminmisiniz; // "Bilgileri kayıt etmek istediğinize eminmisiniz?"
 };

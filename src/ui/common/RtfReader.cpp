@@ -16,9 +16,38 @@ namespace {
 
 // Windows-1254 from 0x80 to 0x9F; zero where the code page leaves a byte undefined.
 constexpr char16_t high1254[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0,      0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0,      0x0178,
+    0x20AC,
+    0,
+    0x201A,
+    0x0192,
+    0x201E,
+    0x2026,
+    0x2020,
+    0x2021,
+    0x02C6,
+    0x2030,
+    0x0160,
+    0x2039,
+    0x0152,
+    0,
+    0,
+    0,
+    0,
+    0x2018,
+    0x2019,
+    0x201C,
+    0x201D,
+    0x2022,
+    0x2013,
+    0x2014,
+    0x02DC,
+    0x2122,
+    0x0161,
+    0x203A,
+    0x0153,
+    0,
+    0,
+    0x0178,
 };
 
 // Formatting carried by a group; a closing brace restores the enclosing group's.
@@ -35,9 +64,29 @@ struct GroupState {
 bool isHiddenDestination(const QByteArray& word)
 {
     static const QByteArray hidden[] = {
-        "fonttbl", "colortbl", "stylesheet", "info", "pict", "header", "footer", "headerl", "headerr",
-        "footerl", "footerr", "object", "listtable", "listoverridetable", "rsidtbl", "generator",
-        "xmlnstbl", "themedata", "colorschememapping", "latentstyles", "datastore", "filetbl", "revtbl",
+        "fonttbl",
+        "colortbl",
+        "stylesheet",
+        "info",
+        "pict",
+        "header",
+        "footer",
+        "headerl",
+        "headerr",
+        "footerl",
+        "footerr",
+        "object",
+        "listtable",
+        "listoverridetable",
+        "rsidtbl",
+        "generator",
+        "xmlnstbl",
+        "themedata",
+        "colorschememapping",
+        "latentstyles",
+        "datastore",
+        "filetbl",
+        "revtbl",
     };
     for (const QByteArray& h : hidden) {
         if (word == h)
@@ -52,8 +101,7 @@ public:
     Parser(const QByteArray& rtf, QTextDocument* document)
         : m_rtf(rtf)
         , m_cursor(document)
-    {
-    }
+    { }
 
     void run()
     {
@@ -88,7 +136,10 @@ public:
     }
 
 private:
-    GroupState& state() { return m_groups.last(); }
+    GroupState& state()
+    {
+        return m_groups.last();
+    }
 
     void text(const QString& s)
     {

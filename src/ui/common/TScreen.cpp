@@ -6,8 +6,7 @@
 
 TScreen::TScreen()
     : QWidget(nullptr, Qt::Window)
-{
-}
+{ }
 
 TScreen::~TScreen()
 {
@@ -112,8 +111,8 @@ void TScreen::placeForShow()
     QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    const QRect area = m_placement == Placement::CentredOnScreen ? screen->availableGeometry()
-                                                                 : screen->availableVirtualGeometry();
+    const QRect area
+        = m_placement == Placement::CentredOnScreen ? screen->availableGeometry() : screen->availableVirtualGeometry();
     QRect frame = frameGeometry();
     frame.moveCenter(area.center());
     move(frame.topLeft());

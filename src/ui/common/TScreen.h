@@ -15,7 +15,7 @@ class TScreen : public QWidget
 
 public:
     enum class Placement {
-        Default,         // where the window system puts it
+        Default, // where the window system puts it
         CentredOnScreen, // centred on the primary screen
         CentredOnDesktop, // centred on the whole desktop
         Maximised,

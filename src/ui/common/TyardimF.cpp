@@ -17,7 +17,13 @@
 using namespace Qt::StringLiterals;
 
 const QStringList TyardimF::topicFiles = {
-    u"ygiris"_s, u"ymuayene"_s, u"ysifreler"_s, u"yprotokol"_s, u"ygrafik"_s, u"yprotliste"_s, u"yasikart"_s,
+    u"ygiris"_s,
+    u"ymuayene"_s,
+    u"ysifreler"_s,
+    u"yprotokol"_s,
+    u"ygrafik"_s,
+    u"yprotliste"_s,
+    u"yasikart"_s,
 };
 
 const QStringList TyardimF::topicTitles = {
@@ -82,13 +88,14 @@ bool TyardimF::loadTopic(const QString& fileName)
     QFile file(info.absoluteFilePath());
     if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
         const QString reason = info.isFile() ? file.errorString() : u"Access is denied"_s;
-        Messages::error(u"Cannot open file \"%1\". %2"_s.arg(QDir::toNativeSeparators(info.absoluteFilePath()), reason));
+        Messages::error(
+            u"Cannot open file \"%1\". %2"_s.arg(QDir::toNativeSeparators(info.absoluteFilePath()), reason));
         return false;
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        Messages::error(u"Cannot read file \"%1\". %2"_s.arg(QDir::toNativeSeparators(info.absoluteFilePath()),
-                                                            file.errorString()));
+        Messages::error(u"Cannot read file \"%1\". %2"_s.arg(
+            QDir::toNativeSeparators(info.absoluteFilePath()), file.errorString()));
         return false;
     }
     if (RtfReader::isRtf(bytes))

@@ -19,7 +19,7 @@ bool readNumber(const QVariant& value, double& number)
         return ok;
     }
     const QString text = value.toString().trimmed();
-    for (QLocale locale : {QLocale(QLocale::Turkish, QLocale::Turkey), QLocale::c()}) {
+    for (QLocale locale : { QLocale(QLocale::Turkish, QLocale::Turkey), QLocale::c() }) {
         locale.setNumberOptions(QLocale::RejectGroupSeparator);
         bool ok = false;
         number = locale.toDouble(text, &ok);
@@ -52,9 +52,8 @@ void VisitQueries::showChildHistory(DataSet* history, const QString& code, bool 
 
 bool VisitQueries::locateByNameBeginnings(DataSet* registry, const QString& firstName, const QString& surname)
 {
-    return registry->Locate(u"adi;soyadi"_s, {firstName, surname},
-                            LocateOption::loCaseInsensitive | LocateOption::loPartialKey
-                                | LocateOption::loPartialAllFields);
+    return registry->Locate(u"adi;soyadi"_s, { firstName, surname },
+        LocateOption::loCaseInsensitive | LocateOption::loPartialKey | LocateOption::loPartialAllFields);
 }
 
 Age VisitQueries::fillNewVisit(DataSet* visits, const QDateTime& when, const QString& code, const QDate& birth)
@@ -74,9 +73,9 @@ QString VisitQueries::doctorName(const DataSet* accounts)
 void VisitQueries::checkMeasurements(const DataSet* visits)
 {
     static const std::pair<const char16_t*, const char16_t*> measures[] = {
-        {u"kilo", u"Kilo"},
-        {u"boy", u"Boy"},
-        {u"basc", u"Baş çevresi"},
+        { u"kilo", u"Kilo" },
+        { u"boy", u"Boy" },
+        { u"basc", u"Baş çevresi" },
     };
     const QLocale turkish(QLocale::Turkish, QLocale::Turkey);
     for (const auto& [fieldName, label] : measures) {
@@ -87,8 +86,7 @@ void VisitQueries::checkMeasurements(const DataSet* visits)
         if (!readNumber(field->Value(), number))
             continue;
         if (number < 0.0 || number >= measurementLimit)
-            throw DataError(u"%1 değeri 0 ile %2 arasında olmalıdır; girilen değer: %3"_s.arg(
-                QString::fromUtf16(label), turkish.toString(measurementLimit, 'f', 0),
-                turkish.toString(number, 'g', 12)));
+            throw DataError(u"%1 değeri 0 ile %2 arasında olmalıdır; girilen değer: %3"_s.arg(QString::fromUtf16(label),
+                turkish.toString(measurementLimit, 'f', 0), turkish.toString(number, 'g', 12)));
     }
 }

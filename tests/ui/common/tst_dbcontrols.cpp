@@ -207,10 +207,10 @@ void tst_DBControls::maskTranslation_data()
     QTest::newRow("telephone, digits only") << u"(000) 000 00 00;0;*"_s << u"(999) 999 99 99;*"_s << false << u"*"_s;
     QTest::newRow("date") << u"!99/99/0000;1;_"_s << u"00.00.9999;_"_s << true << u"_"_s;
     QTest::newRow("date and time") << u"!99/99/9999! 90:00;1;_"_s << u"00.00.0000 09:99;_"_s << true << u"_"_s;
-    QTest::newRow("date and time, second form") << u"!99/99/0000 !90:00;1;_"_s << u"00.00.9999 09:99;_"_s << true
-                                                << u"_"_s;
-    QTest::newRow("mask letters as literals") << u"AB-0#>[x];0;_"_s << u"\\A\\B-9\\#\\>\\[\\x\\];_"_s << false
-                                              << u"_"_s;
+    QTest::newRow("date and time, second form")
+        << u"!99/99/0000 !90:00;1;_"_s << u"00.00.9999 09:99;_"_s << true << u"_"_s;
+    QTest::newRow("mask letters as literals")
+        << u"AB-0#>[x];0;_"_s << u"\\A\\B-9\\#\\>\\[\\x\\];_"_s << false << u"_"_s;
     QTest::newRow("pattern only") << u"0000"_s << u"9999;_"_s << true << u"_"_s;
     QTest::newRow("blank left out") << u"00;1;"_s << u"99; "_s << true << u" "_s;
     QTest::newRow("empty") << QString() << QString() << true << u"_"_s;
@@ -246,16 +246,16 @@ void tst_DBControls::maskedStoredValues_data()
     QTest::newRow("literals kept") << u"(999) 999 99 99;1;*"_s << null << u"2125551234"_s
                                    << QVariant(u"(212) 555 12 34"_s);
     QTest::newRow("digits only") << u"(000) 000 00 00;0;*"_s << null << u"2125551234"_s << QVariant(u"2125551234"_s);
-    QTest::newRow("optional digits left blank") << u"(999) 999 99 99;1;*"_s << null << u"212555"_s
-                                                << QVariant(u"(212) 555      "_s);
+    QTest::newRow("optional digits left blank")
+        << u"(999) 999 99 99;1;*"_s << null << u"212555"_s << QVariant(u"(212) 555      "_s);
     QTest::newRow("retyped over stored literals") << u"(999) 999 99 99;1;*"_s << QVariant(u"(212) 555 12 34"_s)
                                                   << u"3125550000"_s << QVariant(u"(312) 555 00 00"_s);
-    QTest::newRow("retyped over stored digits") << u"(000) 000 00 00;0;*"_s << QVariant(u"2125551234"_s)
-                                                << u"3125550000"_s << QVariant(u"3125550000"_s);
-    QTest::newRow("all blank, literals kept") << u"(999) 999 99 99;1;*"_s << QVariant(u"(212) 555 12 34"_s)
-                                              << QString() << null;
-    QTest::newRow("all blank, digits only") << u"(000) 000 00 00;0;*"_s << QVariant(u"2125551234"_s) << QString()
-                                            << null;
+    QTest::newRow("retyped over stored digits")
+        << u"(000) 000 00 00;0;*"_s << QVariant(u"2125551234"_s) << u"3125550000"_s << QVariant(u"3125550000"_s);
+    QTest::newRow("all blank, literals kept")
+        << u"(999) 999 99 99;1;*"_s << QVariant(u"(212) 555 12 34"_s) << QString() << null;
+    QTest::newRow("all blank, digits only")
+        << u"(000) 000 00 00;0;*"_s << QVariant(u"2125551234"_s) << QString() << null;
 }
 
 void tst_DBControls::maskedStoredValues()
@@ -299,12 +299,11 @@ void tst_DBControls::maskedShownValues_data()
     QTest::addColumn<QString>("focused");
     QTest::addColumn<QString>("unfocused");
 
-    QTest::newRow("telephone with literals") << u"evtel"_s << u"(999) 999 99 99;1;*"_s << QString()
-                                             << QVariant(u"(212) 555 12 34"_s) << u"(212) 555 12 34"_s
-                                             << u"(212) 555 12 34"_s;
+    QTest::newRow("telephone with literals")
+        << u"evtel"_s << u"(999) 999 99 99;1;*"_s << QString() << QVariant(u"(212) 555 12 34"_s) << u"(212) 555 12 34"_s
+        << u"(212) 555 12 34"_s;
     QTest::newRow("telephone digits only") << u"evtel"_s << u"(000) 000 00 00;0;*"_s << QString()
-                                           << QVariant(u"2125551234"_s) << u"(212) 555 12 34"_s
-                                           << u"(212) 555 12 34"_s;
+                                           << QVariant(u"2125551234"_s) << u"(212) 555 12 34"_s << u"(212) 555 12 34"_s;
     QTest::newRow("empty telephone") << u"evtel"_s << u"(999) 999 99 99;1;*"_s << QString() << QVariant()
                                      << u"(***) *** ** **"_s << QString();
     QTest::newRow("date") << u"dogumtarihi"_s << u"!99/99/0000;1;_"_s << u"dd.mm.yyyy"_s
@@ -556,14 +555,15 @@ void tst_DBControls::lockedBoxesTakeNoTyping()
     memo->setDataSource(m_source.get());
     memo->setDataField(field);
     memo->setReadOnly(boxReadOnly);
-    combo->setItems({u"Ali"_s, u"Veli"_s});
+    combo->setItems({ u"Ali"_s, u"Veli"_s });
     combo->setDataSource(m_source.get());
     combo->setDataField(field);
     combo->setReadOnly(boxReadOnly);
     openWindow(&window);
 
     const QString shown = edit->text();
-    for (QWidget* control : {static_cast<QWidget*>(edit), static_cast<QWidget*>(memo), static_cast<QWidget*>(combo)}) {
+    for (QWidget* control :
+        { static_cast<QWidget*>(edit), static_cast<QWidget*>(memo), static_cast<QWidget*>(combo) }) {
         control->setFocus();
         QTRY_VERIFY(control->hasFocus());
         typeText(control, u"7"_s);
@@ -641,7 +641,7 @@ void tst_DBControls::comboBoxChoice()
     m_ds->Open();
     QWidget window;
     auto* combo = new DBComboBox(&window);
-    combo->setItems({u"0 Rh+"_s, u"A Rh+"_s, u"B Rh-"_s});
+    combo->setItems({ u"0 Rh+"_s, u"A Rh+"_s, u"B Rh-"_s });
     combo->setDataSource(m_source.get());
     combo->setDataField(u"kangrubu"_s);
     openWindow(&window);
@@ -735,7 +735,7 @@ void tst_DBControls::gridFollowsAndMovesDataSet()
     QWidget window;
     auto* grid = new DBGrid(&window);
     grid->setGeometry(0, 0, 400, 300);
-    grid->setColumns({u"hasta_kodu"_s, u"adi"_s, u"soyadi"_s});
+    grid->setColumns({ u"hasta_kodu"_s, u"adi"_s, u"soyadi"_s });
     grid->setDataSource(m_source.get());
     openWindow(&window);
     QCOMPARE(grid->currentIndex().row(), 0);
@@ -773,7 +773,7 @@ void tst_DBControls::gridRefusedMoveReturns()
     QWidget window;
     auto* grid = new DBGrid(&window);
     grid->setGeometry(0, 0, 400, 300);
-    grid->setColumns({u"hasta_kodu"_s, u"tckimlik"_s});
+    grid->setColumns({ u"hasta_kodu"_s, u"tckimlik"_s });
     grid->setDataSource(m_source.get());
     openWindow(&window);
 
@@ -793,7 +793,7 @@ void tst_DBControls::gridPostTakesCellBeingEdited()
     QWidget window;
     auto* grid = new DBGrid(&window);
     grid->setGeometry(0, 0, 400, 300);
-    grid->setColumns({u"hasta_kodu"_s, u"soyadi"_s});
+    grid->setColumns({ u"hasta_kodu"_s, u"soyadi"_s });
     grid->setDataSource(m_source.get());
     openWindow(&window);
     grid->setFocus();
@@ -820,13 +820,14 @@ void tst_DBControls::gridWidthsFromDisplayWidth()
     m_ds->Open();
     DBGrid grid;
     grid.setDataSource(m_source.get());
-    grid.setColumns({u"hasta_kodu"_s, u"adi"_s, u"soyadi"_s});
+    grid.setColumns({ u"hasta_kodu"_s, u"adi"_s, u"soyadi"_s });
     const QFontMetrics metrics(grid.font());
     const int digit = metrics.horizontalAdvance(QLatin1Char('0'));
     QVERIFY(grid.columnWidth(2) >= 30 * digit);
     QVERIFY(grid.columnWidth(2) < 34 * digit);
     // A title wider than the field's width widens the column.
-    QVERIFY(grid.columnWidth(1) >= QFontMetrics(grid.horizontalHeader()->font()).horizontalAdvance(u"Çocuğun Adı ve İkinci Adı"_s));
+    QVERIFY(grid.columnWidth(1)
+        >= QFontMetrics(grid.horizontalHeader()->font()).horizontalAdvance(u"Çocuğun Adı ve İkinci Adı"_s));
 
     // A width set by the screen survives a re-read.
     grid.setColumnWidth(0, 33);
@@ -878,8 +879,8 @@ void tst_DBControls::enterKey()
     auto* grid = new DBGrid;
     auto* date = new DBDateEdit;
     auto* last = new QLineEdit;
-    const QList<QWidget*> controls{edit, memo, check, grid, date, last};
-    const QStringList names{u"edit"_s, u"memo"_s, u"check"_s, u"grid"_s, u"date"_s, u"last"_s};
+    const QList<QWidget*> controls { edit, memo, check, grid, date, last };
+    const QStringList names { u"edit"_s, u"memo"_s, u"check"_s, u"grid"_s, u"date"_s, u"last"_s };
     for (QWidget* control : controls)
         layout->addWidget(control);
     edit->setDataSource(m_source.get());
@@ -888,7 +889,7 @@ void tst_DBControls::enterKey()
     memo->setDataField(u"alerji"_s);
     date->setDataSource(m_source.get());
     date->setDataField(u"dogumtarihi"_s);
-    grid->setColumns({u"hasta_kodu"_s, u"adi"_s, u"soyadi"_s});
+    grid->setColumns({ u"hasta_kodu"_s, u"adi"_s, u"soyadi"_s });
     grid->setDataSource(m_source.get());
     if (hiddenColumn >= 0)
         grid->setColumnHidden(hiddenColumn, true);
@@ -902,9 +903,8 @@ void tst_DBControls::enterKey()
     QTest::keyClick(first, Qt::Key_Return);
 
     QWidget* expected = controls.at(names.indexOf(focus));
-    QTRY_VERIFY2(expected->hasFocus(), QApplication::focusWidget()
-                                           ? QApplication::focusWidget()->metaObject()->className()
-                                           : "nothing");
+    QTRY_VERIFY2(expected->hasFocus(),
+        QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "nothing");
     QCOMPARE(grid->currentIndex().column(), column);
     QCOMPARE(grid->currentIndex().row(), 1);
     QCOMPARE(m_ds->RecNo(), 2);
@@ -921,7 +921,7 @@ void tst_DBControls::enterInGridCellCommitsAndSteps()
     auto* layout = new QVBoxLayout(&screen);
     auto* grid = new DBGrid;
     layout->addWidget(grid);
-    grid->setColumns({u"hasta_kodu"_s, u"adi"_s, u"soyadi"_s});
+    grid->setColumns({ u"hasta_kodu"_s, u"adi"_s, u"soyadi"_s });
     grid->setDataSource(m_source.get());
     openWindow(&screen);
     grid->setFocus();

@@ -176,7 +176,7 @@ void tst_Messages::scriptRecordsCaptions()
     QCOMPARE(shown.at(2).kind, Messages::Kind::Error);
     QCOMPARE(shown.at(2).caption, title);
     QCOMPARE(shown.at(3).caption, u"Error"_s);
-    QCOMPARE(script.shownTexts(), QStringList({u"bilgi"_s, u"düz"_s, u"hata"_s, u"rapor"_s}));
+    QCOMPARE(script.shownTexts(), QStringList({ u"bilgi"_s, u"düz"_s, u"hata"_s, u"rapor"_s }));
 }
 
 void tst_Messages::unexpectedBoxes_data()
@@ -339,22 +339,22 @@ void tst_Messages::realDialogs_data()
                                     << QMessageBox::No << A::Yes;
     QTest::newRow("question yes") << int(Ask) << int(ClickYes) << title << QMessageBox::NoIcon << yesNo
                                   << QMessageBox::No << A::Yes;
-    QTest::newRow("question no") << int(Ask) << int(ClickNo) << title << QMessageBox::NoIcon << yesNo
-                                 << QMessageBox::No << A::No;
+    QTest::newRow("question no") << int(Ask) << int(ClickNo) << title << QMessageBox::NoIcon << yesNo << QMessageBox::No
+                                 << A::No;
     QTest::newRow("three escape") << int(AskYesNoCancel) << int(PressEscape) << title << QMessageBox::NoIcon
                                   << yesNoCancel << QMessageBox::Cancel << A::Cancel;
     QTest::newRow("three close") << int(AskYesNoCancel) << int(CloseWindow) << title << QMessageBox::NoIcon
                                  << yesNoCancel << QMessageBox::Cancel << A::Closed;
-    QTest::newRow("three no") << int(AskYesNoCancel) << int(ClickNo) << title << QMessageBox::NoIcon
-                              << yesNoCancel << QMessageBox::Cancel << A::No;
-    QTest::newRow("information") << int(Information) << int(PressEnter) << u"Information"_s
-                                 << QMessageBox::Information << ok << QMessageBox::Ok << A::Ok;
-    QTest::newRow("plain") << int(Plain) << int(PressEscape) << title << QMessageBox::NoIcon << ok
-                           << QMessageBox::Ok << A::Ok;
-    QTest::newRow("error") << int(Error) << int(CloseWindow) << title << QMessageBox::Critical << ok
-                           << QMessageBox::Ok << A::Closed;
-    QTest::newRow("error caption") << int(ErrorWithCaption) << int(PressEnter) << u"Error"_s
-                                   << QMessageBox::Critical << ok << QMessageBox::Ok << A::Ok;
+    QTest::newRow("three no") << int(AskYesNoCancel) << int(ClickNo) << title << QMessageBox::NoIcon << yesNoCancel
+                              << QMessageBox::Cancel << A::No;
+    QTest::newRow("information") << int(Information) << int(PressEnter) << u"Information"_s << QMessageBox::Information
+                                 << ok << QMessageBox::Ok << A::Ok;
+    QTest::newRow("plain") << int(Plain) << int(PressEscape) << title << QMessageBox::NoIcon << ok << QMessageBox::Ok
+                           << A::Ok;
+    QTest::newRow("error") << int(Error) << int(CloseWindow) << title << QMessageBox::Critical << ok << QMessageBox::Ok
+                           << A::Closed;
+    QTest::newRow("error caption") << int(ErrorWithCaption) << int(PressEnter) << u"Error"_s << QMessageBox::Critical
+                                   << ok << QMessageBox::Ok << A::Ok;
 }
 
 void tst_Messages::realDialogs()
@@ -404,7 +404,7 @@ void tst_Messages::realDialogs()
         QVERIFY2(seen.buttonTexts.contains(u"&Yes"_s), qPrintable(seen.buttonTexts.join(u", "_s)));
         QVERIFY2(seen.buttonTexts.contains(u"&No"_s), qPrintable(seen.buttonTexts.join(u", "_s)));
     } else {
-        QCOMPARE(seen.buttonTexts, QStringList({u"OK"_s}));
+        QCOMPARE(seen.buttonTexts, QStringList({ u"OK"_s }));
     }
     if (call == Ask || call == AskYesNoCancel)
         QCOMPARE(given, answer);

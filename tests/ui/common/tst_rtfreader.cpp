@@ -50,18 +50,20 @@ void tst_RtfReader::text_data()
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("paragraphs") << QByteArray("{\\rtf1\\ansi Bir\\par \\pard Iki\\par}") << u"Bir|Iki"_s;
-    QTest::newRow("code page bytes") << QByteArray("{\\rtf1\\ansi\\ansicpg1254 \\'d0\\'dd\\'de\\'f0\\'fd\\'fe \\'c7\\'e7\\'d6\\'f6\\'dc\\'fc}")
+    QTest::newRow("code page bytes") << QByteArray(
+        "{\\rtf1\\ansi\\ansicpg1254 \\'d0\\'dd\\'de\\'f0\\'fd\\'fe \\'c7\\'e7\\'d6\\'f6\\'dc\\'fc}")
                                      << u"ĞİŞğış ÇçÖöÜü"_s;
     QTest::newRow("unicode with fallback") << QByteArray("{\\rtf1\\uc1 \\u350?eker \\u305?\\u287?}") << u"Şeker ığ"_s;
     QTest::newRow("unicode without fallback") << QByteArray("{\\rtf1\\uc0 \\u304 stanbul}") << u"İstanbul"_s;
     QTest::newRow("negative unicode") << QByteArray("{\\rtf1\\u-3913?}") << QString(QChar(0xF0B7));
-    QTest::newRow("tables skipped")
-        << QByteArray("{\\rtf1{\\fonttbl{\\f0\\fswiss Arial;}}{\\colortbl;\\red0\\green0\\blue0;}"
-                      "{\\*\\generator Msftedit;}{\\info{\\title Baslik}}\\f0 Metin\\par}")
-        << u"Metin"_s;
+    QTest::newRow("tables skipped") << QByteArray(
+        "{\\rtf1{\\fonttbl{\\f0\\fswiss Arial;}}{\\colortbl;\\red0\\green0\\blue0;}"
+        "{\\*\\generator Msftedit;}{\\info{\\title Baslik}}\\f0 Metin\\par}")
+                                    << u"Metin"_s;
     QTest::newRow("escaped symbols") << QByteArray("{\\rtf1 a\\\\b \\{c\\}}") << u"a\\b {c}"_s;
     QTest::newRow("line breaks in the file") << QByteArray("{\\rtf1 bir\r\niki}") << u"biriki"_s;
-    QTest::newRow("line and tab") << QByteArray("{\\rtf1 a\\line b\\tab c}") << (u"a"_s + QChar::LineSeparator + u"b\tc"_s);
+    QTest::newRow("line and tab") << QByteArray("{\\rtf1 a\\line b\\tab c}")
+                                  << (u"a"_s + QChar::LineSeparator + u"b\tc"_s);
     QTest::newRow("unclosed groups") << QByteArray("{\\rtf1 {\\b kalin") << u"kalin"_s;
     QTest::newRow("stray closing braces") << QByteArray("{\\rtf1 a}}}b") << u"ab"_s;
     QTest::newRow("truncated escape") << QByteArray("{\\rtf1 a\\'") << u"a"_s;
@@ -80,7 +82,8 @@ void tst_RtfReader::text()
 void tst_RtfReader::formatting()
 {
     QTextDocument document;
-    RtfReader::read("{\\rtf1 {\\b Kalin} duz \\i egik\\i0  \\ul alti\\ulnone  {\\fs32 buyuk} \\b x\\plain y}", &document);
+    RtfReader::read(
+        "{\\rtf1 {\\b Kalin} duz \\i egik\\i0  \\ul alti\\ulnone  {\\fs32 buyuk} \\b x\\plain y}", &document);
     const QString text = document.toPlainText();
     QCOMPARE(text, u"Kalin duz egik alti buyuk xy"_s);
     QCOMPARE(formatAt(document, text.indexOf(u"Kalin"_s)).fontWeight(), int(QFont::Bold));

@@ -29,7 +29,10 @@ public:
         setSeesKeysFirst(seesKeys);
     }
 
-    void seeKeys(bool on) { setSeesKeysFirst(on); }
+    void seeKeys(bool on)
+    {
+        setSeesKeysFirst(on);
+    }
 
     QWidget* panel = nullptr;
     QLineEdit* edit = nullptr;
@@ -64,12 +67,12 @@ void tst_TScreen::keysReachScreenBeforeControl()
     screen.show();
 
     QTest::keyClick(screen.edit, Qt::Key_X);
-    QCOMPARE(screen.keys, QList<int>{Qt::Key_X});
+    QCOMPARE(screen.keys, QList<int> { Qt::Key_X });
     QCOMPARE(screen.targets.constFirst(), screen.edit);
     QCOMPARE(screen.edit->text(), QString()); // swallowed
 
     QTest::keyClick(screen.edit, Qt::Key_A);
-    QCOMPARE(screen.keys, (QList<int>{Qt::Key_X, Qt::Key_A}));
+    QCOMPARE(screen.keys, (QList<int> { Qt::Key_X, Qt::Key_A }));
     QCOMPARE(screen.edit->text(), u"a"_s); // passed on
 
     // Key releases are not offered.
@@ -84,7 +87,7 @@ void tst_TScreen::ignoredKeyIsOfferedOnce()
 
     // A label ignores keys, so the key travels up through the panel to the window.
     QTest::keyClick(screen.label, Qt::Key_F5);
-    QCOMPARE(screen.keys, QList<int>{Qt::Key_F5});
+    QCOMPARE(screen.keys, QList<int> { Qt::Key_F5 });
     QCOMPARE(screen.targets.constFirst(), screen.label);
 
     // The next press of the same key is a new key, even where the event happens to reuse memory.

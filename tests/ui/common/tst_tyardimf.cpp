@@ -15,10 +15,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-#define VERIFY_BOXES(app)                                                                                  \
-    do {                                                                                                   \
-        QString problems;                                                                                  \
-        QVERIFY2((app).messages().verifyDone(&problems), qPrintable(problems));                            \
+#define VERIFY_BOXES(app)                                                                                              \
+    do {                                                                                                               \
+        QString problems;                                                                                              \
+        QVERIFY2((app).messages().verifyDone(&problems), qPrintable(problems));                                        \
     } while (false)
 
 void writeTopic(AppFixture& app, const QString& name, const QByteArray& content)
@@ -65,9 +65,10 @@ void tst_TyardimF::startState()
     QStringList entries;
     for (int i = 0; i < list->count(); ++i)
         entries.append(list->itemText(i));
-    QCOMPARE(entries, (QStringList{u"Giriş Bölümü"_s, u"Gelişim Takip Bölümü"_s, u"Şifre Giriş ve Değişiklik Bölümü"_s,
-                                   u"Çocuk Giriş ve Değişiklik Bölümü"_s, u"Gelişim Grafiği Kullanımı Bölümü"_s,
-                                   u"Çocuk Listeleri Bölümü"_s, u"Aşı Kartları Bölümü"_s}));
+    QCOMPARE(entries,
+        (QStringList { u"Giriş Bölümü"_s, u"Gelişim Takip Bölümü"_s, u"Şifre Giriş ve Değişiklik Bölümü"_s,
+            u"Çocuk Giriş ve Değişiklik Bölümü"_s, u"Gelişim Grafiği Kullanımı Bölümü"_s, u"Çocuk Listeleri Bölümü"_s,
+            u"Aşı Kartları Bölümü"_s }));
     QCOMPARE(list->currentIndex(), 0);
     QVERIFY(shownText(help).isEmpty());
     QVERIFY(help->findChild<QTextEdit*>(u"RichEdit1"_s)->isReadOnly());

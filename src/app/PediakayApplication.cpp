@@ -3,15 +3,23 @@
 #include "CommandGuard.h"
 #include "Messages.h"
 
+#include <QLibraryInfo>
 #include <QLocale>
+#include <QTranslator>
 
 #include <clocale>
+
+using namespace Qt::StringLiterals;
 
 PediakayApplication::PediakayApplication(int& argc, char** argv)
     : QApplication(argc, argv)
 {
     setApplicationName(Messages::applicationTitle());
     QLocale::setDefault(QLocale(QLocale::Turkish, QLocale::Turkey));
+    // Qt's own texts (standard buttons, file and print dialogs, edit menus) in Turkish too.
+    auto* qtTexts = new QTranslator(this);
+    if (qtTexts->load(QLocale(), u"qtbase"_s, u"_"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(qtTexts);
     // QApplication takes the C library locale from the environment; printf and strtod (and the
     // spreadsheet writer behind them) must keep the decimal point.
     std::setlocale(LC_NUMERIC, "C");

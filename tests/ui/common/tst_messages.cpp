@@ -401,10 +401,10 @@ void tst_Messages::realDialogs()
     QCOMPARE(seen.buttons, buttons);
     QCOMPARE(seen.escape, escape);
     if (buttons.testFlag(QMessageBox::Yes)) {
-        QVERIFY2(seen.buttonTexts.contains(u"&Yes"_s), qPrintable(seen.buttonTexts.join(u", "_s)));
-        QVERIFY2(seen.buttonTexts.contains(u"&No"_s), qPrintable(seen.buttonTexts.join(u", "_s)));
+        QVERIFY2(seen.buttonTexts.contains(u"&Evet"_s), qPrintable(seen.buttonTexts.join(u", "_s)));
+        QVERIFY2(seen.buttonTexts.contains(u"&Hayır"_s), qPrintable(seen.buttonTexts.join(u", "_s)));
     } else {
-        QCOMPARE(seen.buttonTexts, QStringList({ u"OK"_s }));
+        QCOMPARE(seen.buttonTexts, QStringList({ u"Tamam"_s }));
     }
     if (call == Ask || call == AskYesNoCancel)
         QCOMPARE(given, answer);

@@ -5,6 +5,7 @@
 
 #include <QAtomicInt>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -28,6 +29,16 @@ bool run(QSqlDatabase& db, const QString& sql, QString& error)
     // Reading the first row makes the engine touch the file even for a PRAGMA.
     q.next();
     return true;
+}
+
+// Creates the folder with its missing parents; a folder created here is its owner's only.
+bool createPrivateFolder(const QString& folder)
+{
+    if (QFileInfo(folder).isDir())
+        return true;
+    if (!QDir().mkpath(QFileInfo(folder).absolutePath()))
+        return false;
+    return QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) || QFileInfo(folder).isDir();
 }
 
 } // namespace
@@ -60,9 +71,17 @@ bool Connection::open()
 
     const QFileInfo info(m_path);
     const QString folder = info.absolutePath();
-    if (!QDir().mkpath(folder)) {
+    if (!createPrivateFolder(folder)) {
         m_lastError = u"Veritabanı klasörü oluşturulamadı: %1"_s.arg(QDir::toNativeSeparators(folder));
         return false;
+    }
+    // Patient records: a new database is readable by its owner only. SQLite gives its companion
+    // files (-wal, -shm) the permissions of the database file. An existing file keeps the
+    // permissions the clinic gave it.
+    if (!info.exists()) {
+        QFile file(m_path);
+        if (file.open(QIODevice::NewOnly | QIODevice::WriteOnly, QFile::ReadOwner | QFile::WriteOwner))
+            file.close();
     }
 
     m_db = QSqlDatabase::addDatabase(u"QSQLITE"_s, m_name);

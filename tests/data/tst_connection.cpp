@@ -30,6 +30,8 @@ private Q_SLOTS:
     void retriesAfterFileIsFixed();
     void refusesNewerFile();
     void closeAndDefaultConnection();
+    void newDatabaseIsOwnersOnly();
+    void existingPermissionsAreKept();
 
 private:
     static QVariant scalar(QSqlDatabase& db, const QString& sql);
@@ -253,6 +255,51 @@ void tst_Connection::refusesNewerFile()
     db.close();
     db = QSqlDatabase();
     QSqlDatabase::removeDatabase(u"check"_s);
+}
+
+void tst_Connection::newDatabaseIsOwnersOnly()
+{
+    const QFile::Permissions ownerOnlyFolder = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    const QFile::Permissions ownerOnlyFile = QFile::ReadOwner | QFile::WriteOwner;
+    {
+        Connection c;
+        QVERIFY2(c.open(), qPrintable(c.lastError()));
+        // The write-ahead log and its index exist while the connection writes.
+        QSqlQuery q(c.database());
+        QVERIFY(q.exec(u"INSERT INTO hastasicil (hasta_kodu) VALUES ('1')"_s));
+        const QString folder = m_dir->filePath(u"Data"_s);
+        QCOMPARE(QFileInfo(folder).permissions() & 0x7077, ownerOnlyFolder & 0x7077);
+        for (const QString& name : { u"Pediakay.db"_s, u"Pediakay.db-wal"_s, u"Pediakay.db-shm"_s }) {
+            const QFileInfo file(folder + u'/' + name);
+            QVERIFY2(file.exists(), qPrintable(name));
+            QCOMPARE(file.permissions() & 0x7077, ownerOnlyFile & 0x7077);
+        }
+    }
+    // A folder further down is created with its parents.
+    Connection nested(u"Bir/Iki/Pediakay.db"_s);
+    QVERIFY2(nested.open(), qPrintable(nested.lastError()));
+    QCOMPARE(QFileInfo(m_dir->filePath(u"Bir/Iki"_s)).permissions() & 0x7077, ownerOnlyFolder & 0x7077);
+}
+
+void tst_Connection::existingPermissionsAreKept()
+{
+    const QFile::Permissions shared = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup;
+    const QFile::Permissions sharedFolder = shared | QFile::ExeOwner | QFile::ExeGroup;
+    {
+        Connection c;
+        QVERIFY2(c.open(), qPrintable(c.lastError()));
+    }
+    const QString folder = m_dir->filePath(u"Data"_s);
+    QVERIFY(QFile::setPermissions(folder, sharedFolder));
+    QVERIFY(QFile::setPermissions(folder + u"/Pediakay.db"_s, shared));
+
+    Connection again;
+    QVERIFY2(again.open(), qPrintable(again.lastError()));
+    QSqlQuery q(again.database());
+    QVERIFY(q.exec(u"INSERT INTO hastasicil (hasta_kodu) VALUES ('2')"_s));
+    QCOMPARE(QFileInfo(folder).permissions() & 0x7077, sharedFolder & 0x7077);
+    QCOMPARE(QFileInfo(folder + u"/Pediakay.db"_s).permissions() & 0x7077, shared & 0x7077);
+    QCOMPARE(QFileInfo(folder + u"/Pediakay.db-wal"_s).permissions() & 0x7077, shared & 0x7077);
 }
 
 void tst_Connection::closeAndDefaultConnection()

@@ -3,6 +3,8 @@
 #include "DataError.h"
 
 #include <QFile>
+#include <QHash>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -355,8 +357,8 @@ void fillReferenceTable(QSqlDatabase& db, const QString& table, const QList<CsvS
     }
 }
 
-// Creates whatever of the schema is missing: tables, indexes and the reference rows.
-void createSchema(QSqlDatabase& db)
+// Creates the tables that are missing.
+void createTables(QSqlDatabase& db)
 {
     for (const TableDef& def : Schema::tables()) {
         // CREATE TABLE IF NOT EXISTS would quietly accept a view or index of the same name.
@@ -366,9 +368,92 @@ void createSchema(QSqlDatabase& db)
                 u"Veritabanında %1 adında tablo olmayan bir nesne var; dosya bu programa ait değil."_s.arg(def.name));
         exec(db, createTableSql(def));
     }
-    for (const IndexDef& index : indexes())
-        exec(db, createIndexSql(index));
+}
 
+// What a file lacks of the schema the program uses.
+struct MissingParts {
+    QStringList tables;
+    // Columns an upgrade can add, and those it cannot (a table's record key).
+    QList<std::pair<const TableDef*, const FieldDef*>> columns;
+    QStringList keyColumns;
+    QStringList indexes;
+    QStringList emptyReferenceTables;
+
+    bool repairable() const
+    {
+        return tables.isEmpty() && keyColumns.isEmpty();
+    }
+    bool complete() const
+    {
+        return repairable() && columns.isEmpty() && indexes.isEmpty() && emptyReferenceTables.isEmpty();
+    }
+};
+
+const QStringList& referenceTables()
+{
+    static const QStringList names { u"zkilobir"_s, u"zuzunlukbir"_s, u"zbas"_s };
+    return names;
+}
+
+// Reads the file's tables, columns and indexes in two statements and compares them with the
+// schema; reads nothing of the records but the reference tables' first rows.
+MissingParts findMissingParts(QSqlDatabase& db)
+{
+    QHash<QString, QSet<QString>> columnsOf;
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(u"SELECT lower(m.name), lower(c.name) FROM sqlite_master AS m, pragma_table_info(m.name) AS c "
+                u"WHERE m.type = 'table'"_s))
+        throw DataError(DataError::engineText(q.lastError()));
+    while (q.next())
+        columnsOf[q.value(0).toString()].insert(q.value(1).toString());
+
+    QSet<QString> indexNames;
+    if (!q.exec(u"SELECT lower(name) FROM sqlite_master WHERE type = 'index'"_s))
+        throw DataError(DataError::engineText(q.lastError()));
+    while (q.next())
+        indexNames.insert(q.value(0).toString());
+
+    MissingParts missing;
+    for (const TableDef& def : Schema::tables()) {
+        const auto table = columnsOf.constFind(def.name.toLower());
+        if (table == columnsOf.cend()) {
+            missing.tables << def.name;
+            continue;
+        }
+        for (const FieldDef& field : def.fields) {
+            if (table->contains(field.name.toLower()))
+                continue;
+            if (field.type == FieldType::AutoInc)
+                missing.keyColumns << def.name + u'.' + field.name;
+            else
+                missing.columns.append({ &def, &field });
+        }
+    }
+    for (const IndexDef& index : indexes()) {
+        if (!indexNames.contains(index.name.toLower()) && columnsOf.contains(index.table.toLower()))
+            missing.indexes << index.name;
+    }
+    for (const QString& name : referenceTables()) {
+        if (columnsOf.contains(name) && !scalar(db, u"SELECT 1 FROM %1 LIMIT 1"_s.arg(quoteId(name))).isValid())
+            missing.emptyReferenceTables << name;
+    }
+    return missing;
+}
+
+QString missingPartsText(const MissingParts& missing)
+{
+    QStringList parts;
+    if (!missing.tables.isEmpty())
+        parts << u"tablolar: %1"_s.arg(missing.tables.join(u", "_s));
+    if (!missing.keyColumns.isEmpty())
+        parts << u"anahtar alanlar: %1"_s.arg(missing.keyColumns.join(u", "_s));
+    return u"Veritabanı dosyası eksik ve onarılamıyor (%1). Dosya bozulmuş ya da bu programa ait değil; "
+           u"bir yedeğini kullanın."_s.arg(parts.join(u"; "_s));
+}
+
+void fillReferenceTables(QSqlDatabase& db)
+{
     initReferenceResources();
     fillReferenceTable(db, u"zkilobir"_s,
         { CsvSource { u"cdc_wtageinf.csv"_s, {} },
@@ -377,6 +462,16 @@ void createSchema(QSqlDatabase& db)
         { CsvSource { u"cdc_lenageinf.csv"_s, {} },
             CsvSource { u"cdc_statage.csv"_s, [](double age) { return age >= 36; } } });
     fillReferenceTable(db, u"zbas"_s, { CsvSource { u"cdc_hcageinf.csv"_s, {} } });
+}
+
+// Adds what an upgrade can add: columns, indexes and the reference rows.
+void repair(QSqlDatabase& db, const MissingParts& missing)
+{
+    for (const auto& [table, field] : missing.columns)
+        exec(db, u"ALTER TABLE %1 ADD COLUMN %2 %3"_s.arg(quoteId(table->name), quoteId(field->name), sqlType(*field)));
+    for (const IndexDef& index : indexes())
+        exec(db, createIndexSql(index));
+    fillReferenceTables(db);
 }
 
 // Brings a file from one version to the next. Each step only adds to what the previous left.
@@ -464,12 +559,17 @@ int Schema::version(QSqlDatabase& db)
 
 void Schema::ensure(QSqlDatabase& db)
 {
-    // The usual case reads two numbers and takes no write lock.
+    // The usual case reads the version and the file's columns and takes no write lock.
     int fileVersion = version(db);
     if (fileVersion > currentVersion)
         throw DataError(newerFileText(fileVersion));
-    if (fileVersion == currentVersion)
-        return;
+    if (fileVersion == currentVersion) {
+        const MissingParts missing = findMissingParts(db);
+        if (missing.complete())
+            return;
+        if (!missing.repairable())
+            throw DataError(missingPartsText(missing));
+    }
 
     // Another copy of the program may be creating the same file: take the write lock first and
     // decide on what is in the file then.
@@ -480,11 +580,17 @@ void Schema::ensure(QSqlDatabase& db)
             throw DataError(newerFileText(fileVersion));
         if (fileVersion == 0) {
             // Empty, or tables made without a recorded version: complete them and call it version 1.
-            createSchema(db);
+            createTables(db);
             fileVersion = 1;
         }
         for (int v = fileVersion; v < currentVersion; ++v)
             migrateStep(db, v);
+        // A table gone from a file the program made means lost records: refuse the file rather
+        // than start on an empty table. Columns, indexes and reference rows can be added.
+        const MissingParts missing = findMissingParts(db);
+        if (!missing.repairable())
+            throw DataError(missingPartsText(missing));
+        repair(db, missing);
         setVersion(db, currentVersion);
         exec(db, u"COMMIT"_s);
     } catch (...) {

@@ -33,7 +33,9 @@ public:
     static const TableDef* table(const QString& name);
 
     // Creates every table, index and the reference rows in an empty database, or migrates an
-    // older file. Throws DataError with the engine's text on failure; nothing is half-written.
+    // older file; adds the columns, indexes and reference rows a file lacks, and refuses a file
+    // that lacks a table or a record key, naming them. Throws DataError with the text on failure;
+    // nothing is half-written.
     static void ensure(QSqlDatabase& db);
 
     // SQL for the Turkish case fold of a column, built only from SQLite's own functions so that

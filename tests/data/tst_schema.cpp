@@ -37,6 +37,10 @@ private Q_SLOTS:
     void adoptsFileWithoutVersion();
     void refusesNewerFile();
     void failureLeavesFileUntouched();
+    void repairsMissingParts_data();
+    void repairsMissingParts();
+    void refusesMissingTable_data();
+    void refusesMissingTable();
 
 private:
     QSqlDatabase openFile(const QString& fileName);
@@ -468,6 +472,73 @@ void tst_Schema::failureLeavesFileUntouched()
     QVERIFY(q.exec(u"DROP VIEW zkilobir"_s));
     Schema::ensure(m_db);
     QCOMPARE(Schema::version(m_db), 1);
+}
+
+void tst_Schema::repairsMissingParts_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<QString>("check");
+    QTest::addColumn<QVariant>("expected");
+    QTest::newRow("dropped column") << u"ALTER TABLE hastasicil DROP COLUMN anne"_s
+                                    << u"SELECT count(*) FROM pragma_table_info('hastasicil') WHERE name = 'anne'"_s
+                                    << QVariant(1);
+    QTest::newRow("dropped memo column") << u"ALTER TABLE muayene DROP COLUMN \"not\""_s
+                                         << u"SELECT count(*) FROM pragma_table_info('muayene') WHERE name = 'not'"_s
+                                         << QVariant(1);
+    QTest::newRow("dropped index") << u"DROP INDEX hastasicil_fold_adi_soyadi"_s
+                                   << u"SELECT count(*) FROM sqlite_master WHERE name = 'hastasicil_fold_adi_soyadi'"_s
+                                   << QVariant(1);
+    QTest::newRow("emptied reference rows") << u"DELETE FROM zbas"_s << u"SELECT count(*) FROM zbas"_s << QVariant(76);
+}
+
+void tst_Schema::repairsMissingParts()
+{
+    QFETCH(QString, damage);
+    QFETCH(QString, check);
+    QFETCH(QVariant, expected);
+    Schema::ensure(m_db);
+    QSqlQuery q(m_db);
+    QVERIFY(q.exec(u"INSERT INTO hastasicil (hasta_kodu, adi) VALUES ('5', 'Ayşe')"_s));
+    QVERIFY2(q.exec(damage), qPrintable(q.lastError().text()));
+    QVERIFY(scalar(check) != expected);
+
+    // The next start finds the gap and fills it; the records stay.
+    QSqlDatabase second = openFile(u"test.db"_s);
+    Schema::ensure(second);
+    second.close();
+    QCOMPARE(scalar(check).toInt(), expected.toInt());
+    QCOMPARE(scalar(u"SELECT adi FROM hastasicil WHERE hasta_kodu = '5'"_s).toString(), u"Ayşe"_s);
+    QVERIFY(q.exec(u"UPDATE hastasicil SET anne = 'Fatma' WHERE hasta_kodu = '5'"_s));
+    QCOMPARE(Schema::version(m_db), Schema::currentVersion);
+}
+
+void tst_Schema::refusesMissingTable_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<QString>("named");
+    QTest::newRow("visits") << u"DROP TABLE muayene"_s << u"muayene"_s;
+    QTest::newRow("registry") << u"DROP TABLE hastasicil"_s << u"hastasicil"_s;
+    QTest::newRow("record key") << u"ALTER TABLE recete RENAME COLUMN rrid TO eski"_s << u"recete.rrid"_s;
+}
+
+void tst_Schema::refusesMissingTable()
+{
+    QFETCH(QString, damage);
+    QFETCH(QString, named);
+    Schema::ensure(m_db);
+    QSqlQuery q(m_db);
+    QVERIFY2(q.exec(damage), qPrintable(q.lastError().text()));
+    const int objects = scalar(u"SELECT count(*) FROM sqlite_master"_s).toInt();
+
+    try {
+        Schema::ensure(m_db);
+        QFAIL("a file lacking a table was accepted");
+    } catch (const DataError& e) {
+        QVERIFY2(e.text().contains(named), qPrintable(e.text()));
+        QVERIFY2(e.text().startsWith(u"Veritabanı dosyası eksik ve onarılamıyor"_s), qPrintable(e.text()));
+    }
+    // Nothing was created in its place.
+    QCOMPARE(scalar(u"SELECT count(*) FROM sqlite_master"_s).toInt(), objects);
 }
 
 QTEST_GUILESS_MAIN(tst_Schema)

@@ -914,8 +914,8 @@ private:
                 users.set(i, account.at(i));
             users.set(4, u"Çocuk Sağlığı ve Hastalıkları Muayenehanesi"_s);
             users.set(5, u"Bağdat Cad. No:215 D:4 Caddebostan Kadıköy İstanbul"_s);
-            users.set(6, u"(216) 555 12 34"_s);
-            users.set(7, u"(216) 555 12 35"_s);
+            users.set(6, u"2165551234"_s);
+            users.set(7, u"2165551235"_s);
             users.write();
         }
         users.finish();

@@ -149,8 +149,31 @@ QString formatNumber(double value, const QString& pattern)
     return out;
 }
 
+// Whether a character may stand in a mask's place: digits where digits are asked for, letters
+// where letters are; '9' and '#' also take a blank.
+bool fitsMaskChar(QChar maskChar, QChar c)
+{
+    switch (maskChar.unicode()) {
+    case u'0':
+        return c.isDigit();
+    case u'9':
+        return c.isDigit() || c == u' ';
+    case u'#':
+        return c.isDigit() || c == u' ' || c == u'+' || c == u'-';
+    case u'L':
+    case u'l':
+        return c.isLetter();
+    case u'A':
+    case u'a':
+        return c.isLetterOrNumber();
+    default:
+        return true;
+    }
+}
+
 // Shows a text stored without its mask's literals ("2125551234") the way the mask writes it
-// ("(212) 555 12 34"). Texts stored with their literals are shown as they are.
+// ("(212) 555 12 34"). A text that does not fit the mask's places (stored with its literals, or
+// written by another program) is shown as it is stored, never masked a second time.
 QString applyMask(const QString& text, const QString& editMask)
 {
     const QStringList parts = editMask.split(u';');
@@ -170,6 +193,8 @@ QString applyMask(const QString& text, const QString& editMask)
         } else if (c == u'!' || c == u'>' || c == u'<') {
             continue;
         } else if (maskChars.contains(c)) {
+            if (next < text.size() && !fitsMaskChar(c, text.at(next)))
+                return text;
             out += next < text.size() ? text.at(next) : QChar(u' ');
             ++next;
         } else if (c == u'/') {
@@ -179,7 +204,7 @@ QString applyMask(const QString& text, const QString& editMask)
         }
     }
     if (next < text.size())
-        out += text.mid(next);
+        return text;
     return out.trimmed();
 }
 

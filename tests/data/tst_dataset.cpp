@@ -48,6 +48,8 @@ private Q_SLOTS:
     void refreshKeepsCurrentRecord();
     void columnsReadLazilyStayCorrect();
     void displayFormats_data();
+    void maskedTextStoredAnyWay_data();
+    void maskedTextStoredAnyWay();
     void displayFormats();
     void disableControlsHoldsNotices();
     void maskedTextShownWithLiterals();
@@ -723,6 +725,36 @@ void tst_DataSet::maskedTextShownWithLiterals()
     QCOMPARE(bare->DisplayText(), u"(212) 555 12 34"_s);
     QCOMPARE(bare->AsString(), u"2125551234"_s);
     QCOMPARE(literal->DisplayText(), u"(532) 111 22 33"_s);
+}
+
+void tst_DataSet::maskedTextStoredAnyWay_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("digits") << u"2165551234"_s << u"(216) 555 12 34"_s;
+    QTest::newRow("fewer digits") << u"216555"_s << u"(216) 555"_s;
+    QTest::newRow("stored with literals") << u"(216) 555 12 34"_s << u"(216) 555 12 34"_s;
+    QTest::newRow("other layout") << u"0216 555 1234"_s << u"0216 555 1234"_s;
+    QTest::newRow("more digits than places") << u"902165551234"_s << u"902165551234"_s;
+    QTest::newRow("words") << u"yok"_s << u"yok"_s;
+}
+
+// A letterhead telephone stored as digits is shown through its mask; one stored formatted by
+// another program is shown as it is.
+void tst_DataSet::maskedTextStoredAnyWay()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, shown);
+    DataSet ds(u"sifreTable"_s);
+    ds.setTableName(u"sifre"_s);
+    Field* phone = ds.FieldByName(u"firmatel"_s);
+    phone->EditMask = u"(999) 999 99 99;0;*"_s;
+    ds.Open();
+    ds.Append();
+    phone->setAsString(stored);
+    ds.Post();
+    QCOMPARE(phone->DisplayText(), shown);
+    QCOMPARE(phone->AsString(), stored);
 }
 
 QTEST_GUILESS_MAIN(tst_DataSet)

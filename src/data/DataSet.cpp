@@ -9,6 +9,7 @@
 
 #include <QLocale>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSet>
 #include <QSqlError>
 #include <QSqlRecord>
@@ -1176,6 +1177,8 @@ void DataSet::First()
 
 void DataSet::Last()
 {
+    checkActive();
+    catchUp();
     moveTo(int(m_keys.size()) - 1);
     m_eof = true;
     m_bof = m_keys.isEmpty();
@@ -1189,7 +1192,7 @@ void DataSet::Next()
         m_eof = true;
         return;
     }
-    if (m_pos + 1 >= m_keys.size()) {
+    if (m_pos + 1 >= m_keys.size() && !(catchUp() && m_pos + 1 < m_keys.size())) {
         completePending();
         m_eof = true;
         return;
@@ -1291,7 +1294,7 @@ bool DataSet::Locate(const QString& fieldNames, const QVariantList& values, TLoc
     const bool partialAll = partial && options.testFlag(LocateOption::loPartialAllFields);
 
     completePending();
-    if (m_keys.isEmpty())
+    if (m_keys.isEmpty() && !catchUp())
         return false;
 
     int found = -1;
@@ -1410,11 +1413,57 @@ bool DataSet::Locate(const QString& fieldNames, const QVariantList& values, TLoc
             }
         }
     }
-    if (found < 0)
+    if (found < 0) {
+        // Not among the keys read: another copy may have stored it since.
+        if (!m_catchingUp && catchUp()) {
+            m_catchingUp = true;
+            const auto done = qScopeGuard([this] { m_catchingUp = false; });
+            return Locate(fieldNames, values, options);
+        }
         return false;
+    }
     if (found != m_pos)
         moveTo(found);
     m_eof = m_bof = false;
+    return true;
+}
+
+// A table's records that other copies of the program stored or deleted since its keys were
+// read: when the table's count or highest key under the link and the filter differ from the
+// list's, the keys are read again and the current record is kept. Queries are left alone: they
+// show what they read until the screen opens them again.
+bool DataSet::catchUp()
+{
+    if (!Active() || isQuery() || m_genericQuery || m_static || m_state != dsBrowse)
+        return false;
+    QVariantMap binds;
+    const QString keyCol = keyColumnSql();
+    QSqlQuery q(db());
+    q.setForwardOnly(true);
+    if (!q.prepare(u"SELECT count(*), max("_s + keyCol + u") FROM "_s + quoted(m_def->name) + whereSql(binds)))
+        throw DataError(DataError::engineText(q.lastError()));
+    for (auto it = binds.cbegin(); it != binds.cend(); ++it)
+        q.bindValue(it.key(), it.value());
+    exec(q);
+    if (!q.next())
+        return false;
+    const int count = q.value(0).toInt();
+    const qint64 highest = q.value(1).isNull() ? -1 : q.value(1).toLongLong();
+    const qint64 known = m_keys.isEmpty() ? -1 : *std::max_element(m_keys.cbegin(), m_keys.cend());
+    if (count == m_countBeforeHook && (highest == known || usingHookFilter()))
+        return false;
+
+    const qint64 key = currentKey();
+    const int oldPos = m_pos;
+    readKeys();
+    int pos = key >= 0 ? positionOfKey(key) : -1;
+    if (pos < 0)
+        pos = std::min(oldPos, int(m_keys.size()) - 1);
+    m_pos = m_keys.isEmpty() ? -1 : std::max(pos, 0);
+    m_eof = m_keys.isEmpty();
+    notifyReset();
+    if (m_pos != oldPos || currentKey() != key)
+        afterMove();
     return true;
 }
 
@@ -1477,6 +1526,7 @@ void DataSet::Edit()
         throw DataError(u"Kayıt bulunamadı; başka bir kullanıcı tarafından silinmiş olabilir."_s);
     beginEditBuffer(row);
     m_modified = false;
+    m_staleRecord = false;
     setState(dsEdit);
 }
 
@@ -1699,7 +1749,8 @@ void DataSet::writeRecord()
                     q.addBindValue(m_original.at(i));
             }
             exec(q);
-            if (q.numRowsAffected() != 1)
+            m_staleRecord = q.numRowsAffected() != 1;
+            if (m_staleRecord)
                 throw DataError(
                     u"Bu kayıt siz okuduktan sonra başka bir kullanıcı tarafından değiştirilmiş veya silinmiş. "
                     "Değişiklikleriniz kaydedilmedi; Vazgeç ile kaydın güncel hâlini görebilirsiniz."_s);
@@ -1791,10 +1842,46 @@ void DataSet::Cancel()
         m_buffer.clear();
         m_original.clear();
         setState(dsBrowse);
+        if (m_staleRecord) {
+            showStoredRecord();
+            return;
+        }
         if (m_disableCount == 0)
             Q_EMIT rowUpdated(m_pos);
         notifyCurrent();
     }
+}
+
+// After a save refused because another copy changed or deleted the record: the record is read
+// again as it now stands, or leaves the list when it is gone.
+void DataSet::showStoredRecord()
+{
+    m_staleRecord = false;
+    const qint64 key = currentKey();
+    forget(key);
+    QSqlQuery q(db());
+    q.setForwardOnly(true);
+    if (!q.prepare(u"SELECT 1 FROM "_s + quoted(m_def->name) + u" WHERE "_s + keyColumnSql() + u" = ?"_s))
+        throw DataError(DataError::engineText(q.lastError()));
+    q.addBindValue(key);
+    exec(q);
+    if (q.next()) {
+        if (m_disableCount == 0)
+            Q_EMIT rowUpdated(m_pos);
+        notifyCurrent();
+        return;
+    }
+    const int row = m_pos;
+    m_keys.removeAt(row);
+    --m_countBeforeHook;
+    if (m_pos >= m_keys.size())
+        m_pos = int(m_keys.size()) - 1;
+    m_eof = m_keys.isEmpty();
+    if (m_disableCount == 0)
+        Q_EMIT rowRemoved(row);
+    else
+        m_pendingNotify = true;
+    afterMove();
 }
 
 void DataSet::Delete()

@@ -220,6 +220,8 @@ private:
     void parseQuery();
     bool usingHookFilter() const;
     int positionOfKey(qint64 key) const;
+    bool catchUp();
+    void showStoredRecord();
     void notifyReset();
     void notifyCurrent();
 
@@ -253,6 +255,10 @@ private:
     QList<DataSource*> m_sources;
     bool m_eof = true;
     bool m_bof = true;
+
+    bool m_catchingUp = false;
+    // The last save was refused because another copy changed or deleted the record.
+    bool m_staleRecord = false;
 
     mutable QHash<qint64, Row> m_cache;
     mutable QBitArray m_hot; // columns read since the last page read: a walk's next page brings these

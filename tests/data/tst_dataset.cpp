@@ -49,6 +49,10 @@ private Q_SLOTS:
     void columnsReadLazilyStayCorrect();
     void displayFormats_data();
     void maskedTextStoredAnyWay_data();
+    void cancelAfterConflictShowsStoredRecord_data();
+    void cancelAfterConflictShowsStoredRecord();
+    void recordsOfAnotherCopyAreReached_data();
+    void recordsOfAnotherCopyAreReached();
     void maskedTextStoredAnyWay();
     void displayFormats();
     void disableControlsHoldsNotices();
@@ -755,6 +759,106 @@ void tst_DataSet::maskedTextStoredAnyWay()
     ds.Post();
     QCOMPARE(phone->DisplayText(), shown);
     QCOMPARE(phone->AsString(), stored);
+}
+
+void tst_DataSet::cancelAfterConflictShowsStoredRecord_data()
+{
+    QTest::addColumn<QString>("otherCopy");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("shownName");
+    QTest::newRow("changed") << u"UPDATE hastasicil SET adi = 'Onun' WHERE hid = 2"_s << 3 << u"Onun"_s;
+    QTest::newRow("deleted") << u"DELETE FROM hastasicil WHERE hid = 2"_s << 2 << u"Ad3"_s;
+}
+
+// "Vazgeç" after a save that another copy's change refused shows the record as it now stands.
+void tst_DataSet::cancelAfterConflictShowsStoredRecord()
+{
+    QFETCH(QString, otherCopy);
+    QFETCH(int, count);
+    QFETCH(QString, shownName);
+    addChildren(3, u"Ad"_s);
+    DataSet ds(u"sicilTable"_s);
+    ds.setTableName(u"hastasicil"_s);
+    ds.Open();
+    ds.Next();
+    QCOMPARE(ds.FieldByName(u"adi"_s)->AsString(), u"Ad2"_s);
+    ds.Edit();
+    ds.FieldByName(u"adi"_s)->setAsString(u"Benim"_s);
+
+    Connection other(m_dir->filePath(u"Data/Pediakay.db"_s), u"other"_s);
+    QVERIFY(other.open());
+    QSqlQuery q(other.database());
+    QVERIFY(q.exec(otherCopy));
+    QVERIFY_THROWS_EXCEPTION(DataError, ds.Post());
+    QCOMPARE(ds.FieldByName(u"adi"_s)->AsString(), u"Benim"_s);
+
+    QSignalSpy changed(&ds, &DataSet::currentChanged);
+    ds.Cancel();
+    QCOMPARE(ds.State(), dsBrowse);
+    QCOMPARE(ds.RecordCount(), count);
+    QCOMPARE(ds.FieldByName(u"adi"_s)->AsString(), shownName);
+    QVERIFY(changed.count() >= 1);
+    QCOMPARE(countRows(u"hastasicil"_s, u"adi = 'Benim'"_s), 0);
+
+    // A plain Cancel afterwards keeps what it shows.
+    ds.Edit();
+    ds.FieldByName(u"adi"_s)->setAsString(u"Yine"_s);
+    ds.Cancel();
+    QCOMPARE(ds.FieldByName(u"adi"_s)->AsString(), shownName);
+}
+
+void tst_DataSet::recordsOfAnotherCopyAreReached_data()
+{
+    QTest::addColumn<int>("children");
+    QTest::addColumn<QString>("order");
+    QTest::newRow("short list, key order") << 3 << QString();
+    QTest::newRow("long list, key order") << 300 << QString();
+    QTest::newRow("long list, by surname") << 300 << u"soyadi"_s;
+}
+
+// A child another workstation registered after this list was read is found by Locate and reached
+// by Last and Next.
+void tst_DataSet::recordsOfAnotherCopyAreReached()
+{
+    QFETCH(int, children);
+    QFETCH(QString, order);
+    addChildren(children);
+    DataSet ds(u"sicilTable"_s);
+    ds.setTableName(u"hastasicil"_s);
+    ds.setIndexFieldNames(order);
+    ds.Open();
+    ds.Last();
+    const QString lastBefore = ds.FieldByName(u"hasta_kodu"_s)->AsString();
+
+    Connection other(m_dir->filePath(u"Data/Pediakay.db"_s), u"other"_s);
+    QVERIFY(other.open());
+    QSqlQuery q(other.database());
+    // "Soyad15 " sorts between Soyad15 and Soyad150 by surname, and last by key.
+    QVERIFY(q.exec(u"INSERT INTO hastasicil (hasta_kodu, adi, soyadi) VALUES ('yeni', 'Yeni', 'Soyad15 ')"_s));
+
+    QVERIFY(ds.Locate(u"hasta_kodu"_s, u"yeni"_s, {}));
+    QCOMPARE(ds.FieldByName(u"adi"_s)->AsString(), u"Yeni"_s);
+    QCOMPARE(ds.RecordCount(), children + 1);
+    if (order.isEmpty())
+        QCOMPARE(ds.RecNo(), children + 1);
+    else
+        QCOMPARE(ds.RecNo(), children >= 150 ? 57 + 1 : children + 1);
+
+    // The next one is found by Last, and by Next from the former last record.
+    QVERIFY(q.exec(u"INSERT INTO hastasicil (hasta_kodu, adi, soyadi) VALUES ('sonra', 'Sonra', 'Zzz')"_s));
+    ds.Last();
+    QCOMPARE(ds.FieldByName(u"hasta_kodu"_s)->AsString(), u"sonra"_s);
+    QVERIFY(q.exec(u"INSERT INTO hastasicil (hasta_kodu, adi, soyadi) VALUES ('daha', 'Daha', 'Zzzz')"_s));
+    ds.Next();
+    QVERIFY(!ds.Eof());
+    QCOMPARE(ds.FieldByName(u"hasta_kodu"_s)->AsString(), u"daha"_s);
+    ds.Next();
+    QVERIFY(ds.Eof());
+    QVERIFY(lastBefore != u"daha"_s);
+
+    // A record no copy stored is still not found.
+    QVERIFY(!ds.Locate(u"hasta_kodu"_s, u"yok"_s, {}));
+    QCOMPARE(ds.FieldByName(u"hasta_kodu"_s)->AsString(), u"daha"_s);
 }
 
 QTEST_GUILESS_MAIN(tst_DataSet)

@@ -32,6 +32,42 @@ QString quoted(const QString& identifier)
     return u'"' + identifier + u'"';
 }
 
+// A query's closing ORDER BY sorts its text columns by their Turkish sort key, so that every
+// list, printout and export made from it follows the Turkish alphabet; the record key breaks
+// ties (names equal but for letter case) in the direction of the last term. Anything the
+// pattern does not know is left to the engine as written.
+QString withTurkishOrder(const QString& tail, const TableDef& def)
+{
+    static const QRegularExpression orderBy(u"\\border\\s+by\\s+(.+)$"_s,
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression term(
+        u"^\\s*\"?([A-Za-z_][A-Za-z0-9_]*)\"?\\s*(asc|desc)?\\s*$"_s, QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = orderBy.match(tail);
+    if (!m.hasMatch())
+        return tail;
+    QStringList terms;
+    bool anyText = false;
+    QString direction;
+    for (const QString& text : m.captured(1).split(u',')) {
+        const QRegularExpressionMatch t = term.match(text);
+        if (!t.hasMatch())
+            return tail;
+        direction = t.captured(2).isEmpty() ? QString() : u' ' + t.captured(2).toUpper();
+        const FieldDef* f = def.field(t.captured(1));
+        if (f && (f->type == FieldType::WideString || f->type == FieldType::Memo)) {
+            terms << Schema::sortKeySql(quoted(f->name)) + direction;
+            anyText = true;
+        } else {
+            terms << text.trimmed();
+        }
+    }
+    if (!anyText)
+        return tail;
+    const QString key = def.rowKey() == u"rowid"_s ? u"rowid"_s : quoted(def.rowKey());
+    terms << key + direction;
+    return tail.left(m.capturedStart(0)) + u"ORDER BY "_s + terms.join(u", "_s);
+}
+
 QLocale turkish()
 {
     return QLocale(QLocale::Turkish, QLocale::Turkey);
@@ -269,7 +305,7 @@ void DataSet::parseQuery()
     QString tail = m.captured(2).trimmed();
     while (tail.endsWith(u';'))
         tail.chop(1);
-    m_queryTail = tail;
+    m_queryTail = withTurkishOrder(tail, *def);
     if (m_def != def)
         buildFields(def);
 }

@@ -189,6 +189,8 @@ QList<IndexDef> indexes()
         { u"hastasicil_adi"_s, u"hastasicil"_s, { col(u"adi") } },
         { u"hastasicil_fold_hasta_kodu"_s, u"hastasicil"_s, { fold(u"hasta_kodu") } },
         { u"hastasicil_fold_adi_soyadi"_s, u"hastasicil"_s, { fold(u"adi"), fold(u"soyadi") } },
+        { u"hastasicil_sort_soyadi"_s, u"hastasicil"_s, { Schema::sortKeySql(col(u"soyadi")) } },
+        { u"hastasicil_sort_adi"_s, u"hastasicil"_s, { Schema::sortKeySql(col(u"adi")) } },
     };
 }
 
@@ -550,6 +552,28 @@ QString Schema::foldSql(const QString& columnSql)
     for (const auto& [from, to] : pairs)
         sql = u"replace(%1, '%2', '%3')"_s.arg(sql, QString::fromUtf16(from), QString::fromUtf16(to));
     return u"lower(%1)"_s.arg(sql);
+}
+
+QString Schema::sortKeySql(const QString& columnSql)
+{
+    // Each Turkish letter becomes its Latin base followed by '{', which sorts after 'z': so ç
+    // comes after every c and before d, and ı after every h and before i. The circumflexed
+    // vowels sort with their plain ones.
+    static const std::pair<const char16_t*, const char16_t*> keys[] = {
+        { u"ç", u"c{" },
+        { u"ğ", u"g{" },
+        { u"ı", u"h{" },
+        { u"ö", u"o{" },
+        { u"ş", u"s{" },
+        { u"ü", u"u{" },
+        { u"â", u"a" },
+        { u"î", u"i" },
+        { u"û", u"u" },
+    };
+    QString sql = foldSql(columnSql);
+    for (const auto& [from, to] : keys)
+        sql = u"replace(%1, '%2', '%3')"_s.arg(sql, QString::fromUtf16(from), QString::fromUtf16(to));
+    return sql;
 }
 
 int Schema::version(QSqlDatabase& db)

@@ -42,6 +42,12 @@ public:
     // any client can use the indexes made on it.
     static QString foldSql(const QString& columnSql);
 
+    // SQL for the sort key of a text column: Turkish alphabetical order (a b c ç d ... ı i ...
+    // ö ... ş ... ü ... z, q w x where the Latin alphabet puts them) without regard to letter
+    // case, as a plain text that sorts byte by byte. Built from SQLite's own functions, so any
+    // client can use and update the indexes made on it.
+    static QString sortKeySql(const QString& columnSql);
+
     // The schema version recorded in the file (0 for an empty file).
     static int version(QSqlDatabase& db);
 };

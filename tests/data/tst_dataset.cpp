@@ -52,6 +52,8 @@ private Q_SLOTS:
     void cancelAfterConflictShowsStoredRecord_data();
     void cancelAfterConflictShowsStoredRecord();
     void recordsOfAnotherCopyAreReached_data();
+    void textsSortInTurkishOrder_data();
+    void textsSortInTurkishOrder();
     void recordsOfAnotherCopyAreReached();
     void maskedTextStoredAnyWay();
     void displayFormats();
@@ -859,6 +861,47 @@ void tst_DataSet::recordsOfAnotherCopyAreReached()
     // A record no copy stored is still not found.
     QVERIFY(!ds.Locate(u"hasta_kodu"_s, u"yok"_s, {}));
     QCOMPARE(ds.FieldByName(u"hasta_kodu"_s)->AsString(), u"daha"_s);
+}
+
+void tst_DataSet::textsSortInTurkishOrder_data()
+{
+    QTest::addColumn<QString>("statement");
+    QTest::addColumn<QStringList>("expected");
+    const QStringList alphabetical { u"ali"_s, u"ALİ"_s, u"Can"_s, u"cengiz"_s, u"Çelik"_s, u"Gül"_s, u"Güler"_s,
+        u"Ğ"_s, u"Hakan"_s, u"ılgaz"_s, u"Işık"_s, u"İnce"_s, u"Öztürk"_s, u"Quinn"_s, u"Sezer"_s, u"Şahin"_s,
+        u"Üstün"_s, u"Walter"_s, u"Xavier"_s, u"Yılmaz"_s, u"Zeynep"_s };
+    QStringList reversed(alphabetical.crbegin(), alphabetical.crend());
+    // Equal names but for letter case keep the key order, reversed when descending.
+    QTest::newRow("ascending") << u"Select * from hastasicil order by soyadi ASC"_s << alphabetical;
+    QTest::newRow("descending") << u"Select * from hastasicil order by soyadi DESC"_s << reversed;
+    QTest::newRow("no direction, quoted name") << u"Select * from hastasicil order by \"soyadi\";"_s << alphabetical;
+    QTest::newRow("after a condition") << u"Select * from hastasicil where hasta_kodu <> 'x' ORDER BY soyadi asc"_s
+                                       << alphabetical;
+}
+
+void tst_DataSet::textsSortInTurkishOrder()
+{
+    QFETCH(QString, statement);
+    QFETCH(QStringList, expected);
+    // Stored in an order that neither the alphabet nor the codes give.
+    const QStringList stored { u"Zeynep"_s, u"Şahin"_s, u"ali"_s, u"Öztürk"_s, u"Yılmaz"_s, u"Çelik"_s, u"Işık"_s,
+        u"İnce"_s, u"ılgaz"_s, u"Can"_s, u"Güler"_s, u"Gül"_s, u"Ğ"_s, u"Hakan"_s, u"Walter"_s, u"Xavier"_s, u"Quinn"_s,
+        u"Üstün"_s, u"Sezer"_s, u"cengiz"_s, u"ALİ"_s };
+    QSqlQuery q(m_conn->database());
+    QVERIFY(q.prepare(u"INSERT INTO hastasicil (hasta_kodu, soyadi) VALUES (?, ?)"_s));
+    for (qsizetype i = 0; i < stored.size(); ++i) {
+        q.addBindValue(QString::number(i + 1));
+        q.addBindValue(stored.at(i));
+        QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+    }
+
+    DataSet ds(u"sicrapQuery"_s);
+    ds.setSQL(statement);
+    ds.Open();
+    QStringList shown;
+    for (ds.First(); !ds.Eof(); ds.Next())
+        shown << ds.FieldByName(u"soyadi"_s)->AsString();
+    QCOMPARE(shown, expected);
 }
 
 QTEST_GUILESS_MAIN(tst_DataSet)

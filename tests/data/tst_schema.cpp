@@ -34,6 +34,8 @@ private Q_SLOTS:
     void foldSql();
     void foldIndexesAreUsed_data();
     void foldIndexesAreUsed();
+    void sortKeysUseTheirIndexes_data();
+    void sortKeysUseTheirIndexes();
     void adoptsFileWithoutVersion();
     void refusesNewerFile();
     void failureLeavesFileUntouched();
@@ -420,6 +422,32 @@ void tst_Schema::foldIndexesAreUsed()
         plan += q.value(u"detail"_s).toString() + u'\n';
     // A search on the expression, not merely a scan through the index.
     QVERIFY2(plan.contains(u"SEARCH hastasicil USING INDEX "_s + index + u" (<expr>"_s), qPrintable(plan));
+}
+
+void tst_Schema::sortKeysUseTheirIndexes_data()
+{
+    QTest::addColumn<QString>("order");
+    QTest::addColumn<QString>("index");
+    const QString surname = Schema::sortKeySql(u"\"soyadi\""_s);
+    const QString name = Schema::sortKeySql(u"\"adi\""_s);
+    QTest::newRow("surname") << surname + u", \"hid\""_s << u"hastasicil_sort_soyadi"_s;
+    QTest::newRow("surname descending") << surname + u" DESC, \"hid\" DESC"_s << u"hastasicil_sort_soyadi"_s;
+    QTest::newRow("name") << name + u", \"hid\""_s << u"hastasicil_sort_adi"_s;
+}
+
+// A list sorted by name is read through the index on its sort key, with no sorting step.
+void tst_Schema::sortKeysUseTheirIndexes()
+{
+    QFETCH(QString, order);
+    QFETCH(QString, index);
+    Schema::ensure(m_db);
+    QSqlQuery q(m_db);
+    QVERIFY(q.exec(u"EXPLAIN QUERY PLAN SELECT hid FROM hastasicil ORDER BY "_s + order));
+    QString plan;
+    while (q.next())
+        plan += q.value(u"detail"_s).toString() + u'\n';
+    QVERIFY2(plan.contains(u"USING INDEX "_s + index), qPrintable(plan));
+    QVERIFY2(!plan.contains(u"TEMP B-TREE"_s), qPrintable(plan));
 }
 
 void tst_Schema::adoptsFileWithoutVersion()

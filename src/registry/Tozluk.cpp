@@ -1,7 +1,6 @@
 #include "Tozluk.h"
 
 #include "ui_Tozluk.h"
-#include "vaccines/ui_TasilarF.h"
 
 #include "AgeCalculator.h"
 #include "CommandGuard.h"
@@ -112,7 +111,6 @@ Tozluk::Tozluk()
 Tozluk::~Tozluk()
 {
     sicilTable->OnWrite = nullptr;
-    delete ui;
 }
 
 void Tozluk::bindControls()
@@ -531,17 +529,9 @@ void Tozluk::JvXPButton2Click()
 
 void Tozluk::JvXPButton11Click()
 {
-    TasilarF* asilarF = screens().asilarF;
     const QDate birth = sicilTable->Active() ? sicilTable->FieldByName(u"dogumtarihi"_s)->AsDateTime().date() : QDate();
     const QString age = AgeCalculator::compute(birth, QDate::currentDate()).vaccineText;
-    asilarF->ui->Label9->setText(age);
-    asilarF->ui->Label16->setText(age);
-    asilarF->show();
-    asilarF->raise();
-    asilarF->asiturTable->Open();
-    asilarF->receTable->Open();
-    asilarF->JvXPButton2Click();
-    asilarF->asi2Table->Open();
+    screens().asilarF->showForChild(age, TasilarF::Entry::Keep);
 }
 
 void Tozluk::Button1Click()

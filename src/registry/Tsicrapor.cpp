@@ -111,10 +111,7 @@ Tsicrapor::Tsicrapor()
         [this](int column) { CommandGuard::run([&] { bolumgridTitleClick(column); }); });
 }
 
-Tsicrapor::~Tsicrapor()
-{
-    delete ui;
-}
+Tsicrapor::~Tsicrapor() = default;
 
 void Tsicrapor::buildMenu()
 {

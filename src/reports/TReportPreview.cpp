@@ -73,10 +73,7 @@ void TReportPreview::setUp()
     ui->pageView->setFocus();
 }
 
-TReportPreview::~TReportPreview()
-{
-    delete ui;
-}
+TReportPreview::~TReportPreview() = default;
 
 const PreparedReport& TReportPreview::report() const
 {

@@ -3,6 +3,8 @@
 #include "ui_Tozluk.h"
 
 #include "AgeCalculator.h"
+#include "ChildCode.h"
+#include "ChildRecordChecks.h"
 #include "CommandGuard.h"
 #include "Connection.h"
 #include "DataError.h"
@@ -18,8 +20,6 @@
 #include "TfrmMain.h"
 #include "Tsicrapor.h"
 #include "TsifrelerF.h"
-#include "registry/core/ChildCode.h"
-#include "registry/core/ChildRecordChecks.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

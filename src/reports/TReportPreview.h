@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reports/core/PreparedReport.h"
+#include "PreparedReport.h"
 
 #include <QWidget>
 

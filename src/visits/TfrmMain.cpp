@@ -22,7 +22,7 @@
 #include "TsifrelerF.h"
 #include "TtetkikgirisF.h"
 #include "TyardimF.h"
-#include "visits/core/VisitQueries.h"
+#include "VisitQueries.h"
 
 #include <QCloseEvent>
 #include <QDateTime>

@@ -6,14 +6,14 @@
 //   bench_registry [--db FILE] [--repeat N] [--only TEXT]
 
 #include "BenchSupport.h"
+#include "ChildCode.h"
 #include "Connection.h"
 #include "DataError.h"
 #include "DataSet.h"
 #include "Field.h"
+#include "RegistrySearch.h"
 #include "Schema.h"
 #include "TurkishText.h"
-#include "registry/core/ChildCode.h"
-#include "registry/core/RegistrySearch.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

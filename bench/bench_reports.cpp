@@ -8,12 +8,12 @@
 #include "BenchSupport.h"
 #include "Connection.h"
 #include "DataSet.h"
-#include "reports/core/PreparedReport.h"
-#include "reports/core/ReportBindings.h"
-#include "reports/core/ReportEngine.h"
-#include "reports/core/ReportJob.h"
-#include "reports/core/ReportLayout.h"
-#include "reports/core/ReportPainter.h"
+#include "PreparedReport.h"
+#include "ReportBindings.h"
+#include "ReportEngine.h"
+#include "ReportJob.h"
+#include "ReportLayout.h"
+#include "ReportPainter.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -15,7 +15,7 @@
 #include "Field.h"
 #include "Schema.h"
 #include "TurkishText.h"
-#include "visits/core/VisitQueries.h"
+#include "VisitQueries.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

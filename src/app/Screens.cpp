@@ -2,6 +2,7 @@
 
 #include "DataSet.h"
 #include "DataSource.h"
+#include "HelpButton.h"
 #include "TChartF.h"
 #include "TPasswordDlg.h"
 #include "TTetkikF.h"
@@ -55,9 +56,13 @@ void Screens::start()
     PasswordDlg->show();
 }
 
-// References that name another screen's data sets, possible only once all twelve exist.
+// References that name another screen's data sets, possible only once all twelve exist; the
+// help buttons open the help viewer.
 void Screens::wire()
 {
+    TyardimF* help = yardimF;
+    HelpButton::setOpener([help](const QString& topicFile) { help->showTopic(topicFile); });
+
     frmMain->muayeneTable->setMasterSource(ozluk->sicilSource);
     frmMain->muayeneTable->setMasterFields(u"hasta_kodu"_s);
     frmMain->DataSource2->setDataSet(sicrapor->sicrapQuery);
@@ -80,6 +85,7 @@ void Screens::wire()
 // Undoes the links across screens, so that no screen is left pointing at one already gone.
 void Screens::unwire()
 {
+    HelpButton::setOpener(nullptr);
     tetkikgirisF->labTable->setMasterSource(nullptr);
     receteF->recTable->setMasterSource(nullptr);
     asilarF->asi2Table->setMasterSource(nullptr);

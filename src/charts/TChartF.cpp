@@ -15,7 +15,6 @@
 #include "Tozluk.h"
 #include "TyardimF.h"
 
-#include <QDateTimeEdit>
 #include <QFont>
 #include <QGuiApplication>
 #include <QHideEvent>
@@ -126,10 +125,7 @@ TChartF::TChartF()
     connect(ui->tfXPButton1, &QToolButton::clicked, this, &TChartF::tfXPButton1Click);
 }
 
-TChartF::~TChartF()
-{
-    delete ui;
-}
+TChartF::~TChartF() = default;
 
 GrowthChart* TChartF::weightChart() const
 {
@@ -176,8 +172,7 @@ void TChartF::fill()
 
     const QLocale locale;
     const Field* dogumtarihi = sicil->FieldByName(u"dogumtarihi"_s);
-    const QDateTimeEdit* picker = screens().frmMain->findChild<QDateTimeEdit*>(u"JvDateTimePicker1"_s);
-    const QDate visitDate = picker ? picker->date() : QDate::currentDate();
+    const QDate visitDate = screens().frmMain->visitDate();
     ui->adiLabel->setText(u"Adı, Soyadı   : "_s + sicil->FieldByName(u"adi"_s)->AsString() + u' '
         + sicil->FieldByName(u"soyadi"_s)->AsString());
     ui->dTarihiLabel->setText(u"D.Tarihi: "_s

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <memory>
+
 class DataSet;
 class DataSource;
 class GrowthChart;
@@ -20,12 +22,13 @@ class TChartF final : public TScreen
 {
     Q_OBJECT
 
+private:
+    // The form's controls, for this class alone.
+    const std::unique_ptr<Ui::TChartF> ui;
+
 public:
     TChartF();
     ~TChartF() override;
-
-    // Controls, reachable by name from the other screens.
-    Ui::TChartF* const ui;
 
     // Percentile references of weight, length/height and head circumference.
     DataSet* const ffTable1;

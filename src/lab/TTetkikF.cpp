@@ -19,7 +19,4 @@ TTetkikF::TTetkikF()
     tetkikTTable->setTableName(u"laborana"_s);
 }
 
-TTetkikF::~TTetkikF()
-{
-    delete ui;
-}
+TTetkikF::~TTetkikF() = default;

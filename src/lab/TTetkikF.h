@@ -2,6 +2,8 @@
 
 #include "TScreen.h"
 
+#include <memory>
+
 class DataSet;
 class DataSource;
 
@@ -14,12 +16,13 @@ class TTetkikF final : public TScreen
 {
     Q_OBJECT
 
+private:
+    // The form's controls, for this class alone.
+    const std::unique_ptr<Ui::TTetkikF> ui;
+
 public:
     TTetkikF();
     ~TTetkikF() override;
-
-    // Controls, reachable by name from the other screens.
-    Ui::TTetkikF* const ui;
 
     // Feeds the lookup fields of tetkikgirisF->labTable.
     DataSet* const tetkikTTable;

@@ -19,7 +19,4 @@ TtetkikgirisF::TtetkikgirisF()
     labTable->setIndexFieldNames(u"muayeneno"_s);
 }
 
-TtetkikgirisF::~TtetkikgirisF()
-{
-    delete ui;
-}
+TtetkikgirisF::~TtetkikgirisF() = default;

@@ -2,6 +2,8 @@
 
 #include "TScreen.h"
 
+#include <memory>
+
 class DataSet;
 class DataSource;
 
@@ -14,12 +16,13 @@ class TtetkikgirisF final : public TScreen
 {
     Q_OBJECT
 
+private:
+    // The form's controls, for this class alone.
+    const std::unique_ptr<Ui::TtetkikgirisF> ui;
+
 public:
     TtetkikgirisF();
     ~TtetkikgirisF() override;
-
-    // Controls, reachable by name from the other screens.
-    Ui::TtetkikgirisF* const ui;
 
     // Follows frmMain->muayeneRSource; its lookup fields read TetkikF->tetkikTTable.
     DataSet* const labTable;

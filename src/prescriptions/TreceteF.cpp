@@ -19,7 +19,4 @@ TreceteF::TreceteF()
     recTable->setIndexFieldNames(u"muayeneno"_s);
 }
 
-TreceteF::~TreceteF()
-{
-    delete ui;
-}
+TreceteF::~TreceteF() = default;

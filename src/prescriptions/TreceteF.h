@@ -2,6 +2,8 @@
 
 #include "TScreen.h"
 
+#include <memory>
+
 class DataSet;
 class DataSource;
 
@@ -14,12 +16,13 @@ class TreceteF final : public TScreen
 {
     Q_OBJECT
 
+private:
+    // The form's controls, for this class alone.
+    const std::unique_ptr<Ui::TreceteF> ui;
+
 public:
     TreceteF();
     ~TreceteF() override;
-
-    // Controls, reachable by name from the other screens.
-    Ui::TreceteF* const ui;
 
     // Follows frmMain->muayeneRSource.
     DataSet* const recTable;

@@ -1,9 +1,10 @@
 #include "Tozluk.h"
 
 #include "ui_Tozluk.h"
-#include "vaccines/ui_TasilarF.h"
 
 #include "AgeCalculator.h"
+#include "ChildCode.h"
+#include "ChildRecordChecks.h"
 #include "CommandGuard.h"
 #include "Connection.h"
 #include "DataError.h"
@@ -19,8 +20,6 @@
 #include "TfrmMain.h"
 #include "Tsicrapor.h"
 #include "TsifrelerF.h"
-#include "registry/core/ChildCode.h"
-#include "registry/core/ChildRecordChecks.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -112,7 +111,6 @@ Tozluk::Tozluk()
 Tozluk::~Tozluk()
 {
     sicilTable->OnWrite = nullptr;
-    delete ui;
 }
 
 void Tozluk::bindControls()
@@ -531,17 +529,9 @@ void Tozluk::JvXPButton2Click()
 
 void Tozluk::JvXPButton11Click()
 {
-    TasilarF* asilarF = screens().asilarF;
     const QDate birth = sicilTable->Active() ? sicilTable->FieldByName(u"dogumtarihi"_s)->AsDateTime().date() : QDate();
     const QString age = AgeCalculator::compute(birth, QDate::currentDate()).vaccineText;
-    asilarF->ui->Label9->setText(age);
-    asilarF->ui->Label16->setText(age);
-    asilarF->show();
-    asilarF->raise();
-    asilarF->asiturTable->Open();
-    asilarF->receTable->Open();
-    asilarF->JvXPButton2Click();
-    asilarF->asi2Table->Open();
+    screens().asilarF->showForChild(age, TasilarF::Entry::Keep);
 }
 
 void Tozluk::Button1Click()

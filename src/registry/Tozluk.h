@@ -6,6 +6,8 @@
 #include <QVariant>
 #include <QVector>
 
+#include <memory>
+
 class DataSet;
 class DataSource;
 class QCloseEvent;
@@ -21,12 +23,13 @@ class Tozluk final : public TScreen
 {
     Q_OBJECT
 
+private:
+    // The form's controls, for this class alone.
+    const std::unique_ptr<Ui::Tozluk> ui;
+
 public:
     Tozluk();
     ~Tozluk() override;
-
-    // Controls, reachable by name from the other screens.
-    Ui::Tozluk* const ui;
 
     DataSet* const sicilTable;
     DataSource* const sicilSource;

@@ -11,13 +11,13 @@
 #include "Field.h"
 #include "HelpButton.h"
 #include "Messages.h"
+#include "RegistrySearch.h"
+#include "ReportBindings.h"
 #include "Screens.h"
 #include "TReport.h"
 #include "TfrmMain.h"
 #include "ThazirlaF.h"
 #include "Tozluk.h"
-#include "registry/core/RegistrySearch.h"
-#include "reports/core/ReportBindings.h"
 
 #include <QHeaderView>
 #include <QHideEvent>
@@ -111,10 +111,7 @@ Tsicrapor::Tsicrapor()
         [this](int column) { CommandGuard::run([&] { bolumgridTitleClick(column); }); });
 }
 
-Tsicrapor::~Tsicrapor()
-{
-    delete ui;
-}
+Tsicrapor::~Tsicrapor() = default;
 
 void Tsicrapor::buildMenu()
 {

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <memory>
+
 class DataSet;
 class DataSource;
 class QHideEvent;
@@ -18,12 +20,13 @@ class Tsicrapor final : public TScreen
 {
     Q_OBJECT
 
+private:
+    // The form's controls, for this class alone.
+    const std::unique_ptr<Ui::Tsicrapor> ui;
+
 public:
     Tsicrapor();
     ~Tsicrapor() override;
-
-    // Controls, reachable by name from the other screens.
-    Ui::Tsicrapor* const ui;
 
     DataSet* const sicrapQuery;
     DataSource* const sicilrapSource;

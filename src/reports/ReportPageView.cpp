@@ -1,7 +1,7 @@
 #include "ReportPageView.h"
 
-#include "reports/core/PreparedReport.h"
-#include "reports/core/ReportPainter.h"
+#include "PreparedReport.h"
+#include "ReportPainter.h"
 
 #include <QKeyEvent>
 #include <QPaintEvent>

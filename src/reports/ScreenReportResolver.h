@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reports/core/ReportResolver.h"
+#include "ReportResolver.h"
 
 // Finds a layout's data sets on the program's screens: "ozluk.sicilTable" is the data set
 // sicilTable of the screen ozluk, a name without a screen one of the report's own screen. A

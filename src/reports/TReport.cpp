@@ -2,11 +2,11 @@
 
 #include "DataError.h"
 #include "Messages.h"
+#include "ReportError.h"
+#include "ReportJob.h"
+#include "ReportLayout.h"
 #include "ScreenReportResolver.h"
 #include "TReportPreview.h"
-#include "reports/core/ReportError.h"
-#include "reports/core/ReportJob.h"
-#include "reports/core/ReportLayout.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "reports/core/PreparedReport.h"
-#include "reports/core/ReportBindings.h"
+#include "PreparedReport.h"
+#include "ReportBindings.h"
 
 #include <QString>
 

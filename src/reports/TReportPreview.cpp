@@ -4,11 +4,11 @@
 #include "DataError.h"
 #include "Dialogs.h"
 #include "Messages.h"
+#include "ReportError.h"
+#include "ReportJob.h"
 #include "ReportPageView.h"
+#include "ReportPainter.h"
 #include "TReport.h"
-#include "reports/core/ReportError.h"
-#include "reports/core/ReportJob.h"
-#include "reports/core/ReportPainter.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -73,10 +73,7 @@ void TReportPreview::setUp()
     ui->pageView->setFocus();
 }
 
-TReportPreview::~TReportPreview()
-{
-    delete ui;
-}
+TReportPreview::~TReportPreview() = default;
 
 const PreparedReport& TReportPreview::report() const
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reports/core/PreparedReport.h"
+#include "PreparedReport.h"
 
 #include <QWidget>
 
@@ -22,13 +22,15 @@ class TReportPreview final : public QWidget
 {
     Q_OBJECT
 
+private:
+    // The form's controls, for this class alone.
+    const std::unique_ptr<Ui::TReportPreview> ui;
+
 public:
     explicit TReportPreview(const PreparedReport& report, QWidget* parent = nullptr);
     // Shows the pages of a report still being made; the rest is made while the window is up.
     TReportPreview(std::unique_ptr<ReportJob> job, const QString& title, QWidget* parent = nullptr);
     ~TReportPreview() override;
-
-    Ui::TReportPreview* const ui;
 
     // The pages shown; while preparing() the last ones are still to come.
     const PreparedReport& report() const;

@@ -88,12 +88,17 @@ TPasswordDlg::~TPasswordDlg()
     if (Connection::defaultConnection() == anaConnection)
         Connection::setDefaultConnection(nullptr);
     delete anaConnection;
-    delete ui;
 }
 
 QString TPasswordDlg::settingsFile()
 {
     return QDir::current().absoluteFilePath(u"Ayar.ini"_s);
+}
+
+void TPasswordDlg::fillSignIn(const QString& user, const QString& password)
+{
+    ui->Password->setText(password);
+    ui->kullan->setText(user);
 }
 
 int TPasswordDlg::attempts() const

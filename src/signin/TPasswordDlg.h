@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <memory>
+
 class Connection;
 class QCloseEvent;
 class QShowEvent;
@@ -18,12 +20,13 @@ class TPasswordDlg final : public TScreen
 {
     Q_OBJECT
 
+private:
+    // The form's controls, for this class alone.
+    const std::unique_ptr<Ui::TPasswordDlg> ui;
+
 public:
     TPasswordDlg();
     ~TPasswordDlg() override;
-
-    // Controls, reachable by name from the other screens.
-    Ui::TPasswordDlg* const ui;
 
     Connection* const anaConnection;
 
@@ -46,6 +49,9 @@ public:
     void tfXPButton1Click();
     // Ends the program when the dialog closes, after keeping the user name.
     void FormClose();
+
+    // Puts a user name and a password into the sign-in boxes.
+    void fillSignIn(const QString& user, const QString& password);
 
     // Sign-in attempts made in this run.
     int attempts() const;

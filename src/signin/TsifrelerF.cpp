@@ -16,7 +16,6 @@
 #include "Messages.h"
 #include "Screens.h"
 #include "TPasswordDlg.h"
-#include "ui_TPasswordDlg.h"
 
 #include <QAbstractItemDelegate>
 #include <QApplication>
@@ -138,7 +137,6 @@ TsifrelerF::TsifrelerF()
 TsifrelerF::~TsifrelerF()
 {
     qApp->removeEventFilter(this);
-    delete ui;
 }
 
 ColumnChooserButton* TsifrelerF::columnChooser() const
@@ -216,8 +214,8 @@ void TsifrelerF::OKBtnClick()
         TPasswordDlg* signIn = screens().PasswordDlg;
         signIn->setEnabled(true);
         const bool hasAccount = sifreTable->Active() && (sifreTable->State() == dsInsert || !sifreTable->IsEmpty());
-        signIn->ui->Password->setText(hasAccount ? sifreTable->FieldByName(u"sifre"_s)->AsString() : QString());
-        signIn->ui->kullan->setText(hasAccount ? sifreTable->FieldByName(u"kullanici"_s)->AsString() : QString());
+        signIn->fillSignIn(hasAccount ? sifreTable->FieldByName(u"kullanici"_s)->AsString() : QString(),
+            hasAccount ? sifreTable->FieldByName(u"sifre"_s)->AsString() : QString());
         hide();
         signIn->activateWindow();
     });

@@ -2,6 +2,8 @@
 
 #include "TScreen.h"
 
+#include <memory>
+
 class ColumnChooserButton;
 class DataSet;
 class DataSource;
@@ -19,12 +21,13 @@ class TsifrelerF final : public TScreen
 {
     Q_OBJECT
 
+private:
+    // The form's controls, for this class alone.
+    const std::unique_ptr<Ui::TsifrelerF> ui;
+
 public:
     TsifrelerF();
     ~TsifrelerF() override;
-
-    // Controls, reachable by name from the other screens.
-    Ui::TsifrelerF* const ui;
 
     DataSet* const sifreTable;
     DataSource* const DataSource1;

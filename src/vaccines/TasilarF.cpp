@@ -47,10 +47,21 @@ TasilarF::TasilarF()
     ui->JvDateTimePicker1->setDate(QDate::currentDate());
 }
 
-TasilarF::~TasilarF()
-{
-    delete ui;
-}
+TasilarF::~TasilarF() = default;
 
 void TasilarF::JvXPButton2Click()
 { }
+
+void TasilarF::showForChild(const QString& ageText, Entry entry)
+{
+    ui->Label9->setText(ageText);
+    ui->Label16->setText(ageText);
+    show();
+    raise();
+    asiturTable->Open();
+    receTable->Open();
+    asi2Table->Open();
+    JvXPButton2Click();
+    if (entry == Entry::New)
+        receTable->Append();
+}

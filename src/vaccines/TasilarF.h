@@ -2,6 +2,10 @@
 
 #include "TScreen.h"
 
+#include <QString>
+
+#include <memory>
+
 class DataSet;
 class DataSource;
 
@@ -15,12 +19,13 @@ class TasilarF final : public TScreen
 {
     Q_OBJECT
 
+private:
+    // The form's controls, for this class alone.
+    const std::unique_ptr<Ui::TasilarF> ui;
+
 public:
     TasilarF();
     ~TasilarF() override;
-
-    // Controls, reachable by name from the other screens.
-    Ui::TasilarF* const ui;
 
     // Vaccine kinds.
     DataSet* const asiturTable;
@@ -36,4 +41,13 @@ public:
 
     // Lists the current child's vaccinations.
     void JvXPButton2Click();
+
+    // What the opener asks of the screen: whether a new vaccination record is begun.
+    enum class Entry {
+        Keep,
+        New,
+    };
+    // Shows the screen for the current child, with the child's age text in both age captions,
+    // its data sets open and the list read; with Entry::New a new vaccination record is begun.
+    void showForChild(const QString& ageText, Entry entry);
 };

@@ -22,14 +22,13 @@
 #include "TsifrelerF.h"
 #include "TtetkikgirisF.h"
 #include "TyardimF.h"
-#include "visits/core/VisitQueries.h"
+#include "VisitQueries.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
@@ -199,9 +198,11 @@ TfrmMain::TfrmMain()
         ui->soyadiDBEdit, ui->JvDotNetDBEdit23 };
 }
 
-TfrmMain::~TfrmMain()
+TfrmMain::~TfrmMain() = default;
+
+QDate TfrmMain::visitDate() const
 {
-    delete ui;
+    return ui->JvDateTimePicker1->date();
 }
 
 // --- set-up -----------------------------------------------------------------------------
@@ -839,19 +840,8 @@ void TfrmMain::ReeteGir1Click()
             Messages::plain(u"Aşıları görebilmek için en az bir çocuk kaydı seçilmelidir!"_s);
             return;
         }
-        TasilarF* vaccines = screens().asilarF;
-        const Age age = AgeCalculator::compute(birthDate(), ui->JvDateTimePicker1->date());
-        // Label9 and Label16 of the vaccine screen carry the child's age.
-        for (const QString& name : { u"Label9"_s, u"Label16"_s }) {
-            if (auto* label = vaccines->findChild<QLabel*>(name))
-                label->setText(age.vaccineText);
-        }
-        vaccines->show();
-        vaccines->asiturTable->Open();
-        vaccines->receTable->Open();
-        vaccines->asi2Table->Open();
-        vaccines->JvXPButton2Click();
-        vaccines->receTable->Append();
+        const Age age = AgeCalculator::compute(birthDate(), visitDate());
+        screens().asilarF->showForChild(age.vaccineText, TasilarF::Entry::New);
     });
 }
 

@@ -2,8 +2,11 @@
 
 #include "TScreen.h"
 
+#include <QDate>
 #include <QList>
 #include <QString>
+
+#include <memory>
 
 class DataSet;
 class DataSource;
@@ -22,12 +25,13 @@ class TfrmMain final : public TScreen
 {
     Q_OBJECT
 
+private:
+    // The form's controls, for this class alone.
+    const std::unique_ptr<Ui::TfrmMain> ui;
+
 public:
     TfrmMain();
     ~TfrmMain() override;
-
-    // Controls, reachable by name from the other screens.
-    Ui::TfrmMain* const ui;
 
     // The visits of the current child; follows ozluk->sicilSource.
     DataSet* const muayeneTable;
@@ -40,6 +44,9 @@ public:
 
     // The pop-up menu of the upper panel and of the history grid.
     QMenu* const PopupMenu1;
+
+    // The date shown in the visit's date picker.
+    QDate visitDate() const;
 
     // Starts a new visit for the current child ("Başla").
     void Button1Click();

@@ -1,5 +1,5 @@
+#include "ChildCode.h"
 #include "PediakayApplication.h"
-#include "registry/core/ChildCode.h"
 
 #include <QTest>
 

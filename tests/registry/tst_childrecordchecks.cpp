@@ -1,5 +1,5 @@
+#include "ChildRecordChecks.h"
 #include "PediakayApplication.h"
-#include "registry/core/ChildRecordChecks.h"
 
 #include <QTest>
 

@@ -4,6 +4,7 @@
 #include "DataSetModel.h"
 #include "Field.h"
 #include "PediakayApplication.h"
+#include "RegistrySearch.h"
 #include "Screens.h"
 #include "TReport.h"
 #include "TReportPreview.h"
@@ -12,7 +13,6 @@
 #include "Tozluk.h"
 #include "Tsicrapor.h"
 #include "TsifrelerF.h"
-#include "registry/core/RegistrySearch.h"
 
 #include <QApplication>
 #include <QHeaderView>

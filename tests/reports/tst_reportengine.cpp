@@ -1,11 +1,11 @@
 #include "Connection.h"
 #include "DataSet.h"
 #include "Field.h"
-#include "reports/core/PreparedReport.h"
-#include "reports/core/ReportBindings.h"
-#include "reports/core/ReportEngine.h"
-#include "reports/core/ReportError.h"
-#include "reports/core/ReportLayout.h"
+#include "PreparedReport.h"
+#include "ReportBindings.h"
+#include "ReportEngine.h"
+#include "ReportError.h"
+#include "ReportLayout.h"
 
 #include <QBuffer>
 #include <QProcess>

@@ -2,11 +2,11 @@
 #include "DataSet.h"
 #include "Dialogs.h"
 #include "MessageScript.h"
+#include "ReportEngine.h"
+#include "ReportLayout.h"
 #include "ReportPageView.h"
 #include "TReport.h"
 #include "TReportPreview.h"
-#include "reports/core/ReportEngine.h"
-#include "reports/core/ReportLayout.h"
 
 #include <QAbstractButton>
 #include <QApplication>

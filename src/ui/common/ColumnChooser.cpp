@@ -27,10 +27,7 @@ ColumnChooser::ColumnChooser(ColumnChooserButton* owner, Texts texts, QWidget* p
     connect(ui->TamamBtn, &QPushButton::clicked, this, &ColumnChooser::accept);
 }
 
-ColumnChooser::~ColumnChooser()
-{
-    delete ui;
-}
+ColumnChooser::~ColumnChooser() = default;
 
 QString ColumnChooser::caption(Texts texts)
 {

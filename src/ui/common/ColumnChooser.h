@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class ColumnChooserButton;
 class QTableView;
 
@@ -17,6 +19,10 @@ class ColumnChooser final : public QDialog
 {
     Q_OBJECT
 
+private:
+    // The form's controls, for this class alone.
+    const std::unique_ptr<Ui::ColumnChooser> ui;
+
 public:
     // The two sets of texts the grids use.
     enum class Texts {
@@ -26,8 +32,6 @@ public:
 
     ColumnChooser(ColumnChooserButton* owner, Texts texts, QWidget* parent);
     ~ColumnChooser() override;
-
-    Ui::ColumnChooser* const ui;
 
     static QString caption(Texts texts);
     static QString warning(Texts texts);

@@ -1,13 +1,12 @@
 #include "HelpButton.h"
 
-#include "Screens.h"
-#include "TyardimF.h"
-
 #include <QAbstractButton>
 #include <QFont>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
+
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -35,6 +34,12 @@ QIcon helpIcon()
     return icon;
 }
 
+std::function<void(const QString&)>& helpOpener()
+{
+    static std::function<void(const QString&)> opener;
+    return opener;
+}
+
 } // namespace
 
 void HelpButton::setUp(QAbstractButton* button)
@@ -48,5 +53,11 @@ void HelpButton::setUp(QAbstractButton* button)
 
 void HelpButton::open(const QString& topicFile)
 {
-    screens().yardimF->showTopic(topicFile);
+    if (helpOpener())
+        helpOpener()(topicFile);
+}
+
+void HelpButton::setOpener(std::function<void(const QString& topicFile)> opener)
+{
+    helpOpener() = std::move(opener);
 }

@@ -57,10 +57,7 @@ TyardimF::TyardimF()
     connect(ui->ComboBox1, &QComboBox::activated, this, &TyardimF::ComboBox1Change);
 }
 
-TyardimF::~TyardimF()
-{
-    delete ui;
-}
+TyardimF::~TyardimF() = default;
 
 void TyardimF::showTopic(const QString& fileName)
 {

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class QLabel;
 
 namespace Ui {
@@ -16,12 +18,13 @@ class TyardimF final : public TScreen
 {
     Q_OBJECT
 
+private:
+    // The form's controls, for this class alone.
+    const std::unique_ptr<Ui::TyardimF> ui;
+
 public:
     TyardimF();
     ~TyardimF() override;
-
-    // Controls, reachable by name from the other screens.
-    Ui::TyardimF* const ui;
 
     // The topic files in the order of the topic list.
     static const QStringList topicFiles;

@@ -2,6 +2,8 @@
 
 #include "TScreen.h"
 
+#include <memory>
+
 class QKeyEvent;
 class QMouseEvent;
 
@@ -14,12 +16,13 @@ class ThazirlaF final : public TScreen
 {
     Q_OBJECT
 
+private:
+    // The form's controls, for this class alone.
+    const std::unique_ptr<Ui::ThazirlaF> ui;
+
 public:
     ThazirlaF();
     ~ThazirlaF() override;
-
-    // Controls, reachable by name from the other screens.
-    Ui::ThazirlaF* const ui;
 
     // Shows the window with the message as its caption, painted at once.
     void showMessage(const QString& caption);

@@ -27,10 +27,7 @@ ThazirlaF::ThazirlaF()
     connect(ui->Yenile, &QPushButton::clicked, this, &ThazirlaF::YenileClick);
 }
 
-ThazirlaF::~ThazirlaF()
-{
-    delete ui;
-}
+ThazirlaF::~ThazirlaF() = default;
 
 void ThazirlaF::showMessage(const QString& caption)
 {

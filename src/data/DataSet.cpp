@@ -244,11 +244,6 @@ bool DataSet::isQuery() const
     return !m_sql.isEmpty();
 }
 
-const TableDef* DataSet::tableDef() const
-{
-    return m_def;
-}
-
 // A query reads one table with "select * from <table> ...": it then knows the table's fields
 // and key and pages its rows like a table. Any other statement is read whole.
 void DataSet::parseQuery()
@@ -364,7 +359,6 @@ void DataSet::Open()
     m_modified = false;
     m_pos = m_keys.isEmpty() ? -1 : 0;
     m_eof = m_keys.isEmpty();
-    m_bof = true;
     notifyReset();
     Q_EMIT stateChanged();
     notifyCurrent();
@@ -384,7 +378,7 @@ void DataSet::Close()
     m_buffer.clear();
     m_original.clear();
     m_pos = -1;
-    m_eof = m_bof = true;
+    m_eof = true;
     m_countBeforeHook = 0;
     dropCache();
     notifyReset();
@@ -397,14 +391,6 @@ void DataSet::Close()
 bool DataSet::Active() const
 {
     return m_state != dsInactive;
-}
-
-void DataSet::setActive(bool active)
-{
-    if (active)
-        Open();
-    else
-        Close();
 }
 
 TDataSetState DataSet::State() const
@@ -1132,7 +1118,6 @@ void DataSet::masterMoved(bool force)
     readKeys();
     m_pos = m_keys.isEmpty() ? -1 : 0;
     m_eof = m_keys.isEmpty();
-    m_bof = true;
     notifyReset();
     afterMove();
 }
@@ -1156,7 +1141,7 @@ void DataSet::moveTo(int position)
     beforeMove();
     if (m_keys.isEmpty()) {
         m_pos = -1;
-        m_eof = m_bof = true;
+        m_eof = true;
         afterMove();
         return;
     }
@@ -1170,7 +1155,6 @@ void DataSet::moveTo(int position)
 void DataSet::First()
 {
     moveTo(0);
-    m_bof = true;
     m_eof = m_keys.isEmpty();
 }
 
@@ -1178,7 +1162,6 @@ void DataSet::Last()
 {
     moveTo(int(m_keys.size()) - 1);
     m_eof = true;
-    m_bof = m_keys.isEmpty();
 }
 
 void DataSet::Next()
@@ -1196,7 +1179,6 @@ void DataSet::Next()
     }
     moveTo(m_pos + 1);
     m_eof = false;
-    m_bof = false;
 }
 
 void DataSet::Prior()
@@ -1204,22 +1186,15 @@ void DataSet::Prior()
     checkActive();
     if (m_pos <= 0) {
         completePending();
-        m_bof = true;
         return;
     }
     moveTo(m_pos - 1);
-    m_bof = false;
     m_eof = false;
 }
 
 bool DataSet::Eof() const
 {
     return !Active() || m_keys.isEmpty() || m_eof;
-}
-
-bool DataSet::Bof() const
-{
-    return !Active() || m_keys.isEmpty() || m_bof;
 }
 
 int DataSet::RecNo() const
@@ -1237,7 +1212,7 @@ void DataSet::setRecNo(int recNo)
     if (recNo == RecNo() && m_state != dsInsert)
         return;
     moveTo(recNo - 1);
-    m_eof = m_bof = false;
+    m_eof = false;
 }
 
 int DataSet::RecordCount() const
@@ -1414,7 +1389,7 @@ bool DataSet::Locate(const QString& fieldNames, const QVariantList& values, TLoc
         return false;
     if (found != m_pos)
         moveTo(found);
-    m_eof = m_bof = false;
+    m_eof = false;
     return true;
 }
 
@@ -1879,7 +1854,6 @@ void DataSet::setFiltered(bool filtered)
     }
     m_pos = m_keys.isEmpty() ? -1 : 0;
     m_eof = m_keys.isEmpty();
-    m_bof = true;
     notifyReset();
     afterMove();
 }

@@ -445,8 +445,6 @@ void DataSetModel::onRowRemoved(int row)
     m_rowCount = count;
     if (m_currentRow == row)
         m_currentRow = -1;
-    else if (m_currentRow > row)
-        --m_currentRow;
     endRemoveRows();
 }
 

@@ -351,11 +351,6 @@ int Field::AsInteger() const
     return v.toInt();
 }
 
-void Field::setAsInteger(int value)
-{
-    m_owner->setFieldValue(this, qlonglong(value));
-}
-
 QDateTime Field::AsDateTime() const
 {
     const QVariant v = Value();

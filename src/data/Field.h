@@ -50,7 +50,6 @@ public:
     double AsFloat() const;
     void setAsFloat(double value);
     int AsInteger() const;
-    void setAsInteger(int value);
     QDateTime AsDateTime() const;
     void setAsDateTime(const QDateTime& value);
     QByteArray AsBytes() const;

@@ -284,12 +284,3 @@ bool ReportExpression::usesTotalPages() const
 {
     return m_totalPages;
 }
-
-bool ReportExpression::readsDataSet(const DataSet* dataSet) const
-{
-    for (const Token& t : m_tokens) {
-        if (t.kind == Token::Kind::Value && t.dataSet == dataSet)
-            return true;
-    }
-    return false;
-}

@@ -2,6 +2,7 @@
 
 #include "CommandGuard.h"
 #include "Messages.h"
+#include "TurkishText.h"
 
 #include <QLocale>
 
@@ -11,7 +12,7 @@ PediakayApplication::PediakayApplication(int& argc, char** argv)
     : QApplication(argc, argv)
 {
     setApplicationName(Messages::applicationTitle());
-    QLocale::setDefault(QLocale(QLocale::Turkish, QLocale::Turkey));
+    QLocale::setDefault(TurkishText::locale());
     // QApplication takes the C library locale from the environment; printf and strtod (and the
     // spreadsheet writer behind them) must keep the decimal point.
     std::setlocale(LC_NUMERIC, "C");

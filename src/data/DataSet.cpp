@@ -31,11 +31,6 @@ QString quoted(const QString& identifier)
     return u'"' + identifier + u'"';
 }
 
-QLocale turkish()
-{
-    return QLocale(QLocale::Turkish, QLocale::Turkey);
-}
-
 bool isText(FieldType type)
 {
     return type == FieldType::WideString || type == FieldType::Memo;
@@ -61,7 +56,7 @@ QStringList splitNames(const QString& names)
 // group separators are not, so "58.5" never silently becomes 585.
 bool parseNumber(const QString& text, double& out)
 {
-    QLocale loc = turkish();
+    QLocale loc = TurkishText::locale();
     loc.setNumberOptions(QLocale::RejectGroupSeparator);
     bool ok = false;
     out = loc.toDouble(text, &ok);
@@ -1531,7 +1526,8 @@ QVariant DataSet::storageValue(const Field* field, const QVariant& value) const
         const double hi = field->DataType() == FieldType::Smallint ? 32767.0 : 2147483647.0;
         if (d < lo || d > hi)
             throw DataError(u"%1 değeri %2 alanı için geçersiz: %3 ile %4 arasında olmalıdır."_s.arg(
-                turkish().toString(d, 'f', 0), label, QString::number(qlonglong(lo)), QString::number(qlonglong(hi))));
+                TurkishText::locale().toString(d, 'f', 0), label, QString::number(qlonglong(lo)),
+                QString::number(qlonglong(hi))));
         return qlonglong(d);
     }
     case FieldType::Float: {

@@ -2,6 +2,7 @@
 
 #include "DataError.h"
 #include "DataSet.h"
+#include "TurkishText.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -13,11 +14,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString isoFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz");
-
-QLocale turkish()
-{
-    return QLocale(QLocale::Turkish, QLocale::Turkey);
-}
 
 // A stored date is ISO text; values set by code may still be QDateTime or QDate.
 QDateTime toDateTime(const QVariant& raw)
@@ -107,7 +103,7 @@ QString qtDatePattern(const QString& pattern)
 // Formats a number by a pattern such as "#,###.00", "#.00" or "#,##0.###".
 QString formatNumber(double value, const QString& pattern)
 {
-    const QLocale loc = turkish();
+    const QLocale loc = TurkishText::locale();
     const int dot = pattern.indexOf(u'.');
     const QString intPart = dot < 0 ? pattern : pattern.left(dot);
     const QString fracPart = dot < 0 ? QString() : pattern.mid(dot + 1);
@@ -185,7 +181,7 @@ QString applyMask(const QString& text, const QString& editMask)
 
 QString plainNumber(double value)
 {
-    return turkish().toString(value, 'g', 15);
+    return TurkishText::locale().toString(value, 'g', 15);
 }
 
 } // namespace
@@ -326,7 +322,7 @@ double Field::AsFloat() const
         return 0.0;
     if (v.typeId() == QMetaType::QString) {
         bool ok = false;
-        double d = turkish().toDouble(v.toString().trimmed(), &ok);
+        double d = TurkishText::locale().toDouble(v.toString().trimmed(), &ok);
         if (!ok)
             d = v.toString().trimmed().toDouble(&ok);
         return ok ? d : 0.0;
@@ -405,8 +401,8 @@ QString Field::formatDisplay(const QVariant& raw) const
     case FieldType::Smallint:
     case FieldType::AutoInc: {
         bool ok = false;
-        const double d
-            = raw.typeId() == QMetaType::QString ? turkish().toDouble(raw.toString(), &ok) : raw.toDouble(&ok);
+        const double d = raw.typeId() == QMetaType::QString ? TurkishText::locale().toDouble(raw.toString(), &ok)
+                                                            : raw.toDouble(&ok);
         if (!ok)
             return raw.toString();
         if (!DisplayFormat.isEmpty())

@@ -3,6 +3,7 @@
 #include "DataError.h"
 #include "DataSet.h"
 #include "Field.h"
+#include "TurkishText.h"
 
 #include <QLocale>
 
@@ -19,7 +20,7 @@ bool readNumber(const QVariant& value, double& number)
         return ok;
     }
     const QString text = value.toString().trimmed();
-    for (QLocale locale : { QLocale(QLocale::Turkish, QLocale::Turkey), QLocale::c() }) {
+    for (QLocale locale : { TurkishText::locale(), QLocale::c() }) {
         locale.setNumberOptions(QLocale::RejectGroupSeparator);
         bool ok = false;
         number = locale.toDouble(text, &ok);
@@ -77,7 +78,7 @@ void VisitQueries::checkMeasurements(const DataSet* visits)
         { u"boy", u"Boy" },
         { u"basc", u"Baş çevresi" },
     };
-    const QLocale turkish(QLocale::Turkish, QLocale::Turkey);
+    const QLocale turkish = TurkishText::locale();
     for (const auto& [fieldName, label] : measures) {
         const Field* field = visits->FieldByName(QString::fromUtf16(fieldName));
         if (field->IsNull())

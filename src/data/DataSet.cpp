@@ -6,6 +6,7 @@
 #include "Field.h"
 #include "Schema.h"
 #include "TurkishText.h"
+#include "ValueFormats.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -23,8 +24,6 @@ namespace {
 constexpr int pageSize = 64;
 constexpr int maxPageSize = 1024;
 constexpr int cacheLimit = 4096;
-
-const QString isoFormat = u"yyyy-MM-dd HH:mm:ss.zzz"_s;
 
 QString quoted(const QString& identifier)
 {
@@ -52,44 +51,12 @@ QStringList splitNames(const QString& names)
     return out;
 }
 
-// Parses a number typed in the Turkish way ("58,5"); a plain "58.5" is accepted too, but
-// group separators are not, so "58.5" never silently becomes 585.
+// A typed number the data layer can store: one ValueFormats reads, and finite.
 bool parseNumber(const QString& text, double& out)
 {
-    QLocale loc = TurkishText::locale();
-    loc.setNumberOptions(QLocale::RejectGroupSeparator);
-    bool ok = false;
-    out = loc.toDouble(text, &ok);
-    if (!ok) {
-        QLocale c = QLocale::c();
-        c.setNumberOptions(QLocale::RejectGroupSeparator);
-        out = c.toDouble(text, &ok);
-    }
-    return ok && std::isfinite(out);
-}
-
-QDateTime parseDateText(const QString& text)
-{
-    static const QStringList formats = {
-        u"yyyy-MM-dd HH:mm:ss.zzz"_s,
-        u"yyyy-MM-dd HH:mm:ss"_s,
-        u"yyyy-MM-dd"_s,
-        u"dd.MM.yyyy HH:mm:ss"_s,
-        u"dd.MM.yyyy HH:mm"_s,
-        u"d.M.yyyy HH:mm"_s,
-        u"dd.MM.yyyy"_s,
-        u"d.M.yyyy"_s,
-        u"dd/MM/yyyy HH:mm"_s,
-        u"dd/MM/yyyy"_s,
-    };
-    const QString t = text.simplified();
-    for (const QString& f : formats) {
-        const QDateTime dt = QDateTime::fromString(t, f);
-        if (dt.isValid())
-            return dt;
-    }
-    const QDateTime iso = QDateTime::fromString(t, Qt::ISODateWithMs);
-    return iso;
+    const std::optional<double> number = ValueFormats::readNumber(text);
+    out = number.value_or(0.0);
+    return number && std::isfinite(*number);
 }
 
 } // namespace
@@ -1284,7 +1251,7 @@ bool DataSet::Locate(const QString& fieldNames, const QVariantList& values, TLoc
                 } else if (f->DataType() == FieldType::DateTime) {
                     all = f->formatEdit(raw) == want.toString() || (isNullValue(raw) && want.toString().isEmpty());
                     if (!all && want.typeId() == QMetaType::QDateTime) {
-                        const QDateTime dt = parseDateText(raw.toString());
+                        const QDateTime dt = ValueFormats::readDate(raw.toString());
                         all = dt == want.toDateTime();
                     }
                 } else {
@@ -1325,12 +1292,12 @@ bool DataSet::Locate(const QString& fieldNames, const QVariantList& values, TLoc
                     binds.insert(b, w);
                 }
             } else if (f->DataType() == FieldType::DateTime) {
-                QDateTime dt
-                    = want.typeId() == QMetaType::QDateTime ? want.toDateTime() : parseDateText(want.toString());
+                QDateTime dt = want.typeId() == QMetaType::QDateTime ? want.toDateTime()
+                                                                     : ValueFormats::readDate(want.toString());
                 if (!dt.isValid())
                     return false;
                 conds.append(col + u" = "_s + b);
-                binds.insert(b, dt.toString(isoFormat));
+                binds.insert(b, ValueFormats::storedDate(dt));
             } else {
                 double d = 0;
                 if (want.toString().isEmpty()) {
@@ -1471,9 +1438,9 @@ void DataSet::setFieldValue(Field* field, const QVariant& value)
     if (v.typeId() == QMetaType::QString && v.toString().isEmpty())
         v = QVariant();
     if (v.typeId() == QMetaType::QDateTime)
-        v = v.toDateTime().toString(isoFormat);
+        v = ValueFormats::storedDate(v.toDateTime());
     else if (v.typeId() == QMetaType::QDate)
-        v = v.toDate().startOfDay().toString(isoFormat);
+        v = ValueFormats::storedDate(v.toDate().startOfDay());
     if (m_state == dsEdit && field->DataType() == FieldType::Blob && !m_changed.testBit(i)) {
         const Row* r = rowForKey(currentKey(), true);
         if (r)
@@ -1551,10 +1518,10 @@ QVariant DataSet::storageValue(const Field* field, const QVariant& value) const
         if (value.typeId() == QMetaType::QDateTime)
             dt = value.toDateTime();
         else
-            dt = parseDateText(value.toString());
+            dt = ValueFormats::readDate(value.toString());
         if (!dt.isValid() || dt.date().year() < 100 || dt.date().year() > 9999)
             throw DataError(u"'%1' geçerli bir tarih değil (%2 alanı)."_s.arg(value.toString(), label));
-        return dt.toString(isoFormat);
+        return ValueFormats::storedDate(dt);
     }
     case FieldType::Blob:
         return value.toByteArray();

@@ -4,6 +4,7 @@
 #include "DataSet.h"
 #include "Field.h"
 #include "TurkishText.h"
+#include "ValueFormats.h"
 
 #include <QLocale>
 
@@ -19,15 +20,9 @@ bool readNumber(const QVariant& value, double& number)
         number = value.toDouble(&ok);
         return ok;
     }
-    const QString text = value.toString().trimmed();
-    for (QLocale locale : { TurkishText::locale(), QLocale::c() }) {
-        locale.setNumberOptions(QLocale::RejectGroupSeparator);
-        bool ok = false;
-        number = locale.toDouble(text, &ok);
-        if (ok)
-            return true;
-    }
-    return false;
+    const std::optional<double> read = ValueFormats::readNumber(value.toString());
+    number = read.value_or(0.0);
+    return read.has_value();
 }
 
 } // namespace

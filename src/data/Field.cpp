@@ -236,8 +236,7 @@ QString Field::AsString() const
     case FieldType::DateTime: {
         if (v.typeId() != QMetaType::QDateTime)
             return v.toString();
-        const QDateTime dt = v.toDateTime();
-        return dt.time() == QTime(0, 0) ? dt.toString(u"dd.MM.yyyy"_s) : dt.toString(u"dd.MM.yyyy HH:mm:ss"_s);
+        return ValueFormats::shownDate(v.toDateTime());
     }
     case FieldType::Float:
         if (v.typeId() == QMetaType::QString)
@@ -335,9 +334,7 @@ QString Field::formatDisplay(const QVariant& raw) const
         const QDateTime dt = displayDateTime(raw);
         if (!dt.isValid())
             return raw.toString();
-        if (!DisplayFormat.isEmpty())
-            return dt.toString(ValueFormats::qtDatePattern(DisplayFormat));
-        return dt.time() == QTime(0, 0) ? dt.toString(u"dd.MM.yyyy"_s) : dt.toString(u"dd.MM.yyyy HH:mm:ss"_s);
+        return ValueFormats::shownDate(dt, DisplayFormat);
     }
     case FieldType::Float:
     case FieldType::Integer:

@@ -110,3 +110,10 @@ QString ValueFormats::qtDatePattern(const QString& pattern)
     }
     return out;
 }
+
+QString ValueFormats::shownDate(const QDateTime& value, const QString& pattern)
+{
+    if (!pattern.isEmpty())
+        return value.toString(qtDatePattern(pattern));
+    return value.toString(value.time() == QTime(0, 0) ? u"dd.MM.yyyy"_s : u"dd.MM.yyyy HH:mm:ss"_s);
+}

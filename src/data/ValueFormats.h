@@ -31,4 +31,7 @@ public:
     // A date pattern of the fields and layouts (dd.mm.yyyy hh:nn, where mm after an hour and nn
     // are minutes) in Qt's notation.
     static QString qtDatePattern(const QString& pattern);
+    // A date as shown: by such a pattern, or without one as dd.MM.yyyy followed by HH:mm:ss
+    // when the time is not midnight.
+    static QString shownDate(const QDateTime& value, const QString& pattern = QString());
 };

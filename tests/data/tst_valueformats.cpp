@@ -15,6 +15,8 @@ private Q_SLOTS:
     void readNumber();
     void qtDatePattern_data();
     void qtDatePattern();
+    void shownDate_data();
+    void shownDate();
     void storedDateRoundTrip_data();
     void storedDateRoundTrip();
     void readStoredDate_data();
@@ -82,6 +84,29 @@ void tst_ValueFormats::qtDatePattern()
     QFETCH(QString, shown);
     const QDateTime when(QDate(2024, 3, 7), QTime(9, 5, 2));
     QCOMPARE(when.toString(ValueFormats::qtDatePattern(pattern)), shown);
+}
+
+void tst_ValueFormats::shownDate_data()
+{
+    QTest::addColumn<QTime>("time");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("shown");
+
+    // On 7 March 2024.
+    QTest::newRow("midnight shows the date alone") << QTime(0, 0) << QString() << u"07.03.2024"_s;
+    QTest::newRow("other times show the clock") << QTime(9, 5, 2) << QString() << u"07.03.2024 09:05:02"_s;
+    QTest::newRow("one second past midnight") << QTime(0, 0, 1) << QString() << u"07.03.2024 00:00:01"_s;
+    QTest::newRow("pattern wins") << QTime(9, 5, 2) << u"dd.mm.yyyy"_s << u"07.03.2024"_s;
+    QTest::newRow("pattern with the clock at midnight")
+        << QTime(0, 0) << u"dd.mm.yyyy hh:nn"_s << u"07.03.2024 00:00"_s;
+}
+
+void tst_ValueFormats::shownDate()
+{
+    QFETCH(QTime, time);
+    QFETCH(QString, pattern);
+    QFETCH(QString, shown);
+    QCOMPARE(ValueFormats::shownDate(QDateTime(QDate(2024, 3, 7), time), pattern), shown);
 }
 
 void tst_ValueFormats::storedDateRoundTrip_data()

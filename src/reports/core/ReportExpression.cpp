@@ -64,12 +64,7 @@ QString formatDate(const QVariant& raw, const QString& pattern)
     }
     if (!date.isValid())
         return raw.toString();
-    QString qt;
-    if (!pattern.isEmpty())
-        qt = ValueFormats::qtDatePattern(pattern);
-    else
-        qt = time == QTime(0, 0) ? u"dd.MM.yyyy"_s : u"dd.MM.yyyy HH:mm:ss"_s;
-    return QDateTime(date, time, Qt::UTC).toString(qt);
+    return ValueFormats::shownDate(QDateTime(date, time, Qt::UTC), pattern);
 }
 
 } // namespace

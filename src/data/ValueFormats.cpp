@@ -10,7 +10,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString storedFormat = u"yyyy-MM-dd HH:mm:ss.zzz"_s;
+QString storedFormat()
+{
+    return u"yyyy-MM-dd HH:mm:ss.zzz"_s;
+}
 
 QLocale withoutGroups(QLocale locale)
 {
@@ -22,7 +25,7 @@ QLocale withoutGroups(QLocale locale)
 
 QString ValueFormats::storedDate(const QDateTime& value)
 {
-    return value.isValid() ? value.toString(storedFormat) : QString();
+    return value.isValid() ? value.toString(storedFormat()) : QString();
 }
 
 QString ValueFormats::storedDate(const QDate& date, const QTime& time)
@@ -48,7 +51,7 @@ QDateTime ValueFormats::readStoredDate(const QString& text)
 QDateTime ValueFormats::readDate(const QString& text)
 {
     static const QStringList formats = {
-        storedFormat,
+        storedFormat(),
         u"yyyy-MM-dd HH:mm:ss"_s,
         u"yyyy-MM-dd"_s,
         u"dd.MM.yyyy HH:mm:ss"_s,

@@ -63,7 +63,7 @@ void DBImage::rescale()
 
 void DBImage::showValue()
 {
-    // The picture is read again when the box is shown.
+    // A shown box reads the picture now, a hidden one when it appears.
     m_stale = true;
     if (isVisible())
         load();

@@ -46,7 +46,7 @@ public:
 
     // A null value reads as "", 0 or 30.12.1899 00:00.
     QString AsString() const;
-    void setAsString(const QString& text);
+    void setAsString(const QString& text); // an empty text clears the field
     double AsFloat() const;
     void setAsFloat(double value);
     int AsInteger() const;

@@ -90,12 +90,7 @@ void DBComboBox::updateLock()
 
 void DBComboBox::writeValue()
 {
-    Field* f = field();
-    const QString value = currentText();
-    if (value.isEmpty())
-        f->Clear();
-    else
-        f->setAsString(value);
+    field()->setAsString(currentText());
 }
 
 void DBComboBox::onActivated()

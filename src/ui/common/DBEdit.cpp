@@ -139,11 +139,7 @@ void DBEdit::writeValue()
         f->setAsString(editMask.storedText(shown));
         return;
     }
-    const QString typed = text();
-    if (typed.isEmpty())
-        f->Clear();
-    else
-        f->setAsString(typed);
+    f->setAsString(text());
 }
 
 void DBEdit::leave()

@@ -63,10 +63,5 @@ void DBMemo::updateLock()
 
 void DBMemo::writeValue()
 {
-    Field* f = field();
-    const QString typed = toPlainText();
-    if (typed.isEmpty())
-        f->Clear();
-    else
-        f->setAsString(typed);
+    field()->setAsString(toPlainText());
 }

@@ -17,6 +17,7 @@
 #include "Field.h"
 #include "Schema.h"
 #include "TurkishText.h"
+#include "ValueFormats.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -538,7 +539,7 @@ int main(int argc, char** argv)
                     throw DataError(db.lastError().text());
                 QSqlQuery q
                     = floor.run(u"INSERT INTO muayene (hastakodu, tarih, yas, kilo, boy) VALUES (?, ?, ?, ?, ?)"_s,
-                        { appendCode, visitTime.toString(u"yyyy-MM-dd HH:mm:ss.zzz"_s),
+                        { appendCode, ValueFormats::storedDate(visitTime),
                             AgeCalculator::compute(appendBirth, visitTime.date()).value, 18.4, 108.5 });
                 appendedKeys.push_back(q.lastInsertId().toLongLong());
                 if (!db.commit())

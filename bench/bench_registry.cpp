@@ -71,7 +71,7 @@ bool equalsText(const QVariant& v, const QString& text)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QLocale::setDefault(QLocale(QLocale::Turkish, QLocale::Turkey));
+    QLocale::setDefault(TurkishText::locale());
     const bench::Options options(app.arguments(), { u"db"_s, u"repeat"_s, u"only"_s });
     if (!options.ok()) {
         bench::print(options.error());

@@ -15,6 +15,7 @@
 #include "Field.h"
 #include "Schema.h"
 #include "TurkishText.h"
+#include "ValueFormats.h"
 #include "VisitQueries.h"
 
 #include <QCoreApplication>
@@ -177,7 +178,7 @@ int main(int argc, char** argv)
         QSqlQuery birth = run(db, u"SELECT dogumtarihi FROM hastasicil WHERE hasta_kodu = ?"_s, { code });
         QDate born;
         if (birth.next())
-            born = QDate::fromString(birth.value(0).toString().left(10), u"yyyy-MM-dd"_s);
+            born = ValueFormats::readStoredDate(birth.value(0).toString()).date();
         touch(AgeCalculator::compute(born, QDate::currentDate()).value);
         return floorHistory(db, code);
     };
@@ -266,7 +267,7 @@ int main(int argc, char** argv)
             run(db, u"BEGIN IMMEDIATE"_s);
             QSqlQuery insert
                 = run(db, u"INSERT INTO muayene (hastakodu, tarih, yas, kilo, doktoru) VALUES (?, ?, ?, ?, ?)"_s,
-                    { historyCode, QDateTime::currentDateTime().toString(u"yyyy-MM-dd HH:mm:ss.zzz"_s), 24.05, 12.5,
+                    { historyCode, ValueFormats::storedDate(QDateTime::currentDateTime()), 24.05, 12.5,
                         u"Deneme Doktor"_s });
             storedVisits.append(insert.lastInsertId().toLongLong());
             run(db, u"COMMIT"_s);

@@ -10,6 +10,7 @@
 #include "Connection.h"
 #include "DataError.h"
 #include "Schema.h"
+#include "ValueFormats.h"
 
 #include <QBuffer>
 #include <QColor>
@@ -628,8 +629,7 @@ const std::vector<Vaccine>& vaccines()
 
 QString dateText(const QDate& date, int minuteOfDay = 0)
 {
-    return QString::asprintf(
-        "%04d-%02d-%02d %02d:%02d:00.000", date.year(), date.month(), date.day(), minuteOfDay / 60, minuteOfDay % 60);
+    return ValueFormats::storedDate(date, QTime(minuteOfDay / 60, minuteOfDay % 60));
 }
 
 QString decimalText(double value, int decimals)

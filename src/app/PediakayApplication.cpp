@@ -2,6 +2,7 @@
 
 #include "CommandGuard.h"
 #include "Messages.h"
+#include "TurkishText.h"
 
 #include <QLibraryInfo>
 #include <QLocale>
@@ -15,7 +16,7 @@ PediakayApplication::PediakayApplication(int& argc, char** argv)
     : QApplication(argc, argv)
 {
     setApplicationName(Messages::applicationTitle());
-    QLocale::setDefault(QLocale(QLocale::Turkish, QLocale::Turkey));
+    QLocale::setDefault(TurkishText::locale());
     // Qt's own texts (standard buttons, file and print dialogs, edit menus) in Turkish too.
     auto* qtTexts = new QTranslator(this);
     if (qtTexts->load(QLocale(), u"qtbase"_s, u"_"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

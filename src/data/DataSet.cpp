@@ -6,6 +6,7 @@
 #include "Field.h"
 #include "Schema.h"
 #include "TurkishText.h"
+#include "ValueFormats.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -24,8 +25,6 @@ namespace {
 constexpr int pageSize = 64;
 constexpr int maxPageSize = 1024;
 constexpr int cacheLimit = 4096;
-
-const QString isoFormat = u"yyyy-MM-dd HH:mm:ss.zzz"_s;
 
 QString quoted(const QString& identifier)
 {
@@ -68,11 +67,6 @@ QString withTurkishOrder(const QString& tail, const TableDef& def)
     return tail.left(m.capturedStart(0)) + u"ORDER BY "_s + terms.join(u", "_s);
 }
 
-QLocale turkish()
-{
-    return QLocale(QLocale::Turkish, QLocale::Turkey);
-}
-
 bool isText(FieldType type)
 {
     return type == FieldType::WideString || type == FieldType::Memo;
@@ -94,44 +88,12 @@ QStringList splitNames(const QString& names)
     return out;
 }
 
-// Parses a number typed in the Turkish way ("58,5"); a plain "58.5" is accepted too, but
-// group separators are not, so "58.5" never silently becomes 585.
+// A typed number the data layer can store: one ValueFormats reads, and finite.
 bool parseNumber(const QString& text, double& out)
 {
-    QLocale loc = turkish();
-    loc.setNumberOptions(QLocale::RejectGroupSeparator);
-    bool ok = false;
-    out = loc.toDouble(text, &ok);
-    if (!ok) {
-        QLocale c = QLocale::c();
-        c.setNumberOptions(QLocale::RejectGroupSeparator);
-        out = c.toDouble(text, &ok);
-    }
-    return ok && std::isfinite(out);
-}
-
-QDateTime parseDateText(const QString& text)
-{
-    static const QStringList formats = {
-        u"yyyy-MM-dd HH:mm:ss.zzz"_s,
-        u"yyyy-MM-dd HH:mm:ss"_s,
-        u"yyyy-MM-dd"_s,
-        u"dd.MM.yyyy HH:mm:ss"_s,
-        u"dd.MM.yyyy HH:mm"_s,
-        u"d.M.yyyy HH:mm"_s,
-        u"dd.MM.yyyy"_s,
-        u"d.M.yyyy"_s,
-        u"dd/MM/yyyy HH:mm"_s,
-        u"dd/MM/yyyy"_s,
-    };
-    const QString t = text.simplified();
-    for (const QString& f : formats) {
-        const QDateTime dt = QDateTime::fromString(t, f);
-        if (dt.isValid())
-            return dt;
-    }
-    const QDateTime iso = QDateTime::fromString(t, Qt::ISODateWithMs);
-    return iso;
+    const std::optional<double> number = ValueFormats::readNumber(text);
+    out = number.value_or(0.0);
+    return number && std::isfinite(*number);
 }
 
 } // namespace
@@ -281,11 +243,6 @@ bool DataSet::isQuery() const
     return !m_sql.isEmpty();
 }
 
-const TableDef* DataSet::tableDef() const
-{
-    return m_def;
-}
-
 // A query reads one table with "select * from <table> ...": it then knows the table's fields
 // and key and pages its rows like a table. Any other statement is read whole.
 void DataSet::parseQuery()
@@ -401,7 +358,6 @@ void DataSet::Open()
     m_modified = false;
     m_pos = m_keys.isEmpty() ? -1 : 0;
     m_eof = m_keys.isEmpty();
-    m_bof = true;
     notifyReset();
     Q_EMIT stateChanged();
     notifyCurrent();
@@ -421,7 +377,7 @@ void DataSet::Close()
     m_buffer.clear();
     m_original.clear();
     m_pos = -1;
-    m_eof = m_bof = true;
+    m_eof = true;
     m_countBeforeHook = 0;
     dropCache();
     notifyReset();
@@ -434,14 +390,6 @@ void DataSet::Close()
 bool DataSet::Active() const
 {
     return m_state != dsInactive;
-}
-
-void DataSet::setActive(bool active)
-{
-    if (active)
-        Open();
-    else
-        Close();
 }
 
 TDataSetState DataSet::State() const
@@ -1169,7 +1117,6 @@ void DataSet::masterMoved(bool force)
     readKeys();
     m_pos = m_keys.isEmpty() ? -1 : 0;
     m_eof = m_keys.isEmpty();
-    m_bof = true;
     notifyReset();
     afterMove();
 }
@@ -1193,7 +1140,7 @@ void DataSet::moveTo(int position)
     beforeMove();
     if (m_keys.isEmpty()) {
         m_pos = -1;
-        m_eof = m_bof = true;
+        m_eof = true;
         afterMove();
         return;
     }
@@ -1207,7 +1154,6 @@ void DataSet::moveTo(int position)
 void DataSet::First()
 {
     moveTo(0);
-    m_bof = true;
     m_eof = m_keys.isEmpty();
 }
 
@@ -1217,7 +1163,6 @@ void DataSet::Last()
     catchUp();
     moveTo(int(m_keys.size()) - 1);
     m_eof = true;
-    m_bof = m_keys.isEmpty();
 }
 
 void DataSet::Next()
@@ -1235,7 +1180,6 @@ void DataSet::Next()
     }
     moveTo(m_pos + 1);
     m_eof = false;
-    m_bof = false;
 }
 
 void DataSet::Prior()
@@ -1243,22 +1187,15 @@ void DataSet::Prior()
     checkActive();
     if (m_pos <= 0) {
         completePending();
-        m_bof = true;
         return;
     }
     moveTo(m_pos - 1);
-    m_bof = false;
     m_eof = false;
 }
 
 bool DataSet::Eof() const
 {
     return !Active() || m_keys.isEmpty() || m_eof;
-}
-
-bool DataSet::Bof() const
-{
-    return !Active() || m_keys.isEmpty() || m_bof;
 }
 
 int DataSet::RecNo() const
@@ -1276,7 +1213,7 @@ void DataSet::setRecNo(int recNo)
     if (recNo == RecNo() && m_state != dsInsert)
         return;
     moveTo(recNo - 1);
-    m_eof = m_bof = false;
+    m_eof = false;
 }
 
 int DataSet::RecordCount() const
@@ -1353,7 +1290,7 @@ bool DataSet::Locate(const QString& fieldNames, const QVariantList& values, TLoc
                 } else if (f->DataType() == FieldType::DateTime) {
                     all = f->formatEdit(raw) == want.toString() || (isNullValue(raw) && want.toString().isEmpty());
                     if (!all && want.typeId() == QMetaType::QDateTime) {
-                        const QDateTime dt = parseDateText(raw.toString());
+                        const QDateTime dt = ValueFormats::readDate(raw.toString());
                         all = dt == want.toDateTime();
                     }
                 } else {
@@ -1394,12 +1331,12 @@ bool DataSet::Locate(const QString& fieldNames, const QVariantList& values, TLoc
                     binds.insert(b, w);
                 }
             } else if (f->DataType() == FieldType::DateTime) {
-                QDateTime dt
-                    = want.typeId() == QMetaType::QDateTime ? want.toDateTime() : parseDateText(want.toString());
+                QDateTime dt = want.typeId() == QMetaType::QDateTime ? want.toDateTime()
+                                                                     : ValueFormats::readDate(want.toString());
                 if (!dt.isValid())
                     return false;
                 conds.append(col + u" = "_s + b);
-                binds.insert(b, dt.toString(isoFormat));
+                binds.insert(b, ValueFormats::storedDate(dt));
             } else {
                 double d = 0;
                 if (want.toString().isEmpty()) {
@@ -1460,7 +1397,7 @@ bool DataSet::Locate(const QString& fieldNames, const QVariantList& values, TLoc
     }
     if (found != m_pos)
         moveTo(found);
-    m_eof = m_bof = false;
+    m_eof = false;
     return true;
 }
 
@@ -1587,9 +1524,9 @@ void DataSet::setFieldValue(Field* field, const QVariant& value)
     if (v.typeId() == QMetaType::QString && v.toString().isEmpty())
         v = QVariant();
     if (v.typeId() == QMetaType::QDateTime)
-        v = v.toDateTime().toString(isoFormat);
+        v = ValueFormats::storedDate(v.toDateTime());
     else if (v.typeId() == QMetaType::QDate)
-        v = v.toDate().startOfDay().toString(isoFormat);
+        v = ValueFormats::storedDate(v.toDate().startOfDay());
     if (m_state == dsEdit && field->DataType() == FieldType::Blob && !m_changed.testBit(i)) {
         const Row* r = rowForKey(currentKey(), true);
         if (r)
@@ -1642,7 +1579,8 @@ QVariant DataSet::storageValue(const Field* field, const QVariant& value) const
         const double hi = field->DataType() == FieldType::Smallint ? 32767.0 : 2147483647.0;
         if (d < lo || d > hi)
             throw DataError(u"%1 değeri %2 alanı için geçersiz: %3 ile %4 arasında olmalıdır."_s.arg(
-                turkish().toString(d, 'f', 0), label, QString::number(qlonglong(lo)), QString::number(qlonglong(hi))));
+                TurkishText::locale().toString(d, 'f', 0), label, QString::number(qlonglong(lo)),
+                QString::number(qlonglong(hi))));
         return qlonglong(d);
     }
     case FieldType::Float: {
@@ -1666,10 +1604,10 @@ QVariant DataSet::storageValue(const Field* field, const QVariant& value) const
         if (value.typeId() == QMetaType::QDateTime)
             dt = value.toDateTime();
         else
-            dt = parseDateText(value.toString());
+            dt = ValueFormats::readDate(value.toString());
         if (!dt.isValid() || dt.date().year() < 100 || dt.date().year() > 9999)
             throw DataError(u"'%1' geçerli bir tarih değil (%2 alanı)."_s.arg(value.toString(), label));
-        return dt.toString(isoFormat);
+        return ValueFormats::storedDate(dt);
     }
     case FieldType::Blob:
         return value.toByteArray();
@@ -2002,7 +1940,6 @@ void DataSet::setFiltered(bool filtered)
     }
     m_pos = m_keys.isEmpty() ? -1 : 0;
     m_eof = m_keys.isEmpty();
-    m_bof = true;
     notifyReset();
     afterMove();
 }

@@ -96,7 +96,6 @@ public:
     void Open();
     void Close();
     bool Active() const;
-    void setActive(bool active);
     TDataSetState State() const;
     bool Modified() const;
     // Unsaved changes as the screens test them: Modified, or state dsEdit or dsInsert.
@@ -108,7 +107,6 @@ public:
     void Next();
     void Prior();
     bool Eof() const;
-    bool Bof() const;
     int RecNo() const; // 1 for the first record, 0 when empty
     void setRecNo(int recNo);
     int RecordCount() const;
@@ -168,7 +166,6 @@ public:
 
     // Rows read from the database so far (for tests and benchmarks).
     int cachedRowCount() const;
-    const TableDef* tableDef() const;
 
 signals:
     void stateChanged();
@@ -254,7 +251,6 @@ private:
     bool m_detailStale = false;
     QList<DataSource*> m_sources;
     bool m_eof = true;
-    bool m_bof = true;
 
     bool m_catchingUp = false;
     // The last save was refused because another copy changed or deleted the record.

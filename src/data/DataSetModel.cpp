@@ -401,8 +401,6 @@ void DataSetModel::writeCell(int row, Field* field, const QVariant& value)
     const QString text = value.toString();
     if (field->kind() == FieldKind::fkLookup)
         writeLookup(field, text);
-    else if (text.isEmpty())
-        field->Clear();
     else
         field->setAsString(text);
 }
@@ -445,8 +443,6 @@ void DataSetModel::onRowRemoved(int row)
     m_rowCount = count;
     if (m_currentRow == row)
         m_currentRow = -1;
-    else if (m_currentRow > row)
-        --m_currentRow;
     endRemoveRows();
 }
 

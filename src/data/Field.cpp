@@ -2,6 +2,8 @@
 
 #include "DataError.h"
 #include "DataSet.h"
+#include "TurkishText.h"
+#include "ValueFormats.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -11,13 +13,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-const QString isoFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz");
-
-QLocale turkish()
-{
-    return QLocale(QLocale::Turkish, QLocale::Turkey);
-}
 
 // A stored date is ISO text; values set by code may still be QDateTime or QDate.
 QDateTime toDateTime(const QVariant& raw)
@@ -32,22 +27,7 @@ QDateTime toDateTime(const QVariant& raw)
     default:
         break;
     }
-    const QString text = raw.toString().trimmed();
-    QDateTime dt = QDateTime::fromString(text, isoFormat);
-    if (!dt.isValid())
-        dt = QDateTime::fromString(text, Qt::ISODateWithMs);
-    if (!dt.isValid())
-        dt = QDateTime::fromString(text, Qt::ISODate);
-    if (!dt.isValid()) {
-        static const char* const formats[]
-            = { "dd.MM.yyyy HH:mm:ss", "dd.MM.yyyy HH:mm", "d.M.yyyy HH:mm", "dd.MM.yyyy", "d.M.yyyy", "yyyy-MM-dd" };
-        for (const char* f : formats) {
-            dt = QDateTime::fromString(text, QString::fromLatin1(f));
-            if (dt.isValid())
-                break;
-        }
-    }
-    return dt;
+    return ValueFormats::readDate(raw.toString());
 }
 
 // The stored text read as a wall-clock date and time for showing. The time zone plays no part
@@ -55,59 +35,18 @@ QDateTime toDateTime(const QVariant& raw)
 QDateTime displayDateTime(const QVariant& raw)
 {
     if (raw.typeId() == QMetaType::QString) {
-        const QString t = raw.toString();
-        // "yyyy-MM-dd HH:mm:ss.zzz" as the data layer writes it
-        if (t.size() >= 10 && t.at(4) == u'-' && t.at(7) == u'-') {
-            const QDate d(t.mid(0, 4).toInt(), t.mid(5, 2).toInt(), t.mid(8, 2).toInt());
-            QTime time(0, 0);
-            if (t.size() >= 19)
-                time = QTime(t.mid(11, 2).toInt(), t.mid(14, 2).toInt(), t.mid(17, 2).toInt(),
-                    t.size() >= 23 ? t.mid(20, 3).toInt() : 0);
-            if (d.isValid() && time.isValid())
-                return QDateTime(d, time, Qt::UTC);
-        }
+        const QDateTime stored = ValueFormats::readStoredDate(raw.toString());
+        if (stored.isValid())
+            return stored;
     }
     const QDateTime dt = toDateTime(raw);
     return dt.isValid() ? QDateTime(dt.date(), dt.time(), Qt::UTC) : dt;
 }
 
-// Translates a date pattern of the field notation (dd, mm, yyyy, HH, MM/nn for minutes) to Qt's.
-QString qtDatePattern(const QString& pattern)
-{
-    QString out;
-    bool afterHour = false;
-    for (int i = 0; i < pattern.size();) {
-        const QChar c = pattern.at(i);
-        int n = 1;
-        while (i + n < pattern.size() && pattern.at(i + n) == c)
-            ++n;
-        const QString run(n, c);
-        const QChar lc = c.toLower();
-        if (lc == u'm') {
-            out += afterHour ? QString(n, u'm') : QString(n, u'M');
-            afterHour = false;
-        } else if (lc == u'n') {
-            out += QString(n, u'm');
-        } else if (lc == u'h') {
-            out += QString(n, u'H');
-            afterHour = true;
-        } else if (lc == u'd' || lc == u'y' || lc == u's' || lc == u'z') {
-            out += QString(n, lc);
-            afterHour = false;
-        } else if (c.isLetter()) {
-            out += u'\'' + run + u'\'';
-        } else {
-            out += run;
-        }
-        i += n;
-    }
-    return out;
-}
-
 // Formats a number by a pattern such as "#,###.00", "#.00" or "#,##0.###".
 QString formatNumber(double value, const QString& pattern)
 {
-    const QLocale loc = turkish();
+    const QLocale loc = TurkishText::locale();
     const int dot = pattern.indexOf(u'.');
     const QString intPart = dot < 0 ? pattern : pattern.left(dot);
     const QString fracPart = dot < 0 ? QString() : pattern.mid(dot + 1);
@@ -210,7 +149,7 @@ QString applyMask(const QString& text, const QString& editMask)
 
 QString plainNumber(double value)
 {
-    return turkish().toString(value, 'g', 15);
+    return TurkishText::locale().toString(value, 'g', 15);
 }
 
 } // namespace
@@ -322,8 +261,7 @@ QString Field::AsString() const
     case FieldType::DateTime: {
         if (v.typeId() != QMetaType::QDateTime)
             return v.toString();
-        const QDateTime dt = v.toDateTime();
-        return dt.time() == QTime(0, 0) ? dt.toString(u"dd.MM.yyyy"_s) : dt.toString(u"dd.MM.yyyy HH:mm:ss"_s);
+        return ValueFormats::shownDate(v.toDateTime());
     }
     case FieldType::Float:
         if (v.typeId() == QMetaType::QString)
@@ -351,7 +289,7 @@ double Field::AsFloat() const
         return 0.0;
     if (v.typeId() == QMetaType::QString) {
         bool ok = false;
-        double d = turkish().toDouble(v.toString().trimmed(), &ok);
+        double d = TurkishText::locale().toDouble(v.toString().trimmed(), &ok);
         if (!ok)
             d = v.toString().trimmed().toDouble(&ok);
         return ok ? d : 0.0;
@@ -374,11 +312,6 @@ int Field::AsInteger() const
     if (m_type == FieldType::Float || v.typeId() == QMetaType::QString)
         return int(std::lround(AsFloat()));
     return v.toInt();
-}
-
-void Field::setAsInteger(int value)
-{
-    m_owner->setFieldValue(this, qlonglong(value));
 }
 
 QDateTime Field::AsDateTime() const
@@ -426,17 +359,15 @@ QString Field::formatDisplay(const QVariant& raw) const
         const QDateTime dt = displayDateTime(raw);
         if (!dt.isValid())
             return raw.toString();
-        if (!DisplayFormat.isEmpty())
-            return dt.toString(qtDatePattern(DisplayFormat));
-        return dt.time() == QTime(0, 0) ? dt.toString(u"dd.MM.yyyy"_s) : dt.toString(u"dd.MM.yyyy HH:mm:ss"_s);
+        return ValueFormats::shownDate(dt, DisplayFormat);
     }
     case FieldType::Float:
     case FieldType::Integer:
     case FieldType::Smallint:
     case FieldType::AutoInc: {
         bool ok = false;
-        const double d
-            = raw.typeId() == QMetaType::QString ? turkish().toDouble(raw.toString(), &ok) : raw.toDouble(&ok);
+        const double d = raw.typeId() == QMetaType::QString ? TurkishText::locale().toDouble(raw.toString(), &ok)
+                                                            : raw.toDouble(&ok);
         if (!ok)
             return raw.toString();
         if (!DisplayFormat.isEmpty())

@@ -46,11 +46,10 @@ public:
 
     // A null value reads as "", 0 or 30.12.1899 00:00.
     QString AsString() const;
-    void setAsString(const QString& text);
+    void setAsString(const QString& text); // an empty text clears the field
     double AsFloat() const;
     void setAsFloat(double value);
     int AsInteger() const;
-    void setAsInteger(int value);
     QDateTime AsDateTime() const;
     void setAsDateTime(const QDateTime& value);
     QByteArray AsBytes() const;

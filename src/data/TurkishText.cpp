@@ -71,6 +71,11 @@ char16_t turkishUpper(char16_t c)
 
 } // namespace
 
+QLocale TurkishText::locale()
+{
+    return QLocale(QLocale::Turkish, QLocale::Turkey);
+}
+
 QChar TurkishText::lower(QChar c)
 {
     const char16_t u = c.unicode();

@@ -1,12 +1,16 @@
 #pragma once
 
 #include <QChar>
+#include <QLocale>
 #include <QString>
 
-// Turkish letter case: i/İ and ı/I are distinct pairs.
+// Turkish letter case: i/İ and ı/I are distinct pairs. And the locale numbers and dates are
+// shown in.
 class TurkishText final
 {
 public:
+    // Turkish as written in Turkey: a decimal comma and a point between thousands.
+    static QLocale locale();
     // Trims and maps every letter to its Turkish lower case.
     static QString kucukharf(const QString& text);
     // Trims and maps every letter to its Turkish capital.

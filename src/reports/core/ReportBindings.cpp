@@ -14,11 +14,6 @@ QString ReportBindings::ownerScreen() const
     return m_ownerScreen;
 }
 
-void ReportBindings::setOwnerScreen(const QString& ownerScreen)
-{
-    m_ownerScreen = ownerScreen;
-}
-
 ReportBindings& ReportBindings::bind(const QString& name, DataSet* dataSet)
 {
     m_sources.remove(name);

@@ -21,7 +21,6 @@ public:
     explicit ReportBindings(const QString& ownerScreen);
 
     QString ownerScreen() const;
-    void setOwnerScreen(const QString& ownerScreen);
 
     ReportBindings& bind(const QString& name, DataSet* dataSet);
     // A data source stands for the data set behind it at the time the report is prepared.

@@ -4,6 +4,7 @@
 #include "Field.h"
 #include "ReportBindings.h"
 #include "ReportError.h"
+#include "ValueFormats.h"
 
 #include <QRegularExpression>
 
@@ -27,38 +28,6 @@ const QRegularExpression& fieldPattern()
     return re;
 }
 
-// A date pattern of the layouts and fields (dd.mm.yyyy, hh:nn) in Qt's notation.
-QString qtPattern(const QString& pattern)
-{
-    QString out;
-    bool afterHour = false;
-    for (qsizetype i = 0; i < pattern.size();) {
-        const QChar c = pattern.at(i);
-        qsizetype n = 1;
-        while (i + n < pattern.size() && pattern.at(i + n) == c)
-            ++n;
-        const QChar lc = c.toLower();
-        if (lc == u'm') {
-            out += QString(n, afterHour ? u'm' : u'M');
-            afterHour = false;
-        } else if (lc == u'n') {
-            out += QString(n, u'm');
-        } else if (lc == u'h') {
-            out += QString(n, u'H');
-            afterHour = true;
-        } else if (lc == u'd' || lc == u'y' || lc == u's' || lc == u'z') {
-            out += QString(n, lc);
-            afterHour = false;
-        } else if (c.isLetter()) {
-            out += u'\'' + QString(n, c) + u'\'';
-        } else {
-            out += QString(n, c);
-        }
-        i += n;
-    }
-    return out;
-}
-
 // Dates are formatted without the time zone: a stored date is a calendar date and a clock
 // time, and asking the zone for every row of a long list costs more than the list itself.
 QString formatDate(const QVariant& raw, const QString& pattern)
@@ -79,28 +48,23 @@ QString formatDate(const QVariant& raw, const QString& pattern)
         break;
     default: {
         const QString text = raw.toString().trimmed();
-        if (text.size() >= 10 && text.at(4) == u'-') {
-            date = QDate::fromString(text.left(10), Qt::ISODate);
-            if (text.size() >= 19)
-                time = QTime::fromString(text.mid(11, 8), u"HH:mm:ss"_s);
+        const QDateTime stored = ValueFormats::readStoredDate(text);
+        if (stored.isValid()) {
+            date = stored.date();
+            // Reports show whole seconds.
+            const QTime clock = stored.time();
+            time = QTime(clock.hour(), clock.minute(), clock.second());
         } else {
             date = QDate::fromString(text, u"dd.MM.yyyy"_s);
         }
         if (!date.isValid())
             return text;
-        if (!time.isValid())
-            time = QTime(0, 0);
         break;
     }
     }
     if (!date.isValid())
         return raw.toString();
-    QString qt;
-    if (!pattern.isEmpty())
-        qt = qtPattern(pattern);
-    else
-        qt = time == QTime(0, 0) ? u"dd.MM.yyyy"_s : u"dd.MM.yyyy HH:mm:ss"_s;
-    return QDateTime(date, time, Qt::UTC).toString(qt);
+    return ValueFormats::shownDate(QDateTime(date, time, Qt::UTC), pattern);
 }
 
 } // namespace
@@ -283,13 +247,4 @@ bool ReportExpression::isEmpty() const
 bool ReportExpression::usesTotalPages() const
 {
     return m_totalPages;
-}
-
-bool ReportExpression::readsDataSet(const DataSet* dataSet) const
-{
-    for (const Token& t : m_tokens) {
-        if (t.kind == Token::Kind::Value && t.dataSet == dataSet)
-            return true;
-    }
-    return false;
 }

@@ -50,8 +50,6 @@ public:
 
     bool isEmpty() const;
     bool usesTotalPages() const;
-    // True when the text reads a field of data set (outside a band it is a current record).
-    bool readsDataSet(const DataSet* dataSet) const;
 
 private:
     struct Token;

@@ -344,16 +344,6 @@ QMarginsF ReportLayout::margins() const
     return m_margins;
 }
 
-double ReportLayout::sheetWidth() const
-{
-    return pageSize().width() - m_margins.left() - m_margins.right();
-}
-
-double ReportLayout::sheetHeight() const
-{
-    return pageSize().height() - m_margins.top() - m_margins.bottom();
-}
-
 QString ReportLayout::fontFamily() const
 {
     return m_fontFamily;

@@ -90,9 +90,6 @@ public:
     QSizeF pageSize() const;
     bool landscape() const;
     QMarginsF margins() const;
-    // The design sheet: the paper inside the margins.
-    double sheetWidth() const;
-    double sheetHeight() const;
     QString fontFamily() const;
     const QList<Band>& bands() const;
 

@@ -4,7 +4,6 @@
 #include "DataSet.h"
 #include "EditMask.h"
 #include "Field.h"
-#include "FieldDataLink.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -68,118 +67,46 @@ bool isTextField(const Field* field)
 } // namespace
 
 DBEdit::DBEdit(QWidget* parent)
-    : QLineEdit(parent)
-    , m_link(new FieldDataLink(this))
+    : DataAwareEdit<QLineEdit>(parent)
 {
-    m_link->showValue = [this] { showValue(); };
-    m_link->editingChanged = [this] { updateLock(); };
-    m_link->writeValue = [this] { writeValue(); };
-    connect(this, &QLineEdit::textEdited, this, &DBEdit::onTextEdited);
+    connect(this, &QLineEdit::textEdited, this, &DBEdit::valueEdited);
     showValue();
     updateLock();
 }
 
-DBEdit::~DBEdit() = default;
-
-DataSource* DBEdit::dataSource() const
-{
-    return m_link->dataSource();
-}
-
-void DBEdit::setDataSource(DataSource* source)
-{
-    m_link->setDataSource(source);
-}
-
-QString DBEdit::dataField() const
-{
-    return m_link->fieldName();
-}
-
-void DBEdit::setDataField(const QString& fieldName)
-{
-    m_link->setFieldName(fieldName);
-}
-
-Field* DBEdit::field() const
-{
-    return m_link->field();
-}
-
-bool DBEdit::isReadOnly() const
-{
-    return m_link->controlReadOnly();
-}
-
-void DBEdit::setReadOnly(bool readOnly)
-{
-    m_link->setControlReadOnly(readOnly);
-}
-
-bool DBEdit::isModified() const
-{
-    return m_link->modified();
-}
-
-bool DBEdit::updateRecord()
-{
-    return m_link->updateRecord();
-}
-
 void DBEdit::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape && m_link->modified()) {
-        // Escape takes back what was typed since the field was last shown.
-        showValue();
-        m_link->setModified(false);
-        event->accept();
+    if (takeBack(event))
         return;
-    }
-    if (isEditingKey(event) && !m_link->edit()) {
-        event->accept();
+    if (isEditingKey(event) && refuseEditing(event))
         return;
-    }
     QLineEdit::keyPressEvent(event);
 }
 
 void DBEdit::focusInEvent(QFocusEvent* event)
 {
-    if (!m_editPresentation && m_link->active() && !m_link->modified())
+    if (!m_editPresentation && link()->active() && !link()->modified())
         present(true);
     QLineEdit::focusInEvent(event);
 }
 
-void DBEdit::focusOutEvent(QFocusEvent* event)
-{
-    QLineEdit::focusOutEvent(event);
-    // A menu or another window taking the focus for a moment is not leaving the box.
-    if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason)
-        return;
-    if (!m_link->updateRecord())
-        return; // the typed text stays on screen to be corrected
-    if (m_link->active())
-        present(false);
-}
-
 void DBEdit::inputMethodEvent(QInputMethodEvent* event)
 {
-    if (!event->commitString().isEmpty() && !m_link->edit()) {
-        event->accept();
+    if (!event->commitString().isEmpty() && refuseEditing(event))
         return;
-    }
     QLineEdit::inputMethodEvent(event);
 }
 
 EditMask DBEdit::mask() const
 {
-    const Field* f = m_link->field();
+    const Field* f = link()->field();
     return f ? EditMask(f->EditMask) : EditMask();
 }
 
 void DBEdit::showValue()
 {
-    if (!m_link->active()) {
-        const QScopedValueRollback<bool> loading(m_loading, true);
+    if (!link()->active()) {
+        const auto loading = loadingGuard();
         m_editPresentation = false;
         setInputMask(QString());
         clear();
@@ -190,12 +117,12 @@ void DBEdit::showValue()
 
 void DBEdit::updateLock()
 {
-    QLineEdit::setReadOnly(!m_link->canModify());
+    QLineEdit::setReadOnly(!link()->canModify());
 }
 
 void DBEdit::writeValue()
 {
-    Field* f = m_link->field();
+    Field* f = link()->field();
     const EditMask editMask = mask();
     if (m_editPresentation && !editMask.isEmpty()) {
         const QString shown = displayText();
@@ -212,31 +139,23 @@ void DBEdit::writeValue()
         f->setAsString(editMask.storedText(shown));
         return;
     }
-    const QString typed = text();
-    if (typed.isEmpty())
-        f->Clear();
-    else
-        f->setAsString(typed);
+    f->setAsString(text());
 }
 
-void DBEdit::onTextEdited()
+void DBEdit::leave()
 {
-    if (m_loading)
-        return;
-    // Text can also change without a key press (the context menu's Paste, a drop).
-    if (!m_link->editing() && !m_link->edit()) {
-        showValue();
-        return;
-    }
-    m_link->setModified(true);
+    if (!link()->updateRecord())
+        return; // the typed text stays on screen to be corrected
+    if (link()->active())
+        present(false);
 }
 
 void DBEdit::present(bool forEditing)
 {
-    const Field* f = m_link->field();
+    const Field* f = link()->field();
     if (!f)
         return;
-    const QScopedValueRollback<bool> loading(m_loading, true);
+    const auto loading = loadingGuard();
     m_editPresentation = forEditing;
     const EditMask editMask = mask();
     const bool masked = forEditing && !editMask.isEmpty();

@@ -125,18 +125,6 @@ int DBGrid::selectedIndex() const
     return currentIndex().isValid() ? currentIndex().column() : -1;
 }
 
-void DBGrid::setSelectedIndex(int column)
-{
-    if (column < 0 || column >= m_model->columnCount())
-        return;
-    int row = currentIndex().isValid() ? currentIndex().row() : -1;
-    if (row < 0 && dataSet())
-        row = dataSet()->currentRow();
-    if (row < 0 || row >= m_model->rowCount())
-        return;
-    setCurrentIndex(m_model->index(row, column));
-}
-
 Field* DBGrid::selectedField() const
 {
     return m_model->fieldAt(selectedIndex());

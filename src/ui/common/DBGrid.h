@@ -36,7 +36,6 @@ public:
 
     // The current column and its field.
     int selectedIndex() const;
-    void setSelectedIndex(int column);
     Field* selectedField() const;
 
     bool isReadOnly() const;

@@ -2,47 +2,17 @@
 
 #include "DataSet.h"
 #include "Field.h"
-#include "FieldDataLink.h"
 
 #include <QPainter>
 #include <QResizeEvent>
 #include <QShowEvent>
 
 DBImage::DBImage(QWidget* parent)
-    : QLabel(parent)
-    , m_link(new FieldDataLink(this))
+    : DataAware<QLabel>(parent)
 {
     // The picture follows the box's size, never the other way round.
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     setMinimumSize(1, 1);
-    m_link->showValue = [this] { markStale(); };
-}
-
-DBImage::~DBImage() = default;
-
-DataSource* DBImage::dataSource() const
-{
-    return m_link->dataSource();
-}
-
-void DBImage::setDataSource(DataSource* source)
-{
-    m_link->setDataSource(source);
-}
-
-QString DBImage::dataField() const
-{
-    return m_link->fieldName();
-}
-
-void DBImage::setDataField(const QString& fieldName)
-{
-    m_link->setFieldName(fieldName);
-}
-
-Field* DBImage::field() const
-{
-    return m_link->field();
 }
 
 QPixmap DBImage::picture() const
@@ -91,8 +61,9 @@ void DBImage::rescale()
     m_scaled.setDevicePixelRatio(ratio);
 }
 
-void DBImage::markStale()
+void DBImage::showValue()
 {
+    // A shown box reads the picture now, a hidden one when it appears.
     m_stale = true;
     if (isVisible())
         load();
@@ -102,7 +73,7 @@ void DBImage::load()
 {
     m_stale = false;
     m_picture = QPixmap();
-    const Field* f = m_link->active() ? m_link->field() : nullptr;
+    const Field* f = link()->active() ? link()->field() : nullptr;
     // A picture the data layer cannot read leaves the box empty; nothing to report.
     try {
         if (f && !f->IsNull())

@@ -1,28 +1,18 @@
 #pragma once
 
+#include "DataAware.h"
+
 #include <QLabel>
 #include <QPixmap>
-#include <QString>
-
-class DataSource;
-class Field;
-class FieldDataLink;
 
 // Shows a picture kept in a Blob field, scaled into the box with its proportions kept. The
 // picture is read only while the box is shown: a hidden box reads it when it appears.
-class DBImage final : public QLabel
+class DBImage final : public DataAware<QLabel>
 {
     Q_OBJECT
 
 public:
     explicit DBImage(QWidget* parent = nullptr);
-    ~DBImage() override;
-
-    DataSource* dataSource() const;
-    void setDataSource(DataSource* source);
-    QString dataField() const;
-    void setDataField(const QString& fieldName);
-    Field* field() const;
 
     // The picture as read from the field (null when the field is empty or not a picture).
     QPixmap picture() const;
@@ -35,11 +25,10 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void markStale();
+    void showValue() override;
     void load();
     void rescale();
 
-    FieldDataLink* m_link;
     QPixmap m_picture;
     QPixmap m_scaled;
     bool m_stale = true;

@@ -3,6 +3,8 @@
 #include "DataError.h"
 #include "DataSet.h"
 #include "Field.h"
+#include "TurkishText.h"
+#include "ValueFormats.h"
 
 #include <QLocale>
 
@@ -18,15 +20,9 @@ bool readNumber(const QVariant& value, double& number)
         number = value.toDouble(&ok);
         return ok;
     }
-    const QString text = value.toString().trimmed();
-    for (QLocale locale : { QLocale(QLocale::Turkish, QLocale::Turkey), QLocale::c() }) {
-        locale.setNumberOptions(QLocale::RejectGroupSeparator);
-        bool ok = false;
-        number = locale.toDouble(text, &ok);
-        if (ok)
-            return true;
-    }
-    return false;
+    const std::optional<double> read = ValueFormats::readNumber(value.toString());
+    number = read.value_or(0.0);
+    return read.has_value();
 }
 
 } // namespace
@@ -77,7 +73,7 @@ void VisitQueries::checkMeasurements(const DataSet* visits)
         { u"boy", u"Boy" },
         { u"basc", u"Baş çevresi" },
     };
-    const QLocale turkish(QLocale::Turkish, QLocale::Turkey);
+    const QLocale turkish = TurkishText::locale();
     for (const auto& [fieldName, label] : measures) {
         const Field* field = visits->FieldByName(QString::fromUtf16(fieldName));
         if (field->IsNull())

@@ -72,6 +72,18 @@ QByteArray pngBytes(const QSize& size, const QColor& colour)
     return bytes;
 }
 
+// The text a box that takes typing shows.
+QString shownText(QWidget* box)
+{
+    if (const auto* edit = qobject_cast<DBEdit*>(box))
+        return edit->text();
+    if (const auto* memo = qobject_cast<DBMemo*>(box))
+        return memo->toPlainText();
+    if (const auto* combo = qobject_cast<DBComboBox*>(box))
+        return combo->currentText();
+    return {};
+}
+
 } // namespace
 
 // The data-aware controls and the shared key habits, on a real clinic database file.
@@ -97,6 +109,8 @@ private Q_SLOTS:
     void leavingTheBoxWritesTheField();
     void movingByCodeKeepsTypedText();
     void escapeTakesBackTyping();
+    void typingTakenBackOrLeftBehind_data();
+    void typingTakenBackOrLeftBehind();
     void lockedBoxesTakeNoTyping_data();
     void lockedBoxesTakeNoTyping();
     void followsCurrentRecord();
@@ -122,6 +136,7 @@ private:
     void setChild(const QString& code, const QString& field, const QVariant& value);
     QVariant childValue(const QString& code, const QString& field);
     void openWindow(QWidget* window);
+    QWidget* boundBox(const QString& kind, const QString& field);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<Connection> m_conn;
@@ -194,6 +209,28 @@ void tst_DBControls::openWindow(QWidget* window)
     window->resize(400, 300);
     window->show();
     QVERIFY(QTest::qWaitForWindowActive(window));
+}
+
+// A box that takes typing ("edit", "memo" or "combo") bound to a field of the test's data source.
+QWidget* tst_DBControls::boundBox(const QString& kind, const QString& field)
+{
+    if (kind == u"memo") {
+        auto* memo = new DBMemo;
+        memo->setDataSource(m_source.get());
+        memo->setDataField(field);
+        return memo;
+    }
+    if (kind == u"combo") {
+        auto* combo = new DBComboBox;
+        combo->setItems({ u"Ali"_s, u"Veli"_s });
+        combo->setDataSource(m_source.get());
+        combo->setDataField(field);
+        return combo;
+    }
+    auto* edit = new DBEdit;
+    edit->setDataSource(m_source.get());
+    edit->setDataField(field);
+    return edit;
 }
 
 void tst_DBControls::maskTranslation_data()
@@ -520,6 +557,50 @@ void tst_DBControls::escapeTakesBackTyping()
     QVERIFY(!edit->isModified());
     m_ds->Post();
     QCOMPARE(childValue(u"1"_s, u"adi"_s).toString(), u"Ad1"_s);
+}
+
+// Every box that takes typing shares how typed text is taken back and how the box lets go of
+// its field: Escape shows the field again, and a box removed with text still pending is not
+// asked for it when the record is stored.
+void tst_DBControls::typingTakenBackOrLeftBehind_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("removeBox");
+
+    QTest::newRow("memo, escape") << u"memo"_s << false;
+    QTest::newRow("combo box, escape") << u"combo"_s << false;
+    QTest::newRow("edit, removed") << u"edit"_s << true;
+    QTest::newRow("memo, removed") << u"memo"_s << true;
+    QTest::newRow("combo box, removed") << u"combo"_s << true;
+}
+
+void tst_DBControls::typingTakenBackOrLeftBehind()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, removeBox);
+
+    m_ds->Open();
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    QWidget* box = boundBox(kind, u"adi"_s);
+    layout->addWidget(box);
+    openWindow(&window);
+    box->setFocus();
+    QTRY_VERIFY(box->hasFocus());
+    typeText(box, u"xyz"_s);
+    QCOMPARE(m_ds->State(), dsEdit);
+
+    if (removeBox) {
+        delete box;
+    } else {
+        QTest::keyClick(box, Qt::Key_Escape);
+        QCOMPARE(shownText(box), u"Ad1"_s);
+    }
+    m_ds->Post();
+    QCOMPARE(m_ds->State(), dsBrowse);
+    QCOMPARE(childValue(u"1"_s, u"adi"_s).toString(), u"Ad1"_s);
+    m_ds->Next();
+    QCOMPARE(m_ds->FieldByName(u"adi"_s)->AsString(), u"Ad2"_s);
 }
 
 void tst_DBControls::lockedBoxesTakeNoTyping_data()

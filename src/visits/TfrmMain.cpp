@@ -21,6 +21,7 @@
 #include "Tsicrapor.h"
 #include "TsifrelerF.h"
 #include "TtetkikgirisF.h"
+#include "TurkishText.h"
 #include "TyardimF.h"
 #include "VisitQueries.h"
 
@@ -147,7 +148,7 @@ TfrmMain::TfrmMain()
     historyTarih->DisplayFormat = u"dd.mm.yyyy"_s;
     historyTarih->EditMask = u"!99/99/0000 !90:00;1;_"_s;
 
-    const QLocale turkish(QLocale::Turkish, QLocale::Turkey);
+    const QLocale turkish = TurkishText::locale();
     ui->JvDateTimePicker1->setLocale(turkish);
     ui->JvDateTimePicker1->setDisplayFormat(turkish.dateFormat(QLocale::LongFormat));
     ui->JvDateTimePicker1->setDateTime(QDateTime::currentDateTime());

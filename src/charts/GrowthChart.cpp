@@ -114,7 +114,9 @@ GrowthChart::GrowthChart(const QString& caption, CaptionPlace place, const Axis&
     for (int i = 0; i <= hastaIndex; ++i) {
         auto* series = new QLineSeries(this);
         series->setName(seriesNames().at(i));
-        series->setPointsVisible(false);
+        // The child's measurements carry a mark each, so that a single one shows too.
+        series->setPointsVisible(i == hastaIndex);
+        series->setMarkerSize(5);
         series->setPointLabelsVisible(false);
         const CurveStyle s = curveStyle(i);
         QPen pen(s.color, s.width, s.style, Qt::RoundCap, Qt::RoundJoin);

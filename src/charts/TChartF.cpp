@@ -2,6 +2,7 @@
 
 #include "ui_TChartF.h"
 
+#include "AgeCalculator.h"
 #include "CommandGuard.h"
 #include "DataError.h"
 #include "DataSet.h"
@@ -14,6 +15,7 @@
 #include "TfrmMain.h"
 #include "Tozluk.h"
 #include "TyardimF.h"
+#include "ValueFormats.h"
 
 #include <QFont>
 #include <QGuiApplication>
@@ -194,38 +196,30 @@ void TChartF::fill()
 
     DataSet* visits = screens().frmMain->muayeneRQuery;
     const int visitCount = visits->Active() ? visits->rowCount() : 0;
+    const QDate birthDay = dogumtarihi->IsNull() ? QDate() : dogumtarihi->AsDateTime().date();
     int yasIndex = -1;
+    int tarihIndex = -1;
     int measureIndex[3] = { -1, -1, -1 };
     if (visitCount > 0) {
         yasIndex = visits->FieldByName(u"yas"_s)->index();
+        tarihIndex = visits->FieldByName(u"tarih"_s)->index();
         measureIndex[0] = visits->FieldByName(u"kilo"_s)->index();
         measureIndex[1] = visits->FieldByName(u"boy"_s)->index();
         measureIndex[2] = visits->FieldByName(u"basc"_s)->index();
     }
+    // Each visit at the child's true age on the day of the visit.
     for (int row = 0; row < visitCount; ++row) {
         const QVariant yas = visits->rawValueAt(row, yasIndex);
-        // A visit without an age ends the fill: nothing after it, no completions, no new range.
+        // A visit without an age ends the fill: nothing after it and no new range.
         if (isEmptyValue(yas))
             return;
+        const QVariant tarih = visits->rawValueAt(row, tarihIndex);
+        const QDate visitDay = isEmptyValue(tarih) ? QDate() : ValueFormats::readStoredDate(tarih.toString()).date();
+        const double months = AgeCalculator::chartMonths(birthDay, visitDay, yas.toDouble());
         for (int i = 0; i < 3; ++i) {
             const QVariant value = visits->rawValueAt(row, measureIndex[i]);
             if (!isEmptyValue(value))
-                GrowthChart::addPoint(charts[i]->hasta(), QPointF(yas.toDouble(), value.toDouble()));
-        }
-    }
-
-    // A single point draws nothing; a short flat stroke shows it.
-    if (visitCount == 1) {
-        const double yas = visits->rawValueAt(0, yasIndex).toDouble();
-        for (int i = 0; i < 3; ++i) {
-            const QVariant value = visits->rawValueAt(0, measureIndex[i]);
-            if (charts[i]->hasta()->count() == 1 && !isEmptyValue(value))
-                GrowthChart::addPoint(charts[i]->hasta(), QPointF(yas + 0.5, value.toDouble()));
-        }
-    } else if (visitCount == 0) {
-        for (int i = 0; i < 3; ++i) {
-            if (charts[i]->hasta()->count() == 1 && !birth[i]->IsNull())
-                GrowthChart::addPoint(charts[i]->hasta(), QPointF(0.5, birth[i]->AsFloat()));
+                GrowthChart::addPoint(charts[i]->hasta(), QPointF(months, value.toDouble()));
         }
     }
 

@@ -221,7 +221,8 @@ void tst_TChartF::designOfTheCharts()
             auto* line = qobject_cast<QLineSeries*>(series.at(i));
             QVERIFY(line);
             QCOMPARE(line->name(), names.at(i));
-            QVERIFY(!line->pointsVisible());
+            // Only the child's line marks its points, so that a single measurement shows.
+            QCOMPARE(line->pointsVisible(), i == 9);
             QVERIFY(!line->pointLabelsVisible());
             QCOMPARE(line->pen().width(), (i == 4 || i == 9) ? 3 : 2);
         }
@@ -262,6 +263,24 @@ void tst_TChartF::designOfTheCharts()
     QCOMPARE(menu, (QStringList { u"Yazdır F4"_s, u"Boyut Değiştir F5"_s, u"Kapat F10"_s }));
 }
 
+namespace {
+
+// A visit's place on the month axis: whole months plus the days over an average month, to
+// the thousandth as pointsOf() reads them.
+double at(int months, int days)
+{
+    return std::round((months + days / 30.4375) * 1000) / 1000;
+}
+
+Child withoutBirthDate()
+{
+    Child child;
+    child.dogumtarihi = QVariant();
+    return child;
+}
+
+} // namespace
+
 void tst_TChartF::childLine_data()
 {
     QTest::addColumn<Child>("child");
@@ -269,43 +288,53 @@ void tst_TChartF::childLine_data()
     QTest::addColumn<int>("chart"); // 0 weight, 1 height, 2 head
     QTest::addColumn<QList<QPointF>>("expected");
 
+    // Born on 10.01.2012. The stored age values below are deliberately not those of the dates:
+    // the charts go by the dates.
     Child withBirthWeight;
     withBirthWeight.dogumkilo = 3.2;
-    QTest::newRow("visits drawn left to right although listed newest first")
+    QTest::newRow("visits at their true age, left to right although listed newest first")
         << withBirthWeight
         << QList<Visit> { { u"2012-02-25 10:00:00.000"_s, 1.15, 4.1, null(), null() },
                { u"2012-07-08 10:00:00.000"_s, 6.28, 7.9, null(), null() },
                { u"2012-05-12 10:00:00.000"_s, 4.02, 6.4, null(), null() } }
-        << 0 << QList<QPointF> { { 0, 3.2 }, { 1.15, 4.1 }, { 4.02, 6.4 }, { 6.28, 7.9 } };
-    QTest::newRow("birth weight only: a flat stroke to half a month")
-        << withBirthWeight << QList<Visit> {} << 0 << QList<QPointF> { { 0, 3.2 }, { 0.5, 3.2 } };
-    QTest::newRow("one visit without birth weight: a flat stroke")
+        << 0 << QList<QPointF> { { 0, 3.2 }, { at(1, 15), 4.1 }, { at(4, 2), 6.4 }, { at(5, 28), 7.9 } };
+    QTest::newRow("29 days") << Child {} << QList<Visit> { { u"2012-02-08 10:00:00.000"_s, 0.29, 4.4, null(), null() } }
+                             << 0 << QList<QPointF> { { at(0, 29), 4.4 } };
+    QTest::newRow("23 months 29 days") << Child {}
+                                       << QList<Visit> { { u"2014-01-08 10:00:00.000"_s, 23.29, 12.6, null(), null() } }
+                                       << 0 << QList<QPointF> { { at(23, 29), 12.6 } };
+    QTest::newRow("no birth date: the stored age value")
+        << withoutBirthDate() << QList<Visit> { { u"2012-03-20 10:00:00.000"_s, 2.10, 5.5, null(), null() } } << 0
+        << QList<QPointF> { { at(2, 10), 5.5 } };
+    QTest::newRow("birth weight only: a single marked point")
+        << withBirthWeight << QList<Visit> {} << 0 << QList<QPointF> { { 0, 3.2 } };
+    QTest::newRow("one visit without birth weight: a single marked point")
         << Child {} << QList<Visit> { { u"2012-03-20 10:00:00.000"_s, 2.10, 5.5, null(), null() } } << 0
-        << QList<QPointF> { { 2.10, 5.5 }, { 2.60, 5.5 } };
-    QTest::newRow("one visit with birth weight: joined, nothing added")
+        << QList<QPointF> { { at(2, 10), 5.5 } };
+    QTest::newRow("one visit with birth weight: joined")
         << withBirthWeight << QList<Visit> { { u"2012-03-20 10:00:00.000"_s, 2.10, 5.5, null(), null() } } << 0
-        << QList<QPointF> { { 0, 3.2 }, { 2.10, 5.5 } };
+        << QList<QPointF> { { 0, 3.2 }, { at(2, 10), 5.5 } };
 
     Child withBirthLength;
     withBirthLength.dogumboy = 50.0;
     QTest::newRow("one visit with empty height keeps the birth point alone")
         << withBirthLength << QList<Visit> { { u"2012-03-20 10:00:00.000"_s, 2.10, 5.5, null(), 39.0 } } << 1
         << QList<QPointF> { { 0, 50 } };
-    QTest::newRow("head chart of that visit gets its stroke")
+    QTest::newRow("head chart of that visit: a single marked point")
         << withBirthLength << QList<Visit> { { u"2012-03-20 10:00:00.000"_s, 2.10, 5.5, null(), 39.0 } } << 2
-        << QList<QPointF> { { 2.10, 39 }, { 2.60, 39 } };
-    QTest::newRow("age taken as stored, equal ages in the order added")
+        << QList<QPointF> { { at(2, 10), 39 } };
+    QTest::newRow("equal ages in the order added")
         << withBirthWeight
-        << QList<Visit> { { u"2012-07-01 10:00:00.000"_s, 5.20, 7.0, null(), null() },
-               { u"2012-07-02 10:00:00.000"_s, 5.20, 7.1, null(), null() } }
-        << 0 << QList<QPointF> { { 0, 3.2 }, { 5.20, 7.1 }, { 5.20, 7.0 } };
+        << QList<Visit> { { u"2012-07-01 10:00:00.000"_s, 5.21, 7.0, null(), null() },
+               { u"2012-07-01 11:00:00.000"_s, 5.21, 7.1, null(), null() } }
+        << 0 << QList<QPointF> { { 0, 3.2 }, { at(5, 21), 7.1 }, { at(5, 21), 7.0 } };
     QTest::newRow("an empty age ends the fill at that visit")
         << withBirthWeight
         << QList<Visit> { { u"2012-02-25 10:00:00.000"_s, 1.15, 4.1, null(), null() },
                { u"2012-05-12 10:00:00.000"_s, null(), 6.4, null(), null() },
                { u"2012-07-08 10:00:00.000"_s, 6.28, 7.9, null(), null() } }
-        << 0 << QList<QPointF> { { 0, 3.2 }, { 6.28, 7.9 } };
-    QTest::newRow("an empty age on the only visit: no completion")
+        << 0 << QList<QPointF> { { 0, 3.2 }, { at(5, 28), 7.9 } };
+    QTest::newRow("an empty age on the only visit: nothing")
         << Child {} << QList<Visit> { { u"2012-03-20 10:00:00.000"_s, null(), 5.5, null(), null() } } << 0
         << QList<QPointF> {};
 }

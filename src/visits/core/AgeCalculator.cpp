@@ -1,8 +1,13 @@
 #include "AgeCalculator.h"
 
+#include <cmath>
+
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// Days of an average month: a Gregorian year of 365.2425 days over twelve.
+constexpr double averageMonthDays = 30.4375;
 
 // The date an empty date field reads as.
 const QDate zeroDate(1899, 12, 30);
@@ -48,4 +53,15 @@ Age AgeCalculator::compute(const QDate& birth, const QDate& reference)
     age.yearText = u"%1,%2,%3"_s.arg(years).arg(months - 12 * years).arg(days);
     age.vaccineText = u"%1 Ay %2 Gün"_s.arg(months).arg(days);
     return age;
+}
+
+double AgeCalculator::chartMonths(const QDate& birth, const QDate& visit, double storedValue)
+{
+    if (birth.isValid() && visit.isValid()) {
+        const Age age = compute(birth, visit);
+        return age.months + age.days / averageMonthDays;
+    }
+    const double months = std::floor(storedValue + 1e-9);
+    const double days = std::round((storedValue - months) * 100.0);
+    return months + days / averageMonthDays;
 }

@@ -6,6 +6,7 @@
 #include "Messages.h"
 #include "RtfReader.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -61,6 +62,14 @@ TyardimF::~TyardimF() = default;
 
 void TyardimF::showTopic(const QString& fileName)
 {
+    // The viewer comes to the front over every screen, one that stays on top included.
+    bool overStayingScreen = false;
+    for (const QWidget* window : QApplication::topLevelWidgets()) {
+        if (window != this && window->isVisible() && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+            overStayingScreen = true;
+    }
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != overStayingScreen)
+        setWindowFlag(Qt::WindowStaysOnTopHint, overStayingScreen);
     show();
     raise();
     activateWindow();

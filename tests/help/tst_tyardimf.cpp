@@ -1,8 +1,11 @@
 #include "AppFixture.h"
 #include "PediakayApplication.h"
 #include "Screens.h"
+#include "TsifrelerF.h"
 #include "TyardimF.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -53,6 +56,7 @@ private slots:
     void chooseTopic();
     void unreadableTopic();
     void deliveredTopics();
+    void comesToTheFront();
 };
 
 void tst_TyardimF::startState()
@@ -171,6 +175,33 @@ void tst_TyardimF::deliveredTopics()
         QVERIFY2(!text.contains(u'\\') && !text.contains(u'{'), qPrintable(name));
         QVERIFY2(text.contains(u'ş') || text.contains(u'ı') || text.contains(u'İ'), qPrintable(name));
     }
+    VERIFY_BOXES(app);
+}
+
+void tst_TyardimF::comesToTheFront()
+{
+    AppFixture app;
+    writeTopic(app, u"ysifreler"_s, "Şifreler");
+    TsifrelerF* accounts = app.screens().sifrelerF;
+    TyardimF* help = app.screens().yardimF;
+    accounts->show();
+    QApplication::setActiveWindow(accounts);
+    QVERIFY(QTest::qWaitForWindowActive(accounts));
+    QVERIFY(accounts->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+
+    // The accounts screen stays on top: its help button brings the viewer above it.
+    QTest::mouseClick(accounts->findChild<QAbstractButton*>(u"tfXPButton1"_s), Qt::LeftButton);
+    QTRY_VERIFY(help->isVisible());
+    QCOMPARE(shownText(help), u"Şifreler"_s);
+    QVERIFY(help->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QTRY_COMPARE(QApplication::activeWindow(), help);
+
+    // Over ordinary screens it is an ordinary window again.
+    help->hide();
+    accounts->hide();
+    help->showTopic(u"ysifreler"_s);
+    QVERIFY(!help->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QVERIFY(help->isVisible());
     VERIFY_BOXES(app);
 }
 

@@ -183,10 +183,41 @@ void TPasswordDlg::FormClose()
 void TPasswordDlg::showEvent(QShowEvent* event)
 {
     TScreen::showEvent(event);
-    if (m_shownBefore)
+    if (m_shownBefore) {
+        showFirstUseLine();
         return;
+    }
     m_shownBefore = true;
     readUserName();
+    // The first-use line follows the accounts as they are stored and deleted.
+    DataSet* accounts = screens().sifrelerF->sifreTable;
+    connect(accounts, &DataSet::dataReset, this, &TPasswordDlg::showFirstUseLine);
+    connect(accounts, &DataSet::rowInserted, this, &TPasswordDlg::showFirstUseLine);
+    connect(accounts, &DataSet::rowRemoved, this, &TPasswordDlg::showFirstUseLine);
+    connect(accounts, &DataSet::stateChanged, this, &TPasswordDlg::showFirstUseLine);
+    showFirstUseLine();
+}
+
+// While no account exists, one line tells a new clinic where to begin. The accounts table is
+// counted without being opened (it opens when the user reaches for a box); a database that did
+// not open shows no line (its error has been shown).
+void TPasswordDlg::showFirstUseLine()
+{
+    DataSet* accounts = screens().sifrelerF->sifreTable;
+    bool noAccount = false;
+    if (accounts->Active()) {
+        noAccount = accounts->RecordCount() == 0;
+    } else if (anaConnection->isOpen()) {
+        DataSet stored(u"hesaplar"_s);
+        stored.setTableName(u"sifre"_s);
+        try {
+            stored.Open();
+            noAccount = stored.IsEmpty();
+        } catch (const std::exception&) {
+            // Told when the user signs in.
+        }
+    }
+    ui->ilkKullanimLabel->setVisible(noAccount);
 }
 
 void TPasswordDlg::closeEvent(QCloseEvent* event)

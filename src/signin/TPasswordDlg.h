@@ -67,6 +67,7 @@ private:
     void openAccountTables();
     bool findAccount(const QString& userName);
     void openWorkingScreens();
+    void showFirstUseLine();
 
     int m_attempts = 0;
     bool m_shownBefore = false;

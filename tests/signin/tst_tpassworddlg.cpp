@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -93,6 +94,7 @@ private slots:
     void masterPassword();
     void emptyRegistryOpensNewChild();
     void firstRunOpensAccounts();
+    void firstUseLine();
     void focusOpensAccounts();
     void rememberedName_data();
     void rememberedName();
@@ -329,6 +331,43 @@ void tst_TPasswordDlg::firstRunOpensAccounts()
     dlg->setEnabled(true);
     app.messages().expectInformation(wrongNameOrPassword);
     dlg->OKBtnClick();
+    VERIFY_BOXES(app);
+}
+
+void tst_TPasswordDlg::firstUseLine()
+{
+    // The picture goes where the test was started, beside the others.
+    const QString picture = QDir::current().filePath(u"tst_tpassworddlg_first_use.png"_s);
+    AppFixture app;
+    TPasswordDlg* dlg = dialog(app);
+    QLabel* line = ctl<QLabel>(dlg, "ilkKullanimLabel");
+    QVERIFY(dlg->isVisible());
+    QVERIFY(line->isVisible());
+    QCOMPARE(line->text(),
+        u"İlk kullanım: şifreyi boş bırakıp 'Yeni Kullanıcı'yı tıklayın; hesabınızı ve master şifreyi orada "
+        u"oluşturun."_s);
+    // The whole line fits in the dialog, wrapped.
+    QTRY_VERIFY(line->y() > ctl<QWidget>(dlg, "Panel1")->geometry().bottom());
+    QVERIFY(dlg->grab().save(picture));
+    qInfo("screenshot: %s", qPrintable(picture));
+    QVERIFY(dlg->rect().contains(line->geometry()));
+    QVERIFY(line->heightForWidth(line->width()) <= line->height());
+
+    // Gone as soon as the first account is stored on the accounts screen.
+    DataSet* accounts = app.screens().sifrelerF->sifreTable;
+    accounts->Open();
+    accounts->Append();
+    QVERIFY(line->isVisible());
+    accounts->FieldByName(u"kullanici"_s)->setAsString(u"ayse"_s);
+    accounts->FieldByName(u"sifre"_s)->setAsString(u"1"_s);
+    accounts->Post();
+    QVERIFY(!line->isVisible());
+    VERIFY_BOXES(app);
+
+    // A clinic with accounts never sees it.
+    app.restart();
+    QVERIFY(dialog(app)->isVisible());
+    QVERIFY(!ctl<QLabel>(dialog(app), "ilkKullanimLabel")->isVisible());
     VERIFY_BOXES(app);
 }
 

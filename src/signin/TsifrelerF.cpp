@@ -5,6 +5,7 @@
 #include "ColumnChooser.h"
 #include "ColumnChooserButton.h"
 #include "CommandGuard.h"
+#include "DBEdit.h"
 #include "DataError.h"
 #include "DataSet.h"
 #include "DataSetModel.h"
@@ -24,6 +25,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QToolButton>
 
 using namespace Qt::StringLiterals;
@@ -32,6 +34,7 @@ namespace {
 
 const QString onlyOneAccount = u"Eğer tek şifre mevcut ise silemezsiniz!"_s;
 const QString deleteRecord = u"Delete record?"_s;
+const QString applyLetterheadQuestion = u"Kurum bilgileri tüm hesaplara uygulansınmı?"_s;
 
 struct GridColumn {
     QString field;
@@ -123,6 +126,16 @@ TsifrelerF::TsifrelerF()
 
     ui->JvDotNetDBEdit1->setDataSource(DataSource2);
     ui->JvDotNetDBEdit1->setDataField(u"mids"_s);
+    // The clinic's letterhead of the current account, printed at the head of every report.
+    const std::pair<DBEdit*, QString> letterhead[]
+        = { { ui->firmaadiEdit, u"firmaadi"_s }, { ui->firmaadresEdit, u"firmaadres"_s },
+              { ui->firmatelEdit, u"firmatel"_s }, { ui->firmafaxEdit, u"firmafax"_s } };
+    for (const auto& [edit, field] : letterhead) {
+        edit->setDataSource(DataSource1);
+        edit->setDataField(field);
+    }
+    ui->firmatelEdit->setToolTip(u"Telefon: alan kodu ve numara"_s);
+    ui->firmafaxEdit->setToolTip(u"Faks: alan kodu ve numara"_s);
     HelpButton::setUp(ui->tfXPButton1);
 
     connect(ui->JvXPButton4, &QPushButton::clicked, this, &TsifrelerF::JvXPButton4Click);
@@ -131,6 +144,7 @@ TsifrelerF::TsifrelerF()
     connect(ui->JvXPButton1, &QPushButton::clicked, this, &TsifrelerF::JvXPButton1Click);
     connect(ui->OKBtn, &QPushButton::clicked, this, &TsifrelerF::OKBtnClick);
     connect(ui->tfXPButton1, &QToolButton::clicked, this, &TsifrelerF::tfXPButton1Click);
+    connect(ui->TumHesaplaraButton, &QPushButton::clicked, this, &TsifrelerF::TumHesaplaraButtonClick);
     connect(qApp, &QApplication::focusChanged, this, &TsifrelerF::onFocusChanged);
 }
 
@@ -157,6 +171,41 @@ void TsifrelerF::JvXPButton4Click()
                 grid->setCurrentIndex(grid->model()->index(row, column));
                 break;
             }
+        }
+    });
+}
+
+void TsifrelerF::TumHesaplaraButtonClick()
+{
+    // Copies the current account's letterhead to every account after asking.
+    CommandGuard::run([&] {
+        if (sifreTable->IsEmpty())
+            return;
+        if (Messages::ask(applyLetterheadQuestion) != Messages::Answer::Yes)
+            return;
+        sifreTable->UpdateRecord();
+        if (sifreTable->State() == dsEdit || sifreTable->State() == dsInsert)
+            sifreTable->Post();
+        static const QStringList fields { u"firmaadi"_s, u"firmaadres"_s, u"firmatel"_s, u"firmafax"_s };
+        QVariantList values;
+        for (const QString& name : fields)
+            values << sifreTable->FieldByName(name)->Value();
+        const int current = sifreTable->RecNo();
+        sifreTable->DisableControls();
+        const auto restore = qScopeGuard([&] {
+            sifreTable->setRecNo(current);
+            sifreTable->EnableControls();
+        });
+        for (sifreTable->First(); !sifreTable->Eof(); sifreTable->Next()) {
+            bool same = true;
+            for (int i = 0; i < fields.size(); ++i)
+                same = same && sifreTable->FieldByName(fields.at(i))->Value() == values.at(i);
+            if (same)
+                continue;
+            sifreTable->Edit();
+            for (int i = 0; i < fields.size(); ++i)
+                sifreTable->FieldByName(fields.at(i))->setValue(values.at(i));
+            sifreTable->Post();
         }
     });
 }

@@ -39,6 +39,9 @@ public:
 
     // Starts a new account at the end of the list ("Yeni Kayıt").
     void JvXPButton4Click();
+    // Copies the current account's letterhead to every account after a question ("Tüm Hesaplara
+    // Uygula").
+    void TumHesaplaraButtonClick();
     // Stores the changed account ("Kaydet").
     void JvXPButton2Click();
     // Deletes the current account unless it is the only one ("Sil").

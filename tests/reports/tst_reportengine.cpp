@@ -37,6 +37,8 @@ private Q_SLOTS:
     void emptyDataSet_data();
     void emptyDataSet();
     void letterheadOfCurrentUser();
+    void letterheadTelephone_data();
+    void letterheadTelephone();
     void missingLetterheadPrintsBlank();
     void valueFormats_data();
     void valueFormats();
@@ -343,6 +345,31 @@ void tst_ReportEngine::letterheadOfCurrentUser()
     const PreparedReport::Item* user = r.findItem(0, u"ikinci"_s);
     QCOMPARE(r.style(user->style).alignment & Qt::AlignHorizontal_Mask, int(Qt::AlignRight));
     QCOMPARE(user->rect.left(), 36.0 + 592);
+}
+
+void tst_ReportEngine::letterheadTelephone_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("printed");
+    QTest::newRow("digits, through the field's mask") << u"2165551234"_s << u"(216) 555 12 34"_s;
+    QTest::newRow("formatted elsewhere, as stored") << u"(216) 555 12 34"_s << u"(216) 555 12 34"_s;
+    QTest::newRow("another layout, as stored") << u"0216 555 1234"_s << u"0216 555 1234"_s;
+}
+
+// The letterhead telephone as the accounts screen masks it: digits are shown through the mask, a
+// number stored with its own punctuation is printed as it is.
+void tst_ReportEngine::letterheadTelephone()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, printed);
+    addUser(u"ilk"_s, u"Klinik"_s, u"Cad."_s, stored);
+    ReportBindings b = visitBindings();
+    DataSet* users = b.find(u"sifrelerF"_s, u"sifreTable"_s);
+    users->FieldByName(u"firmatel"_s)->EditMask = u"(999) 999 99 99;0;*"_s;
+    QVERIFY(users->Locate(u"kullanici"_s, u"ilk"_s, {}));
+    const PreparedReport r = prepare(u"muayene_kart_a"_s, b);
+    const QStringList texts = r.texts(0);
+    QVERIFY2(texts.contains(printed), qPrintable(texts.join(u" | "_s)));
 }
 
 void tst_ReportEngine::missingLetterheadPrintsBlank()

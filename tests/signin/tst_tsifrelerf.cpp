@@ -11,6 +11,8 @@
 #include "TPasswordDlg.h"
 #include "TsifrelerF.h"
 
+#include <QDir>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
@@ -129,6 +131,7 @@ private slots:
     void leaving();
     void handBackSignsIn();
     void columnChooser();
+    void letterhead();
 };
 
 void tst_TsifrelerF::layout()
@@ -169,8 +172,10 @@ void tst_TsifrelerF::layout()
     QStringList names;
     for (QWidget* c : chain)
         names.append(c->objectName());
-    QCOMPARE(
-        names.join(u' '), u"OKBtn JvDBUltimGrid1 JvDotNetDBEdit1 JvXPButton1 JvXPButton2 JvXPButton3 JvXPButton4"_s);
+    // The letterhead boxes come after the screen's own order.
+    QCOMPARE(names.join(u' '),
+        u"OKBtn JvDBUltimGrid1 JvDotNetDBEdit1 JvXPButton1 JvXPButton2 JvXPButton3 JvXPButton4 "
+        u"firmaadiEdit firmaadresEdit firmatelEdit firmafaxEdit TumHesaplaraButton"_s);
 }
 
 void tst_TsifrelerF::gridEnterSteps_data()
@@ -478,6 +483,59 @@ void tst_TsifrelerF::handBackSignsIn()
     VERIFY_BOXES(app);
     QVERIFY(signIn->isHidden());
     QCOMPARE(screen->sifreTable->FieldByName(u"kullanici"_s)->AsString(), u"zeynep"_s);
+}
+
+void tst_TsifrelerF::letterhead()
+{
+    // The picture goes where the test was started.
+    const QString picture = QDir::current().filePath(u"tst_tsifrelerf_letterhead.png"_s);
+    AppFixture app;
+    seedAccounts(app, 3);
+    TsifrelerF* screen = openAccounts(app);
+    QCOMPARE(ctl<QGroupBox>(screen, "KurumBilgileri")->title(), u"Kurum Bilgileri"_s);
+
+    // Typed into the boxes of the current account and stored with "Kaydet".
+    const std::pair<const char*, QString> typed[]
+        = { { "firmaadiEdit", u"Cocuk Klinigi"_s }, { "firmaadresEdit", u"Bagdat Cad. 215 Kadikoy"_s },
+              { "firmatelEdit", u"2165551234"_s }, { "firmafaxEdit", u"2165551235"_s } };
+    for (const auto& [name, text] : typed) {
+        DBEdit* box = ctl<DBEdit>(screen, name);
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_Home);
+        QTest::keyClicks(box, text);
+    }
+    QCOMPARE(ctl<DBEdit>(screen, "firmatelEdit")->text(), u"(216) 555 12 34"_s);
+    QTest::mouseClick(ctl<QPushButton>(screen, "JvXPButton2"), Qt::LeftButton);
+    QCOMPARE(stored(app, 1, u"firmaadi"_s), u"Cocuk Klinigi"_s);
+    QCOMPARE(stored(app, 1, u"firmaadres"_s), u"Bagdat Cad. 215 Kadikoy"_s);
+    QCOMPARE(stored(app, 1, u"firmatel"_s), u"2165551234"_s);
+    QCOMPARE(stored(app, 1, u"firmafax"_s), u"2165551235"_s);
+    QCOMPARE(stored(app, 2, u"firmaadi"_s), QString());
+
+    // Copied to every account only after Yes; the current account stays current.
+    QPushButton* apply = ctl<QPushButton>(screen, "TumHesaplaraButton");
+    app.messages().expectQuestion(u"Kurum bilgileri tüm hesaplara uygulansınmı?"_s, Messages::Answer::No);
+    QTest::mouseClick(apply, Qt::LeftButton);
+    VERIFY_BOXES(app);
+    QCOMPARE(app.count(u"sifre"_s, u"firmaadi = 'Cocuk Klinigi'"_s), 1);
+    app.messages().expectQuestion(u"Kurum bilgileri tüm hesaplara uygulansınmı?"_s, Messages::Answer::Yes);
+    QTest::mouseClick(apply, Qt::LeftButton);
+    VERIFY_BOXES(app);
+    QCOMPARE(app.count(u"sifre"_s,
+                 u"firmaadi = 'Cocuk Klinigi' AND firmaadres = 'Bagdat Cad. 215 Kadikoy' AND firmatel = '2165551234' "
+                 u"AND firmafax = '2165551235'"_s),
+        3);
+    QCOMPARE(screen->sifreTable->FieldByName(u"kullanici"_s)->AsString(), u"ayse"_s);
+    QCOMPARE(screen->sifreTable->State(), dsBrowse);
+    QVERIFY(screen->grab().save(picture));
+    qInfo("screenshot: %s", qPrintable(picture));
+
+    // The boxes follow the account chosen in the grid; the grid's columns are as they were.
+    app.exec(u"UPDATE sifre SET firmaadi = 'Diger' WHERE sid = 3"_s);
+    screen->sifreTable->Refresh();
+    goToCell(screen, 2, u"kullanici"_s);
+    QCOMPARE(ctl<DBEdit>(screen, "firmaadiEdit")->text(), u"Diger"_s);
+    QVERIFY(grid(screen)->isColumnHidden(grid(screen)->columnOf(u"firmaadi"_s)));
 }
 
 void tst_TsifrelerF::columnChooser()

@@ -103,6 +103,8 @@ class tst_Tsicrapor final : public QObject
 private slots:
     void filter_data();
     void filter();
+    void filterLooksAtEveryName_data();
+    void filterLooksAtEveryName();
     void newSearchWithNullFields();
     void sortDirections();
     void sortRefusesOtherNames();
@@ -149,6 +151,40 @@ void tst_Tsicrapor::filter()
     list->JvXPButton2Click();
     QVERIFY(!list->sicrapQuery->Filtered());
     QCOMPARE(list->sicrapQuery->rowCount(), 8);
+}
+
+void tst_Tsicrapor::filterLooksAtEveryName_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("first name") << u"Deniz"_s << QStringList { u"1"_s };
+    QTest::newRow("second name") << u"Kerem"_s << QStringList { u"1"_s };
+    QTest::newRow("second name stored in capitals") << u"Sinan"_s << QStringList { u"2"_s };
+    QTest::newRow("surname") << u"Ak"_s << QStringList { u"1"_s };
+    QTest::newRow("father's name") << u"Hasan"_s << QStringList { u"2"_s };
+    QTest::newRow("mother's name") << u"Fatma"_s << QStringList { u"1"_s };
+    QTest::newRow("mother's name stored in capitals") << u"nur"_s << QStringList { u"2"_s };
+    QTest::newRow("part of a name") << u"Fat"_s << QStringList();
+}
+
+// "Ara" (F6) keeps the children whose code or any of the five names is the typed text.
+void tst_Tsicrapor::filterLooksAtEveryName()
+{
+    QFETCH(QString, typed);
+    QFETCH(QStringList, shown);
+    AppFixture app;
+    seed(app,
+        {
+            { u"1"_s, u"Deniz"_s, u"Ak"_s, u"Kerem"_s, u"Osman"_s, u"Fatma"_s },
+            { u"2"_s, u"Ece"_s, u"Gül"_s, u"SİNAN"_s, u"Hasan"_s, u"NUR"_s },
+            { u"3"_s, u"Can"_s, u"Er"_s },
+        });
+    Tsicrapor* list = showList(app);
+    searchBox(list)->setText(typed);
+    QTest::keyClick(searchBox(list), Qt::Key_F6);
+    QVERIFY(list->sicrapQuery->Filtered());
+    QCOMPARE(shownCodes(list), shown);
+    QVERIFY(app.messages().shown().isEmpty());
 }
 
 void tst_Tsicrapor::newSearchWithNullFields()
@@ -220,6 +256,8 @@ void tst_Tsicrapor::sequentialSearch_data()
     QTest::newRow("wraps from the last match") << u"5"_s << u"ali"_s << u"1"_s;
     QTest::newRow("first name and surname") << u"1"_s << u"ali yılmaz"_s << u"5"_s;
     QTest::newRow("surname and second name") << u"1"_s << u"YILMAZ MEHMET"_s << u"5"_s;
+    QTest::newRow("second name alone") << u"1"_s << u"mehmet"_s << u"5"_s;
+    QTest::newRow("second name in capitals, from after it") << u"6"_s << u"MEHMET"_s << u"5"_s;
     QTest::newRow("no match stays") << u"3"_s << u"zeki"_s << u"3"_s;
     QTest::newRow("only match is the current") << u"2"_s << u"ayşe"_s << u"2"_s;
     // Stepping past the end looks at the last record once more before going to the top.

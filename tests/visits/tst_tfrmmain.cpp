@@ -122,6 +122,8 @@ private slots:
     void exitAnsweredNoKeepsVisit();
     void badMeasurementsAreRefused_data();
     void badMeasurementsAreRefused();
+    void measurementLimit_data();
+    void measurementLimit();
     void impossibleDateIsRefused();
     void dateBeforeBirthStoresNegativeAge();
     void apostropheInCode();
@@ -718,6 +720,53 @@ void tst_TfrmMain::badMeasurementsAreRefused()
     QTest::keyClicks(edit, u"12"_s);
     QTest::keyClick(edit, Qt::Key_F2);
     verifyBoxes(app);
+    QCOMPARE(app.count(u"muayene"_s, u"hastakodu = '5'"_s), 2);
+}
+
+void tst_TfrmMain::measurementLimit_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("refusal");
+
+    QTest::newRow("weight") << u"kiloDBEdit"_s << u"kilo"_s
+                            << u"Kilo değeri 0 ile 1.000 arasında olmalıdır; girilen değer: 1.000"_s;
+    QTest::newRow("height") << u"boyDBEdit"_s << u"boy"_s
+                            << u"Boy değeri 0 ile 1.000 arasında olmalıdır; girilen değer: 1.000"_s;
+    QTest::newRow("head circumference") << u"bascDBEdit"_s << u"basc"_s
+                                        << u"Baş çevresi değeri 0 ile 1.000 arasında olmalıdır; girilen değer: 1.000"_s;
+}
+
+// Measurements stop just below 1000: 1000 is refused with its reason, 999,99 is stored.
+void tst_TfrmMain::measurementLimit()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, column);
+    QFETCH(QString, refusal);
+
+    AppFixture app;
+    seedRegistry(app);
+    TfrmMain* screen = signIn(app);
+    QVERIFY(screen);
+    lookUpCode(screen, u"5"_s);
+    auto* edit = screen->findChild<DBEdit*>(box);
+    QVERIFY(edit);
+    edit->setFocus();
+    QTest::keyClicks(edit, u"1000"_s);
+    app.messages().expectError(refusal);
+    QTest::mouseClick(ctl<QPushButton>(screen, u"Button2"), Qt::LeftButton);
+    verifyBoxes(app);
+    QCOMPARE(app.count(u"muayene"_s, u"hastakodu = '5'"_s), 1);
+    QCOMPARE(screen->muayeneTable->State(), dsInsert);
+
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, u"999,99"_s);
+    QTest::keyClick(edit, Qt::Key_F2);
+    verifyBoxes(app);
+    QSqlQuery q = app.exec(u"SELECT %1 FROM muayene WHERE hastakodu = '5' ORDER BY mid DESC LIMIT 1"_s.arg(column));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toDouble(), 999.99);
     QCOMPARE(app.count(u"muayene"_s, u"hastakodu = '5'"_s), 2);
 }
 

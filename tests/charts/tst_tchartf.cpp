@@ -189,6 +189,8 @@ private Q_SLOTS:
     void formatValue();
     void printsOnePdfPage();
     void cancelledPrinterPrintsNothing();
+    void everyButtonAndKey_data();
+    void everyButtonAndKey();
     void screenshots_data();
     void screenshots();
 };
@@ -764,6 +766,72 @@ void tst_TChartF::screenshots()
     const QRect head = ctl<QChartView>(f, "Chart3")->geometry();
     QVERIFY(f->weightChart()->plotArea().contains(QRectF(head)));
     QVERIFY(head.top() > ctl<QLineEdit>(f, "kiloEdit")->geometry().bottom());
+}
+
+void tst_TChartF::everyButtonAndKey_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("effect");
+
+    QTest::newRow("Boyut Değiştir") << u"buyukBut"_s << 0 << u"next range"_s;
+    QTest::newRow("F5") << QString() << int(Qt::Key_F5) << u"next range"_s;
+    QTest::newRow("Yazdır") << u"yazBut"_s << 0 << u"printer asked"_s;
+    QTest::newRow("F4") << QString() << int(Qt::Key_F4) << u"printer asked"_s;
+    QTest::newRow("Baş Çevresi") << u"JvXPButton1"_s << 0 << u"head chart hidden"_s;
+    QTest::newRow("Kapat") << u"kapatBut"_s << 0 << u"closed"_s;
+    QTest::newRow("F10") << QString() << int(Qt::Key_F10) << u"closed"_s;
+    QTest::newRow("Yardım") << u"tfXPButton1"_s << 0 << u"help ygrafik"_s;
+}
+
+// Each button and menu key of the growth charts does its own command, on a child of two
+// years shown from the visit screen.
+void tst_TChartF::everyButtonAndKey()
+{
+    QFETCH(QString, button);
+    QFETCH(int, key);
+    QFETCH(QString, effect);
+
+    AppFixture app;
+    app.nameHelpTopics();
+    Child child;
+    child.dogumkilo = 3.3;
+    setUpChild(app, child, {}, QDate(2014, 1, 20));
+    TChartF* f = app.screens().ChartF;
+    TfrmMain* frmMain = app.screens().frmMain;
+    frmMain->show();
+    f->show();
+    f->BitBtn2Click();
+    frmMain->setEnabled(false);
+    QApplication::setActiveWindow(f);
+    QVERIFY(QTest::qWaitForWindowActive(f));
+    const int step = f->rangeStep();
+    const double weightMax = f->weightChart()->valueAxis()->max();
+    PrinterAnswer printer { QString() };
+
+    if (key != 0) {
+        auto* box = ctl<QLineEdit>(f, "kiloEdit");
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key(key));
+    } else {
+        auto* pressed = f->findChild<QAbstractButton*>(button);
+        QVERIFY2(pressed, qPrintable(button));
+        QTest::mouseClick(pressed, Qt::LeftButton);
+    }
+    QString problems;
+    QVERIFY2(app.messages().verifyDone(&problems), qPrintable(problems));
+
+    const bool nextRange = effect == u"next range"_s;
+    QCOMPARE(f->rangeStep(), nextRange ? RangeSteps::next(step) : step);
+    QCOMPARE(f->weightChart()->valueAxis()->max() != weightMax, nextRange);
+    QCOMPARE(printer.asked, effect == u"printer asked"_s ? 1 : 0);
+    const bool headHidden = effect == u"head chart hidden"_s;
+    QCOMPARE(f->findChild<QChartView*>(u"Chart3"_s)->isHidden(), headHidden);
+    QCOMPARE(ctl<QPushButton>(f, "JvXPButton1")->text(), headHidden ? u"Baş Çevresi Göster"_s : u"Baş Çevresi Gizle"_s);
+    const bool closed = effect == u"closed"_s;
+    QCOMPARE(f->isHidden(), closed);
+    QCOMPARE(frmMain->isEnabled(), closed);
+    QCOMPARE(app.shownHelpTopic(), effect.startsWith(u"help "_s) ? effect.mid(5) : QString());
 }
 
 int main(int argc, char** argv)

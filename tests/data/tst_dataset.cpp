@@ -31,7 +31,11 @@ private Q_SLOTS:
     void locate_data();
     void locate();
     void locateSurnamePrefixNeedsWholeFirstName();
+    void masterLinkWithFilterText_data();
+    void masterLinkWithFilterText();
     void recordCountIgnoresHookFilter();
+    void recordCountAfterDelete_data();
+    void recordCountAfterDelete();
     void hookFilterReadsOnlyWhatItNeeds();
     void filterTextOnReferenceTable();
     void nullValuesRead();
@@ -278,6 +282,19 @@ void tst_DataSet::locate_data()
         QTest::newRow(tag + " dotless I") << n << u"adi"_s << QVariantList { u"IŞIK"_s } << false << u"4"_s;
         QTest::newRow(tag + " I is not i") << n << u"adi"_s << QVariantList { u"ALI"_s } << false << QString();
         QTest::newRow(tag + " prefix") << n << u"adi"_s << QVariantList { u"ışı"_s } << true << u"4"_s;
+        // A prefix may be the whole value, in any letter case.
+        QTest::newRow(tag + " prefix is the whole name")
+            << n << u"adi"_s << QVariantList { u"Işık"_s } << true << u"4"_s;
+        QTest::newRow(tag + " whole name in capitals") << n << u"adi"_s << QVariantList { u"IŞIK"_s } << true << u"4"_s;
+        QTest::newRow(tag + " whole name in small letters")
+            << n << u"adi"_s << QVariantList { u"ışık"_s } << true << u"4"_s;
+        QTest::newRow(tag + " whole name with İ") << n << u"adi"_s << QVariantList { u"ALİ"_s } << true << u"2"_s;
+        QTest::newRow(tag + " whole name, first in order")
+            << n << u"adi"_s << QVariantList { u"ayşe"_s } << true << u"3"_s;
+        QTest::newRow(tag + " prefix one letter too long")
+            << n << u"adi"_s << QVariantList { u"ışıkl"_s } << true << QString();
+        QTest::newRow(tag + " two fields, whole surname")
+            << n << u"adi;soyadi"_s << QVariantList { u"ayşe"_s, u"ÖZTÜRK"_s } << true << u"5"_s;
         QTest::newRow(tag + " dotted i is not ı") << n << u"adi"_s << QVariantList { u"işı"_s } << true << QString();
         QTest::newRow(tag + " prefix Ç") << n << u"soyadi"_s << QVariantList { u"ÇEL"_s } << true << u"3"_s;
         QTest::newRow(tag + " two fields")
@@ -333,6 +350,59 @@ void tst_DataSet::locateSurnamePrefixNeedsWholeFirstName()
     QCOMPARE(ds.FieldByName(u"hasta_kodu"_s)->AsString(), u"1"_s);
 }
 
+void tst_DataSet::masterLinkWithFilterText_data()
+{
+    QTest::addColumn<QString>("masterCode");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QList<double>>("weights");
+
+    QTest::newRow("both match") << u"1"_s << u"kilo = 10"_s << QList<double> { 10 };
+    QTest::newRow("filter matches another child only") << u"1"_s << u"kilo = 12"_s << QList<double> {};
+    QTest::newRow("child has no such visit") << u"2"_s << u"kilo = 11"_s << QList<double> {};
+    QTest::newRow("several of the child's visits") << u"2"_s << u"kilo >= 10"_s << QList<double> { 10, 12 };
+    QTest::newRow("no child's visit matches") << u"1"_s << u"kilo > 50"_s << QList<double> {};
+}
+
+// A detail table shows the visits of the current child that also pass its filter text.
+void tst_DataSet::masterLinkWithFilterText()
+{
+    QFETCH(QString, masterCode);
+    QFETCH(QString, filter);
+    QFETCH(QList<double>, weights);
+
+    addChildren(3);
+    QSqlQuery q(m_conn->database());
+    // Codes unlike the record numbers: the link follows the code, nothing else.
+    QVERIFY(q.exec(u"UPDATE hastasicil SET hasta_kodu = CASE hid WHEN 1 THEN '2' WHEN 2 THEN '3' ELSE '1' END"_s));
+    QVERIFY(q.exec(u"INSERT INTO muayene (hastakodu, kilo) VALUES ('1', 10), ('1', 11), ('2', 10), ('2', 12), "
+                   "('2', 9), ('3', 10)"_s));
+
+    DataSet sicil(u"sicilTable"_s);
+    sicil.setTableName(u"hastasicil"_s);
+    sicil.setIndexName(u"PrimaryKey"_s);
+    DataSource sicilSource(u"sicilSource"_s, &sicil);
+    DataSet muayene(u"muayeneTable"_s);
+    muayene.setTableName(u"muayene"_s);
+    muayene.setIndexFieldNames(u"hastakodu"_s);
+    muayene.setMasterSource(&sicilSource);
+    muayene.setMasterFields(u"hasta_kodu"_s);
+    muayene.setFilter(filter);
+    muayene.setFiltered(true);
+    sicil.Open();
+    muayene.Open();
+    QVERIFY(sicil.Locate(u"hasta_kodu"_s, masterCode, {}));
+
+    QList<double> shown;
+    for (muayene.First(); !muayene.Eof(); muayene.Next()) {
+        QCOMPARE(muayene.FieldByName(u"hastakodu"_s)->AsString(), masterCode);
+        shown.append(muayene.FieldByName(u"kilo"_s)->AsFloat());
+    }
+    QCOMPARE(shown, weights);
+    QCOMPARE(muayene.RecordCount(), int(weights.size()));
+    // A search keeps to the same records.
+    QCOMPARE(muayene.Locate(u"hastakodu"_s, u"3"_s, {}), false);
+}
+
 void tst_DataSet::recordCountIgnoresHookFilter()
 {
     addChildren(10);
@@ -349,6 +419,55 @@ void tst_DataSet::recordCountIgnoresHookFilter()
     ds.setFiltered(false);
     QCOMPARE(ds.rowCount(), 10);
     QCOMPARE(ds.RecNo(), 1);
+}
+
+void tst_DataSet::recordCountAfterDelete_data()
+{
+    QTest::addColumn<bool>("hook");
+    QTest::addColumn<int>("children");
+    QTest::addColumn<int>("countBefore");
+    QTest::addColumn<int>("rowsBefore");
+
+    // With the hook, the count is of the records before the hook; the filter text counts only
+    // the records it lets through.
+    QTest::newRow("hook, short list") << true << 10 << 10 << 5;
+    QTest::newRow("hook, long list") << true << 300 << 300 << 150;
+    QTest::newRow("filter text, short list") << false << 10 << 6 << 6;
+    QTest::newRow("filter text, long list") << false << 300 << 296 << 296;
+}
+
+void tst_DataSet::recordCountAfterDelete()
+{
+    QFETCH(bool, hook);
+    QFETCH(int, children);
+    QFETCH(int, countBefore);
+    QFETCH(int, rowsBefore);
+
+    addChildren(children);
+    DataSet ds(u"sicilTable"_s);
+    ds.setTableName(u"hastasicil"_s);
+    ds.setIndexName(u"PrimaryKey"_s);
+    if (hook)
+        ds.OnFilterRecord = [](DataSet& d, bool& accept) { accept = d.FieldByName(u"hid"_s)->AsInteger() % 2 == 0; };
+    else
+        ds.setFilter(u"hid > 4"_s);
+    ds.Open();
+    ds.setFiltered(true);
+    QCOMPARE(ds.RecordCount(), countBefore);
+    QCOMPARE(ds.rowCount(), rowsBefore);
+
+    ds.setRecNo(2);
+    const int deletedHid = ds.FieldByName(u"hid"_s)->AsInteger();
+    ds.Delete();
+    QCOMPARE(countRows(u"hastasicil"_s, u"hid = ?"_s, { deletedHid }), 0);
+    QCOMPARE(ds.RecordCount(), countBefore - 1);
+    QCOMPARE(ds.rowCount(), rowsBefore - 1);
+    ds.Delete();
+    QCOMPARE(ds.RecordCount(), countBefore - 2);
+    // Read again, the count stays the same.
+    ds.Refresh();
+    QCOMPARE(ds.RecordCount(), countBefore - 2);
+    QCOMPARE(ds.rowCount(), rowsBefore - 2);
 }
 
 void tst_DataSet::hookFilterReadsOnlyWhatItNeeds()

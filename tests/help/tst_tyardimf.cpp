@@ -57,6 +57,8 @@ private slots:
     void unreadableTopic();
     void deliveredTopics();
     void comesToTheFront();
+    void topicListKeys_data();
+    void topicListKeys();
 };
 
 void tst_TyardimF::startState()
@@ -202,6 +204,37 @@ void tst_TyardimF::comesToTheFront()
     help->showTopic(u"ysifreler"_s);
     QVERIFY(!help->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QVERIFY(help->isVisible());
+    VERIFY_BOXES(app);
+}
+
+void tst_TyardimF::topicListKeys_data()
+{
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<QString>("topic");
+
+    const QList<int> down(6, Qt::Key_Down);
+    for (int n = 1; n <= 6; ++n)
+        QTest::addRow("%d x Down", n) << down.mid(0, n) << TyardimF::topicFiles.at(n);
+    QTest::newRow("End, then Home") << QList<int> { Qt::Key_End, Qt::Key_Home } << u"ygiris"_s;
+}
+
+// Stepping through the topic list with the keys shows each topic as it is chosen.
+void tst_TyardimF::topicListKeys()
+{
+    QFETCH(QList<int>, keys);
+    QFETCH(QString, topic);
+
+    AppFixture app;
+    app.nameHelpTopics();
+    TyardimF* help = app.screens().yardimF;
+    help->showTopic(u"ygiris"_s);
+    QCOMPARE(app.shownHelpTopic(), u"ygiris"_s);
+    QComboBox* list = topicList(help);
+    list->setFocus();
+    for (int key : keys)
+        QTest::keyClick(list, Qt::Key(key));
+    QCOMPARE(app.shownHelpTopic(), topic);
+    QCOMPARE(list->currentIndex(), TyardimF::topicFiles.indexOf(topic));
     VERIFY_BOXES(app);
 }
 

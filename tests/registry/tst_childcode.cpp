@@ -32,6 +32,9 @@ void tst_ChildCode::nextCode_data()
     QTest::newRow("two separators") << u"1,2,3"_s << u"1"_s;
     QTest::newRow("dot is not the separator") << u"3.4"_s << u"35"_s;
     QTest::newRow("letters around digits") << u"P2024-07"_s << u"202408"_s;
+    // Long codes keep every digit.
+    QTest::newRow("eight digits") << u"20240715"_s << u"20240716"_s;
+    QTest::newRow("fifteen digits") << u"100000000000000"_s << u"100000000000001"_s;
 }
 
 void tst_ChildCode::nextCode()

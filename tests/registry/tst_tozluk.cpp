@@ -152,6 +152,8 @@ private slots:
     void overlongCode();
     void vaccineAge();
     void handBackToVisitScreen();
+    void everyButtonAndKey_data();
+    void everyButtonAndKey();
 
 private:
     void verifyMessages(AppFixture& app);
@@ -619,6 +621,121 @@ void tst_Tozluk::handBackToVisitScreen()
     QVERIFY(app.screens().frmMain->isEnabled());
     QVERIFY(app.screens().frmMain->muayeneRQuery->Active());
     QVERIFY(app.screens().ozlukAcan.isEmpty());
+}
+
+void tst_Tozluk::everyButtonAndKey_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("typedFirst");
+    QTest::addColumn<QString>("effect");
+
+    const auto row = [](const char* tag, const QString& name, int key, bool typed, const QString& effect) {
+        QTest::newRow(tag) << name << key << typed << effect;
+    };
+    row("İlk Kayıt", u"JvXPButton9"_s, 0, false, u"child 1"_s);
+    row("F8", QString(), Qt::Key_F8, false, u"child 1"_s);
+    row("Önceki Kayıt", u"JvXPButton7"_s, 0, false, u"child 2"_s);
+    row("F11", QString(), Qt::Key_F11, false, u"child 2"_s);
+    row("Sonraki Kayıt", u"JvXPButton6"_s, 0, false, u"child 4"_s);
+    row("F9", QString(), Qt::Key_F9, false, u"child 4"_s);
+    row("Son Kayıt", u"JvXPButton8"_s, 0, false, u"child 5"_s);
+    row("F12", QString(), Qt::Key_F12, false, u"child 5"_s);
+    row("Yeni Kayıt", u"JvXPButton3"_s, 0, false, u"new child"_s);
+    row("F5", QString(), Qt::Key_F5, false, u"new child"_s);
+    row("Kaydet", u"JvXPButton1"_s, 0, true, u"stored"_s);
+    row("F2", QString(), Qt::Key_F2, true, u"stored"_s);
+    row("Vazgeç", u"JvXPButton5"_s, 0, true, u"dropped"_s);
+    row("F3", QString(), Qt::Key_F3, true, u"dropped"_s);
+    row("Bu Kaydı Sil", u"JvXPButton4"_s, 0, false, u"deleted"_s);
+    row("F7", QString(), Qt::Key_F7, false, u"deleted"_s);
+    row("Hasta Listeleri", u"JvXPButton2"_s, 0, false, u"registry list"_s);
+    row("F6", QString(), Qt::Key_F6, false, u"registry list"_s);
+    row("Kapat", u"Button1"_s, 0, false, u"closed"_s);
+    row("F10", QString(), Qt::Key_F10, false, u"closed"_s);
+    row("Yeni Kod", u"JvXPButton10"_s, 0, true, u"code proposed"_s);
+    row("Aşılar", u"JvXPButton11"_s, 0, false, u"vaccines"_s);
+    row("Yardım", u"tfXPButton1"_s, 0, false, u"help yprotokol"_s);
+}
+
+// Each button and function key of the child record screen does its own command, on the third
+// of five children; "typedFirst" rows type a surname first.
+void tst_Tozluk::everyButtonAndKey()
+{
+    QFETCH(QString, button);
+    QFETCH(int, key);
+    QFETCH(bool, typedFirst);
+    QFETCH(QString, effect);
+
+    AppFixture app;
+    for (const QString& c : { u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s })
+        seedChild(app, c);
+    app.nameHelpTopics();
+    Tozluk* ozluk = showScreen(app);
+    QVERIFY(ozluk->sicilTable->Locate(u"hasta_kodu"_s, u"3"_s, {}));
+    auto* soyadi = control<DBEdit>(ozluk, u"soyadiEdit");
+    if (typedFirst) {
+        soyadi->setFocus();
+        soyadi->selectAll();
+        typeInto(soyadi, u"Kaya"_s);
+    }
+
+    if (effect == u"dropped"_s)
+        app.messages().expectQuestion(leaveQuestion, Messages::Answer::Yes);
+    if (effect == u"deleted"_s) {
+        app.messages().expectQuestion(u"Kayıt silinsin mi?"_s, Messages::Answer::Yes);
+        app.messages().expectQuestion(
+            u"Kayıt silinirse bir daha bu kayda ulaşamayacaksınız?Silme işlemini kesmek istermisiniz?"_s,
+            Messages::Answer::No);
+    }
+    if (key != 0) {
+        soyadi->setFocus();
+        QTest::keyClick(soyadi, Qt::Key(key));
+    } else {
+        auto* pressed = ozluk->findChild<QAbstractButton*>(button);
+        QVERIFY2(pressed, qPrintable(button));
+        QTest::mouseClick(pressed, Qt::LeftButton);
+    }
+    verifyMessages(app);
+
+    const QString code = ozluk->sicilTable->FieldByName(u"hasta_kodu"_s)->AsString();
+    if (effect.startsWith(u"child "_s)) {
+        QCOMPARE(code, effect.mid(6));
+        QCOMPARE(ozluk->sicilTable->State(), dsBrowse);
+    } else if (effect == u"new child"_s) {
+        QCOMPARE(ozluk->sicilTable->State(), dsInsert);
+        QCOMPARE(code, u"6"_s);
+    } else if (effect == u"stored"_s) {
+        QCOMPARE(stored(app, u"soyadi"_s, u"3"_s), u"Kaya"_s);
+        QCOMPARE(ozluk->sicilTable->State(), dsBrowse);
+    } else if (effect == u"dropped"_s) {
+        QCOMPARE(ozluk->sicilTable->State(), dsBrowse);
+        QCOMPARE(soyadi->text(), u"Veli"_s);
+        QCOMPARE(stored(app, u"soyadi"_s, u"3"_s), u"Veli"_s);
+    } else if (effect == u"deleted"_s) {
+        QCOMPARE(stored(app, u"adi"_s, u"3"_s), u"<none>"_s);
+        QCOMPARE(app.count(u"hastasicil"_s), 4);
+    } else if (effect == u"registry list"_s) {
+        QVERIFY(app.screens().sicrapor->isVisible());
+    } else if (effect == u"closed"_s) {
+        QVERIFY(ozluk->isHidden());
+    } else if (effect == u"code proposed"_s) {
+        QCOMPARE(code, u"6"_s);
+        QCOMPARE(ozluk->sicilTable->State(), dsEdit);
+    } else if (effect == u"vaccines"_s) {
+        QVERIFY(app.screens().asilarF->isVisible());
+    } else if (effect.startsWith(u"help "_s)) {
+        QCOMPARE(app.shownHelpTopic(), effect.mid(5));
+    } else {
+        QFAIL(qPrintable(u"unknown effect "_s + effect));
+    }
+    if (effect != u"closed"_s)
+        QVERIFY(ozluk->isVisible());
+    if (!effect.startsWith(u"help "_s))
+        QVERIFY(app.shownHelpTopic().isEmpty());
+    // Only the storing rows store the typed surname.
+    if (effect != u"stored"_s && effect != u"deleted"_s)
+        QCOMPARE(stored(app, u"soyadi"_s, u"3"_s), u"Veli"_s);
 }
 
 int main(int argc, char** argv)

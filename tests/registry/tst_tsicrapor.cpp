@@ -103,6 +103,8 @@ class tst_Tsicrapor final : public QObject
 private slots:
     void filter_data();
     void filter();
+    void filterLooksAtEveryName_data();
+    void filterLooksAtEveryName();
     void newSearchWithNullFields();
     void sortDirections();
     void sortRefusesOtherNames();
@@ -112,6 +114,8 @@ private slots:
     void closeHandsBack();
     void enterInGrid();
     void printAndExport();
+    void everyButtonAndKey_data();
+    void everyButtonAndKey();
 };
 
 void tst_Tsicrapor::filter_data()
@@ -149,6 +153,40 @@ void tst_Tsicrapor::filter()
     list->JvXPButton2Click();
     QVERIFY(!list->sicrapQuery->Filtered());
     QCOMPARE(list->sicrapQuery->rowCount(), 8);
+}
+
+void tst_Tsicrapor::filterLooksAtEveryName_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("first name") << u"Deniz"_s << QStringList { u"1"_s };
+    QTest::newRow("second name") << u"Kerem"_s << QStringList { u"1"_s };
+    QTest::newRow("second name stored in capitals") << u"Sinan"_s << QStringList { u"2"_s };
+    QTest::newRow("surname") << u"Ak"_s << QStringList { u"1"_s };
+    QTest::newRow("father's name") << u"Hasan"_s << QStringList { u"2"_s };
+    QTest::newRow("mother's name") << u"Fatma"_s << QStringList { u"1"_s };
+    QTest::newRow("mother's name stored in capitals") << u"nur"_s << QStringList { u"2"_s };
+    QTest::newRow("part of a name") << u"Fat"_s << QStringList();
+}
+
+// "Ara" (F6) keeps the children whose code or any of the five names is the typed text.
+void tst_Tsicrapor::filterLooksAtEveryName()
+{
+    QFETCH(QString, typed);
+    QFETCH(QStringList, shown);
+    AppFixture app;
+    seed(app,
+        {
+            { u"1"_s, u"Deniz"_s, u"Ak"_s, u"Kerem"_s, u"Osman"_s, u"Fatma"_s },
+            { u"2"_s, u"Ece"_s, u"Gül"_s, u"SİNAN"_s, u"Hasan"_s, u"NUR"_s },
+            { u"3"_s, u"Can"_s, u"Er"_s },
+        });
+    Tsicrapor* list = showList(app);
+    searchBox(list)->setText(typed);
+    QTest::keyClick(searchBox(list), Qt::Key_F6);
+    QVERIFY(list->sicrapQuery->Filtered());
+    QCOMPARE(shownCodes(list), shown);
+    QVERIFY(app.messages().shown().isEmpty());
 }
 
 void tst_Tsicrapor::newSearchWithNullFields()
@@ -220,6 +258,8 @@ void tst_Tsicrapor::sequentialSearch_data()
     QTest::newRow("wraps from the last match") << u"5"_s << u"ali"_s << u"1"_s;
     QTest::newRow("first name and surname") << u"1"_s << u"ali yılmaz"_s << u"5"_s;
     QTest::newRow("surname and second name") << u"1"_s << u"YILMAZ MEHMET"_s << u"5"_s;
+    QTest::newRow("second name alone") << u"1"_s << u"mehmet"_s << u"5"_s;
+    QTest::newRow("second name in capitals, from after it") << u"6"_s << u"MEHMET"_s << u"5"_s;
     QTest::newRow("no match stays") << u"3"_s << u"zeki"_s << u"3"_s;
     QTest::newRow("only match is the current") << u"2"_s << u"ayşe"_s << u"2"_s;
     // Stepping past the end looks at the last record once more before going to the top.
@@ -338,6 +378,96 @@ void tst_Tsicrapor::printAndExport()
     QTest::mouseClick(list->findChild<QPushButton*>(u"Excel"_s), Qt::LeftButton);
     QString problems;
     QVERIFY2(app.messages().verifyDone(&problems), qPrintable(problems));
+}
+
+void tst_Tsicrapor::everyButtonAndKey_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("effect");
+
+    QTest::newRow("Ara") << u"araButton"_s << 0 << u"filtered"_s;
+    QTest::newRow("F6") << QString() << int(Qt::Key_F6) << u"filtered"_s;
+    QTest::newRow("Yeni Arama") << u"yeniBut"_s << 0 << u"new search"_s;
+    QTest::newRow("F5") << QString() << int(Qt::Key_F5) << u"new search"_s;
+    QTest::newRow("Sıralı Ara") << u"JvXPButton2"_s << 0 << u"next match"_s;
+    QTest::newRow("Seç") << u"secBut"_s << 0 << u"chosen"_s;
+    QTest::newRow("F8") << QString() << int(Qt::Key_F8) << u"chosen"_s;
+    QTest::newRow("Yazdır") << u"yazBut"_s << 0 << u"printed"_s;
+    QTest::newRow("F4") << QString() << int(Qt::Key_F4) << u"printed"_s;
+    QTest::newRow("Kapat") << u"kapatBut"_s << 0 << u"closed"_s;
+    QTest::newRow("F10") << QString() << int(Qt::Key_F10) << u"closed"_s;
+    QTest::newRow("Excel") << u"Excel"_s << 0 << u"excel"_s;
+    QTest::newRow("Yardım") << u"tfXPButton1"_s << 0 << u"help yprotliste"_s;
+}
+
+// Each button and function key of the registry list does its own command: "Ali" typed into the
+// filter box, "can" into the sequential search, the third child current in the list and the
+// first in the child record screen.
+void tst_Tsicrapor::everyButtonAndKey()
+{
+    QFETCH(QString, button);
+    QFETCH(int, key);
+    QFETCH(QString, effect);
+
+    AppFixture app;
+    seed(app, { { u"1"_s, u"Ali"_s, u"Veli"_s }, { u"2"_s, u"Can"_s, u"Er"_s }, { u"3"_s, u"Ali"_s, u"Kaya"_s } });
+    app.nameHelpTopics();
+    // Signed in, the accounts are open: the printed list's letterhead comes from there.
+    app.screens().sifrelerF->sifreTable->Open();
+    DataSet* registry = app.screens().ozluk->sicilTable;
+    registry->Open();
+    Tsicrapor* list = showList(app);
+    QVERIFY(list->sicrapQuery->Locate(u"hasta_kodu"_s, u"3"_s, {}));
+    searchBox(list)->setText(u"Ali"_s);
+    list->findChild<QLineEdit*>(u"JvDotNetEdit6"_s)->setText(u"can"_s);
+    PreviewCloser previews;
+
+    if (effect == u"excel"_s)
+        app.messages().expectPlain(u"Excel'e aktarma henüz kullanılamıyor."_s);
+    if (key != 0) {
+        QTest::keyClick(searchBox(list), Qt::Key(key));
+    } else {
+        auto* pressed = list->findChild<QAbstractButton*>(button);
+        QVERIFY2(pressed, qPrintable(button));
+        QTest::mouseClick(pressed, Qt::LeftButton);
+    }
+    QString problems;
+    QVERIFY2(app.messages().verifyDone(&problems), qPrintable(problems));
+
+    const bool hides = effect == u"chosen"_s || effect == u"closed"_s;
+    QCOMPARE(list->isHidden(), hides);
+    if (effect == u"filtered"_s) {
+        QCOMPARE(shownCodes(list), (QStringList { u"1"_s, u"3"_s }));
+    } else if (effect == u"new search"_s) {
+        QVERIFY(searchBox(list)->text().isEmpty());
+        QVERIFY(list->sicrapQuery->Filtered());
+        QCOMPARE(shownCodes(list), QStringList());
+    } else if (effect == u"next match"_s) {
+        QCOMPARE(currentCode(list->sicrapQuery), u"2"_s);
+        QCOMPARE(list->sicrapQuery->rowCount(), 3);
+    } else if (effect == u"chosen"_s) {
+        QCOMPARE(currentCode(registry), u"3"_s);
+        QVERIFY(!list->sicrapQuery->Active());
+    } else if (effect == u"closed"_s) {
+        QCOMPARE(currentCode(registry), u"1"_s);
+        QVERIFY(searchBox(list)->text().isEmpty());
+        QVERIFY(!list->sicrapQuery->Active());
+    } else if (effect == u"printed"_s) {
+        QVERIFY(previews.caption.endsWith(u"Çocuk Sicil Kartları"_s));
+    } else if (effect == u"excel"_s) {
+        QCOMPARE(app.messages().shown().size(), 1);
+    } else if (effect.startsWith(u"help "_s)) {
+        QCOMPARE(app.shownHelpTopic(), effect.mid(5));
+    } else {
+        QFAIL(qPrintable(u"unknown effect "_s + effect));
+    }
+    QCOMPARE(previews.shown, effect == u"printed"_s ? 1 : 0);
+    if (!effect.startsWith(u"help "_s))
+        QVERIFY(app.shownHelpTopic().isEmpty());
+    // Only the filtering rows filter.
+    if (list->sicrapQuery->Active() && effect != u"filtered"_s && effect != u"new search"_s)
+        QVERIFY(!list->sicrapQuery->Filtered());
 }
 
 int main(int argc, char** argv)

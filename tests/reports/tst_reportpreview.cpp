@@ -46,10 +46,12 @@ public:
 
     QString openFileName(QWidget*, const QString&, const QString&, const QString&) override
     {
+        ++openDialogs;
         return openPath;
     }
     QString saveFileName(QWidget*, const QString&, const QString&, const QString& filter, QString* selected) override
     {
+        ++saveDialogs;
         offeredFilters = filter;
         if (selected)
             *selected = saveFilter;
@@ -80,6 +82,8 @@ public:
     QString offeredFilters;
     std::function<void(QPrinter&)> setUpPrinter;
     int printerDialogs = 0;
+    int openDialogs = 0;
+    int saveDialogs = 0;
     int offeredPages = 0;
 };
 
@@ -229,6 +233,8 @@ private Q_SLOTS:
     void saveAndOpen_data();
     void saveAndOpen();
     void screenshot();
+    void everyButtonAndKey_data();
+    void everyButtonAndKey();
 
 private:
     QTemporaryDir m_dir;
@@ -600,6 +606,68 @@ void tst_ReportPreview::screenshot()
     const QPoint shaded = origin
         + QPoint(12 + int((first->rect.left() - 6) * scale), 12 + int(first->rect.center().y() * scale)) + QPoint(0, 0);
     QCOMPARE(shot.pixelColor(shaded), QColor(240, 240, 240));
+}
+
+void tst_ReportPreview::everyButtonAndKey_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QString>("effect");
+
+    QTest::newRow("200%") << u"zoomButton"_s << QKeySequence() << u"zoom menu"_s;
+    QTest::newRow("Yazdır") << u"printButton"_s << QKeySequence() << u"printer asked"_s;
+    QTest::newRow("Sakla") << u"saveButton"_s << QKeySequence() << u"saved"_s;
+    QTest::newRow("Aç") << u"openButton"_s << QKeySequence() << u"opened"_s;
+    QTest::newRow("Kapat") << u"closeButton"_s << QKeySequence() << u"closed"_s;
+    QTest::newRow("PageDown") << QString() << QKeySequence(Qt::Key_PageDown) << u"page 2"_s;
+    QTest::newRow("Ctrl+End") << QString() << QKeySequence(Qt::CTRL | Qt::Key_End) << u"page 4"_s;
+}
+
+// Each button and paging key of the preview does its own command, on a report of four pages.
+void tst_ReportPreview::everyButtonAndKey()
+{
+    QFETCH(QString, button);
+    QFETCH(QKeySequence, keys);
+    QFETCH(QString, effect);
+
+    ScriptedDialogs dialogs;
+    dialogs.savePath = m_dir.filePath(u"kept.pdf"_s);
+    QFile::remove(dialogs.savePath);
+    dialogs.openPath = m_dir.filePath(u"two.%1"_s.arg(PreparedReport::fileSuffix()));
+    QVERIFY(pages(2).save(dialogs.openPath));
+    MessageScript messages;
+
+    TReportPreview preview(pages(4));
+    preview.resize(900, 700);
+    preview.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&preview));
+    preview.pageView()->setZoom(100);
+    QWidget* poppedUp = nullptr;
+    if (!keys.isEmpty()) {
+        QTest::keySequence(preview.pageView(), keys);
+    } else {
+        auto* pressed = preview.findChild<QAbstractButton*>(button);
+        QVERIFY2(pressed, qPrintable(button));
+        // A menu opened by the press is looked at and closed again.
+        QTimer::singleShot(0, &preview, [&poppedUp] {
+            poppedUp = QApplication::activePopupWidget();
+            if (poppedUp)
+                poppedUp->close();
+        });
+        QTest::mouseClick(pressed, Qt::LeftButton);
+        QTRY_VERIFY(effect != u"zoom menu"_s || poppedUp);
+    }
+    QVERIFY2(messages.verifyDone(), qPrintable(messages.report()));
+
+    QCOMPARE(poppedUp == preview.zoomMenu(), effect == u"zoom menu"_s);
+    QCOMPARE(dialogs.printerDialogs, effect == u"printer asked"_s ? 1 : 0);
+    QCOMPARE(dialogs.saveDialogs, effect == u"saved"_s ? 1 : 0);
+    QCOMPARE(QFile::exists(dialogs.savePath), effect == u"saved"_s);
+    QCOMPARE(dialogs.openDialogs, effect == u"opened"_s ? 1 : 0);
+    QCOMPARE(preview.report().pageCount(), effect == u"opened"_s ? 2 : 4);
+    QCOMPARE(preview.isHidden(), effect == u"closed"_s);
+    const int page = effect.startsWith(u"page "_s) ? effect.mid(5).toInt() : 1;
+    QCOMPARE(preview.pageView()->currentPage(), page - 1);
 }
 
 QTEST_MAIN(tst_ReportPreview)

@@ -101,6 +101,8 @@ private slots:
     void nameWrittenAtClose();
     void unwritableSettings();
     void helpButton();
+    void everyButtonAndKey_data();
+    void everyButtonAndKey();
 };
 
 void tst_TPasswordDlg::layoutAndTabOrder()
@@ -472,6 +474,68 @@ void tst_TPasswordDlg::helpButton()
     QCOMPARE(ctl<QTextEdit>(help, "RichEdit1")->toPlainText().trimmed(), u"Giriş ilk adım"_s);
     // The sign-in dialog stays usable beside it.
     QVERIFY(dialog(app)->isEnabled());
+}
+
+void tst_TPasswordDlg::everyButtonAndKey_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("effect");
+
+    QTest::newRow("Tamam") << u"OKBtn"_s << 0 << u"Gul1"_s << u"signed in"_s;
+    QTest::newRow("Tamam, master password") << u"OKBtn"_s << 0 << u"M4ster"_s << u"refused"_s;
+    QTest::newRow("Enter in the password box") << u"Password"_s << int(Qt::Key_Return) << u"Gul1"_s << u"signed in"_s;
+    QTest::newRow("Enter in the name box") << u"kullan"_s << int(Qt::Key_Return) << u"Gul1"_s << u"to password"_s;
+    QTest::newRow("Yeni Kullanıcı") << u"JvXPBar1Item0"_s << 0 << u"M4ster"_s << u"accounts"_s;
+    QTest::newRow("Şifre Değiştir") << u"JvXPBar1Item1"_s << 0 << u"M4ster"_s << u"accounts"_s;
+    QTest::newRow("Listeden Seç") << u"JvXPBar1Item2"_s << 0 << u"M4ster"_s << u"accounts"_s;
+    QTest::newRow("Şifre Gizlenmesin") << u"CheckBox1"_s << 0 << u"Gul1"_s << u"password shown"_s;
+    QTest::newRow("Yardım") << u"tfXPButton1"_s << 0 << u"Gul1"_s << u"help ygiris"_s;
+}
+
+// Each button and key of the sign-in dialog does its own command, with "ayse" typed as the name.
+void tst_TPasswordDlg::everyButtonAndKey()
+{
+    QFETCH(QString, control);
+    QFETCH(int, key);
+    QFETCH(QString, password);
+    QFETCH(QString, effect);
+
+    AppFixture app;
+    seedAccounts(app);
+    seedChild(app);
+    app.exec(u"INSERT INTO master (mids) VALUES ('M4ster')"_s);
+    app.nameHelpTopics();
+    TPasswordDlg* dlg = dialog(app);
+    makeActive(dlg);
+    type(app, u"ayse"_s, password);
+
+    if (effect == u"refused"_s)
+        app.messages().expectInformation(wrongNameOrPassword);
+    auto* widget = dlg->findChild<QWidget*>(control);
+    QVERIFY2(widget, qPrintable(control));
+    if (key != 0) {
+        widget->setFocus();
+        QTest::keyClick(widget, Qt::Key(key));
+    } else {
+        QTest::mouseClick(widget, Qt::LeftButton);
+    }
+    VERIFY_BOXES(app);
+
+    const bool signedIn = effect == u"signed in"_s;
+    QCOMPARE(dlg->isHidden(), signedIn);
+    QCOMPARE(app.screens().frmMain->isVisible(), signedIn);
+    QCOMPARE(app.screens().sifrelerF->isVisible(), effect == u"accounts"_s);
+    QCOMPARE(dlg->isEnabled(), effect != u"accounts"_s);
+    QCOMPARE(dlg->attempts(), signedIn || effect == u"refused"_s ? 1 : 0);
+    QCOMPARE(ctl<QLineEdit>(dlg, "Password")->echoMode(),
+        effect == u"password shown"_s ? QLineEdit::Normal : QLineEdit::Password);
+    QCOMPARE(app.shownHelpTopic(), effect.startsWith(u"help "_s) ? effect.mid(5) : QString());
+    if (effect == u"to password"_s)
+        QCOMPARE(QApplication::focusWidget(), ctl<QLineEdit>(dlg, "Password"));
+    if (effect == u"refused"_s)
+        QVERIFY(ctl<QLineEdit>(dlg, "Password")->text().isEmpty());
 }
 
 int main(int argc, char** argv)

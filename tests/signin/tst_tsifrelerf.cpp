@@ -132,6 +132,8 @@ private slots:
     void handBackSignsIn();
     void columnChooser();
     void letterhead();
+    void everyButtonAndKey_data();
+    void everyButtonAndKey();
 };
 
 void tst_TsifrelerF::layout()
@@ -599,6 +601,72 @@ void tst_TsifrelerF::columnChooser()
     auto* cells = qobject_cast<QStyledItemDelegate*>(g->itemDelegateForColumn(g->columnOf(u"firmatel"_s)));
     QVERIFY(cells);
     QCOMPARE(cells->displayText(u"2125551234"_s, QLocale()), u"(212) 555 12 34"_s);
+}
+
+void tst_TsifrelerF::everyButtonAndKey_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QString>("typed"); // "cell": a first name typed in the grid; "master": a master password
+    QTest::addColumn<QString>("effect");
+
+    QTest::newRow("Yeni") << u"JvXPButton4"_s << QKeySequence() << QString() << u"new account"_s;
+    QTest::newRow("Kaydet") << u"JvXPButton2"_s << QKeySequence() << u"cell"_s << u"account stored"_s;
+    QTest::newRow("Sil") << u"JvXPButton3"_s << QKeySequence() << QString() << u"account deleted"_s;
+    QTest::newRow("Ctrl+Delete") << QString() << QKeySequence(u"Ctrl+Del"_s) << QString() << u"asked and deleted"_s;
+    QTest::newRow("Master Şifre Kaydet") << u"JvXPButton1"_s << QKeySequence() << u"master"_s << u"master stored"_s;
+    QTest::newRow("Tamam") << u"OKBtn"_s << QKeySequence() << QString() << u"back to sign-in"_s;
+    QTest::newRow("Yardım") << u"tfXPButton1"_s << QKeySequence() << QString() << u"help ysifreler"_s;
+}
+
+// Each button and key of the accounts screen does its own command, on the first of two accounts.
+void tst_TsifrelerF::everyButtonAndKey()
+{
+    QFETCH(QString, button);
+    QFETCH(QKeySequence, keys);
+    QFETCH(QString, typed);
+    QFETCH(QString, effect);
+
+    AppFixture app;
+    seedAccounts(app, 2);
+    app.nameHelpTopics();
+    TsifrelerF* screen = openAccounts(app);
+    goToCell(screen, 0, u"adi"_s);
+    if (typed == u"cell"_s) {
+        typeInCell(screen, u"Veli"_s);
+    } else if (typed == u"master"_s) {
+        auto* box = ctl<DBEdit>(screen, "JvDotNetDBEdit1");
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, u"Gizli1"_s);
+    }
+
+    if (effect == u"master stored"_s)
+        app.messages().expectQuestion(Messages::kayitEdilsinmi, Messages::Answer::Yes);
+    if (effect == u"asked and deleted"_s)
+        app.messages().expectQuestion(u"Delete record?"_s, Messages::Answer::Yes);
+    if (!keys.isEmpty()) {
+        QWidget* target = grid(screen)->indexWidget(grid(screen)->currentIndex());
+        QVERIFY(target);
+        QTest::keySequence(target, keys);
+    } else {
+        auto* pressed = screen->findChild<QAbstractButton*>(button);
+        QVERIFY2(pressed, qPrintable(button));
+        QTest::mouseClick(pressed, Qt::LeftButton);
+    }
+    VERIFY_BOXES(app);
+
+    const bool deleted = effect == u"account deleted"_s || effect == u"asked and deleted"_s;
+    QCOMPARE(app.count(u"sifre"_s), deleted ? 1 : 2);
+    QCOMPARE(stored(app, 1, u"adi"_s), deleted ? u"<none>"_s : effect == u"account stored"_s ? u"Veli"_s : u"Ad"_s);
+    QCOMPARE(app.count(u"master"_s, u"mids = 'Gizli1'"_s), effect == u"master stored"_s ? 1 : 0);
+    QCOMPARE(screen->sifreTable->State(), effect == u"new account"_s ? dsInsert : dsBrowse);
+    QCOMPARE(screen->isHidden(), effect == u"back to sign-in"_s);
+    QCOMPARE(app.shownHelpTopic(), effect.startsWith(u"help "_s) ? effect.mid(5) : QString());
+    if (effect == u"back to sign-in"_s) {
+        QVERIFY(app.screens().PasswordDlg->isEnabled());
+        QCOMPARE(ctl<QLineEdit>(app.screens().PasswordDlg, "kullan")->text(), u"ayse"_s);
+    }
 }
 
 int main(int argc, char** argv)

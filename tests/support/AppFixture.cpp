@@ -15,12 +15,21 @@
 #include <QSqlError>
 #include <QStringList>
 #include <QTest>
+#include <QTextEdit>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
 int s_sqlCounter = 0;
+
+// The help topic files the program reads from its folder.
+const QStringList& helpTopics()
+{
+    static const QStringList topics
+        = { u"ygiris"_s, u"ymuayene"_s, u"ysifreler"_s, u"yprotokol"_s, u"ygrafik"_s, u"yprotliste"_s, u"yasikart"_s };
+    return topics;
+}
 
 void copyTree(const QString& from, const QString& to)
 {
@@ -62,9 +71,7 @@ void AppFixture::copyBuildFiles()
     const QString build = qEnvironmentVariable("PEDIAKAY_BUILD_DIR");
     if (build.isEmpty())
         return;
-    static const QStringList topics
-        = { u"ygiris"_s, u"ymuayene"_s, u"ysifreler"_s, u"yprotokol"_s, u"ygrafik"_s, u"yprotliste"_s, u"yasikart"_s };
-    for (const QString& topic : topics) {
+    for (const QString& topic : helpTopics()) {
         const QString source = build + u'/' + topic;
         if (QFileInfo::exists(source))
             QFile::copy(source, m_dir.filePath(topic));
@@ -186,4 +193,23 @@ void AppFixture::closeSql()
     }
     QSqlDatabase::removeDatabase(m_sqlName);
     m_sqlName.clear();
+}
+
+void AppFixture::nameHelpTopics()
+{
+    for (const QString& topic : helpTopics()) {
+        QFile file(path(topic));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            qFatal("AppFixture: cannot write %s", qPrintable(file.fileName()));
+        file.write(topic.toUtf8());
+    }
+}
+
+QString AppFixture::shownHelpTopic() const
+{
+    QWidget* viewer = screens().byName(u"yardimF"_s);
+    if (!viewer || !viewer->isVisible())
+        return {};
+    const auto* text = viewer->findChild<QTextEdit*>(u"RichEdit1"_s);
+    return text ? text->toPlainText() : QString();
 }

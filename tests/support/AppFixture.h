@@ -49,6 +49,12 @@ public:
     QString path(const QString& relative) const;
     QString databasePath() const;
 
+    // Writes every help topic file as a plain text holding just its own name, so that
+    // shownHelpTopic() tells which topic a help button opened.
+    void nameHelpTopics();
+    // The text of the help viewer while it is shown; empty when it is hidden.
+    QString shownHelpTopic() const;
+
     // A plain connection to the program's database file, separate from the program's own.
     QSqlDatabase sql();
     // Rows of table matching where (SQL with ? placeholders for binds); -1 on error.

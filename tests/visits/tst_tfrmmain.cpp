@@ -8,12 +8,16 @@
 #include "Messages.h"
 #include "PediakayApplication.h"
 #include "Screens.h"
+#include "TChartF.h"
 #include "TReport.h"
 #include "TReportPreview.h"
 #include "TasilarF.h"
 #include "TfrmMain.h"
 #include "ThazirlaF.h"
 #include "Tozluk.h"
+#include "TreceteF.h"
+#include "Tsicrapor.h"
+#include "TtetkikgirisF.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -75,11 +79,13 @@ public:
     void previewShown(TReportPreview& preview) override
     {
         captions.append(preview.windowTitle());
+        layouts.append(preview.report().layoutName());
         pages = preview.report().pageCount();
         preview.close();
     }
 
     QStringList captions;
+    QStringList layouts;
     int pages = 0;
 };
 
@@ -122,6 +128,8 @@ private slots:
     void exitAnsweredNoKeepsVisit();
     void badMeasurementsAreRefused_data();
     void badMeasurementsAreRefused();
+    void measurementLimit_data();
+    void measurementLimit();
     void impossibleDateIsRefused();
     void dateBeforeBirthStoresNegativeAge();
     void apostropheInCode();
@@ -130,6 +138,8 @@ private slots:
     void vaccinesOpenWithoutQuestion();
     void childDetailAsksAndDisables();
     void enterFollowsFocusOrder();
+    void everyButtonAndKey_data();
+    void everyButtonAndKey();
 };
 
 void tst_TfrmMain::seedRegistry(AppFixture& app)
@@ -721,6 +731,53 @@ void tst_TfrmMain::badMeasurementsAreRefused()
     QCOMPARE(app.count(u"muayene"_s, u"hastakodu = '5'"_s), 2);
 }
 
+void tst_TfrmMain::measurementLimit_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("refusal");
+
+    QTest::newRow("weight") << u"kiloDBEdit"_s << u"kilo"_s
+                            << u"Kilo değeri 0 ile 1.000 arasında olmalıdır; girilen değer: 1.000"_s;
+    QTest::newRow("height") << u"boyDBEdit"_s << u"boy"_s
+                            << u"Boy değeri 0 ile 1.000 arasında olmalıdır; girilen değer: 1.000"_s;
+    QTest::newRow("head circumference") << u"bascDBEdit"_s << u"basc"_s
+                                        << u"Baş çevresi değeri 0 ile 1.000 arasında olmalıdır; girilen değer: 1.000"_s;
+}
+
+// Measurements stop just below 1000: 1000 is refused with its reason, 999,99 is stored.
+void tst_TfrmMain::measurementLimit()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, column);
+    QFETCH(QString, refusal);
+
+    AppFixture app;
+    seedRegistry(app);
+    TfrmMain* screen = signIn(app);
+    QVERIFY(screen);
+    lookUpCode(screen, u"5"_s);
+    auto* edit = screen->findChild<DBEdit*>(box);
+    QVERIFY(edit);
+    edit->setFocus();
+    QTest::keyClicks(edit, u"1000"_s);
+    app.messages().expectError(refusal);
+    QTest::mouseClick(ctl<QPushButton>(screen, u"Button2"), Qt::LeftButton);
+    verifyBoxes(app);
+    QCOMPARE(app.count(u"muayene"_s, u"hastakodu = '5'"_s), 1);
+    QCOMPARE(screen->muayeneTable->State(), dsInsert);
+
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, u"999,99"_s);
+    QTest::keyClick(edit, Qt::Key_F2);
+    verifyBoxes(app);
+    QSqlQuery q = app.exec(u"SELECT %1 FROM muayene WHERE hastakodu = '5' ORDER BY mid DESC LIMIT 1"_s.arg(column));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toDouble(), 999.99);
+    QCOMPARE(app.count(u"muayene"_s, u"hastakodu = '5'"_s), 2);
+}
+
 void tst_TfrmMain::impossibleDateIsRefused()
 {
     AppFixture app;
@@ -895,6 +952,144 @@ void tst_TfrmMain::enterFollowsFocusOrder()
     QCOMPARE(ctl<QDateTimeEdit>(screen, u"JvDateTimePicker1")->displayFormat(),
         QLocale(QLocale::Turkish, QLocale::Turkey).dateFormat(QLocale::LongFormat));
     verifyBoxes(app);
+}
+
+void tst_TfrmMain::everyButtonAndKey_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("asksToLeave");
+    QTest::addColumn<QString>("effect");
+
+    const auto button = [](const char* tag, const QString& name, bool asks, const QString& effect) {
+        QTest::newRow(tag) << name << 0 << asks << effect;
+    };
+    const auto key = [](const char* tag, Qt::Key k, bool asks, const QString& effect) {
+        QTest::newRow(tag) << QString() << int(k) << asks << effect;
+    };
+    button("Ara", u"JvNavPanelButton9"_s, true, u"other child"_s);
+    button("Listeden Seç", u"yeniButton"_s, true, u"registry list"_s);
+    button("Kaydet", u"Button2"_s, false, u"visit stored"_s);
+    key("F2", Qt::Key_F2, false, u"visit stored"_s);
+    button("Vazgeç", u"JvXPButton3"_s, false, u"visit dropped"_s);
+    key("F3", Qt::Key_F3, false, u"visit dropped"_s);
+    button("Sil", u"silBut"_s, true, u"visit deleted"_s);
+    button("Bu Satırı Sil", u"satirSilButton"_s, true, u"visit deleted"_s);
+    button("Bu Satırı Düzelt", u"JvNavPanelButton10"_s, true, u"visit opened"_s);
+    button("Çocuk Detay", u"cocukDetayButton"_s, true, u"child record"_s);
+    key("F11", Qt::Key_F11, true, u"child record"_s);
+    button("Grafik", u"graphBut"_s, true, u"growth chart"_s);
+    key("F9", Qt::Key_F9, true, u"growth chart"_s);
+    button("Aşı", u"asiButton"_s, false, u"vaccines"_s);
+    key("F8", Qt::Key_F8, false, u"vaccines"_s);
+    button("Tetkik", u"JvXPButton10"_s, true, u"lab"_s);
+    button("Reçete", u"JvXPButton11"_s, true, u"prescriptions"_s);
+    key("F5", Qt::Key_F5, true, u"new child"_s);
+    button("Kapat", u"kapatButton"_s, true, u"program ends"_s);
+    key("F10", Qt::Key_F10, true, u"program ends"_s);
+    button("Yardım", u"tfXPButton1"_s, false, u"help ymuayene"_s);
+    button("Kart A", u"JvXPButton8"_s, false, u"report muayene_kart_a"_s);
+    button("Kart B", u"JvXPButton9"_s, false, u"report muayene_kart_b"_s);
+    button("Liste yatay", u"JvNavPanelButton8"_s, true, u"report muayene_liste_yatay"_s);
+    button("Liste dikey", u"JvNavPanelButton11"_s, true, u"report muayene_liste_dikey"_s);
+    key("F4", Qt::Key_F4, true, u"report muayene_liste_dikey"_s);
+    button("Satır 3 kat", u"CheckBox1"_s, false, u"rows 41"_s);
+    button("Satır 4 kat", u"CheckBox2"_s, false, u"rows 61"_s);
+}
+
+// Each button and function key of the visit screen does its own command: with child "012"
+// looked up (a new visit started) and "5" typed into the code box, the press is checked by
+// what it shows, stores or asks.
+void tst_TfrmMain::everyButtonAndKey()
+{
+    QFETCH(QString, control);
+    QFETCH(int, key);
+    QFETCH(bool, asksToLeave);
+    QFETCH(QString, effect);
+
+    AppFixture app;
+    seedRegistry(app);
+    TfrmMain* screen = signIn(app);
+    QVERIFY(screen);
+    lookUpCode(screen, u"012"_s);
+    QCOMPARE(screen->muayeneTable->State(), dsInsert);
+    ctl<QLineEdit>(screen, u"kisinoedit")->setText(u"5"_s);
+    app.nameHelpTopics();
+    PreviewWatcher previews;
+
+    if (asksToLeave)
+        app.messages().expectQuestion(Messages::kayitEdilmedenCikilsinmi, Messages::Answer::Yes);
+    if (effect == u"visit deleted"_s) {
+        app.messages().expectQuestion(deleteQuestion(u"10.01.2012"_s), Messages::Answer::Yes);
+        app.messages().expectQuestion(deleteStop, Messages::Answer::No);
+    }
+    if (key != 0) {
+        DBEdit* box = ctl<DBEdit>(screen, u"kiloDBEdit");
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key(key));
+    } else {
+        auto* button = screen->findChild<QAbstractButton*>(control);
+        QVERIFY2(button, qPrintable(control));
+        QVERIFY(button->isVisible());
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    verifyBoxes(app);
+
+    const int visits012 = app.count(u"muayene"_s, u"hastakodu = '012'"_s);
+    if (effect == u"other child"_s) {
+        QCOMPARE(screen->muayeneTable->FieldByName(u"hastakodu"_s)->AsString(), u"5"_s);
+        QCOMPARE(screen->muayeneTable->State(), dsInsert);
+        QCOMPARE(visits012, 2);
+    } else if (effect == u"registry list"_s) {
+        QVERIFY(app.screens().sicrapor->isVisible());
+        QVERIFY(screen->isEnabled());
+        QCOMPARE(app.screens().listeAcan, u"muayene"_s);
+    } else if (effect == u"new child"_s) {
+        QVERIFY(app.screens().sicrapor->isVisible());
+        QVERIFY(!screen->isEnabled());
+    } else if (effect == u"visit stored"_s) {
+        QCOMPARE(visits012, 3);
+        QCOMPARE(screen->muayeneTable->State(), dsBrowse);
+    } else if (effect == u"visit dropped"_s) {
+        QCOMPARE(visits012, 2);
+        QCOMPARE(screen->muayeneTable->State(), dsBrowse);
+        QCOMPARE(screen->muayeneRQuery->RecordCount(), 2);
+    } else if (effect == u"visit deleted"_s) {
+        QCOMPARE(visits012, 1);
+        QCOMPARE(app.count(u"muayene"_s, u"tarih LIKE '2012-01-10%'"_s), 0);
+    } else if (effect == u"visit opened"_s) {
+        QCOMPARE(screen->muayeneTable->State(), dsEdit);
+        QCOMPARE(visits012, 2);
+    } else if (effect == u"child record"_s) {
+        QVERIFY(app.screens().ozluk->isVisible());
+        QVERIFY(!screen->isEnabled());
+    } else if (effect == u"growth chart"_s) {
+        QVERIFY(app.screens().ChartF->isVisible());
+        QVERIFY(!screen->isEnabled());
+    } else if (effect == u"vaccines"_s) {
+        QVERIFY(app.screens().asilarF->isVisible());
+    } else if (effect == u"lab"_s) {
+        QVERIFY(app.screens().tetkikgirisF->isVisible());
+    } else if (effect == u"prescriptions"_s) {
+        QVERIFY(app.screens().receteF->isVisible());
+    } else if (effect == u"program ends"_s) {
+        QVERIFY(app.programEnded());
+        QCOMPARE(visits012, 2);
+    } else if (effect.startsWith(u"help "_s)) {
+        QCOMPARE(app.shownHelpTopic(), effect.mid(5));
+    } else if (effect.startsWith(u"report "_s)) {
+        QCOMPARE(previews.layouts, QStringList { effect.mid(7) });
+    } else if (effect.startsWith(u"rows "_s)) {
+        QCOMPARE(ctl<DBGrid>(screen, u"muqueryGrid1")->verticalHeader()->defaultSectionSize(), effect.mid(5).toInt());
+    } else {
+        QFAIL(qPrintable(u"unknown effect "_s + effect));
+    }
+    // Only the report rows print, only the closing rows end the program.
+    if (!effect.startsWith(u"report "_s))
+        QVERIFY(previews.layouts.isEmpty());
+    if (!effect.startsWith(u"help "_s))
+        QVERIFY(app.shownHelpTopic().isEmpty());
+    QCOMPARE(app.programEnded(), effect == u"program ends"_s);
 }
 
 int main(int argc, char** argv)

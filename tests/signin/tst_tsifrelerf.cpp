@@ -617,6 +617,8 @@ void tst_TsifrelerF::everyButtonAndKey_data()
     QTest::newRow("Master Şifre Kaydet") << u"JvXPButton1"_s << QKeySequence() << u"master"_s << u"master stored"_s;
     QTest::newRow("Tamam") << u"OKBtn"_s << QKeySequence() << QString() << u"back to sign-in"_s;
     QTest::newRow("Yardım") << u"tfXPButton1"_s << QKeySequence() << QString() << u"help ysifreler"_s;
+    QTest::newRow("Tüm Hesaplara Uygula")
+        << u"TumHesaplaraButton"_s << QKeySequence() << QString() << u"letterhead copied"_s;
 }
 
 // Each button and key of the accounts screen does its own command, on the first of two accounts.
@@ -645,6 +647,11 @@ void tst_TsifrelerF::everyButtonAndKey()
         app.messages().expectQuestion(Messages::kayitEdilsinmi, Messages::Answer::Yes);
     if (effect == u"asked and deleted"_s)
         app.messages().expectQuestion(u"Delete record?"_s, Messages::Answer::Yes);
+    if (effect == u"letterhead copied"_s) {
+        app.exec(u"UPDATE sifre SET firmaadi = 'Klinik' WHERE sid = 1"_s);
+        screen->sifreTable->Refresh();
+        app.messages().expectQuestion(u"Kurum bilgileri tüm hesaplara uygulansınmı?"_s, Messages::Answer::Yes);
+    }
     if (!keys.isEmpty()) {
         QWidget* target = grid(screen)->indexWidget(grid(screen)->currentIndex());
         QVERIFY(target);
@@ -660,6 +667,7 @@ void tst_TsifrelerF::everyButtonAndKey()
     QCOMPARE(app.count(u"sifre"_s), deleted ? 1 : 2);
     QCOMPARE(stored(app, 1, u"adi"_s), deleted ? u"<none>"_s : effect == u"account stored"_s ? u"Veli"_s : u"Ad"_s);
     QCOMPARE(app.count(u"master"_s, u"mids = 'Gizli1'"_s), effect == u"master stored"_s ? 1 : 0);
+    QCOMPARE(app.count(u"sifre"_s, u"firmaadi = 'Klinik'"_s), effect == u"letterhead copied"_s ? 2 : 0);
     QCOMPARE(screen->sifreTable->State(), effect == u"new account"_s ? dsInsert : dsBrowse);
     QCOMPARE(screen->isHidden(), effect == u"back to sign-in"_s);
     QCOMPARE(app.shownHelpTopic(), effect.startsWith(u"help "_s) ? effect.mid(5) : QString());

@@ -33,12 +33,17 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSettings>
+#include <QSplitter>
 #include <QStyle>
 #include <QToolTip>
 
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// Where the division between the entry area and the history is kept in the settings file.
+const QString divisionKey = QStringLiteral("muayene/bolme");
 
 const QString waitUpdating = u"BEKLEYİN DOSYA GÜNCELLENİYOR..."_s;
 
@@ -128,6 +133,15 @@ TfrmMain::TfrmMain()
     ui->mainLayout->setMenuBar(ui->MainMenu1);
     setPlacement(Placement::Maximised);
     setSeesKeysFirst(true);
+
+    // The doctor may give the history more room; the division is kept in the settings file.
+    ui->entrySplitter->setStretchFactor(0, 0);
+    ui->entrySplitter->setStretchFactor(1, 1);
+    {
+        const QSettings settings(TPasswordDlg::settingsFile(), QSettings::IniFormat);
+        ui->entrySplitter->restoreState(settings.value(divisionKey).toByteArray());
+    }
+    connect(ui->entrySplitter, &QSplitter::splitterMoved, this, &TfrmMain::entrySplitterMoved);
 
     muayeneTable->setTableName(u"muayene"_s);
     muayeneTable->setIndexFieldNames(u"hastakodu"_s);
@@ -1045,6 +1059,13 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return TScreen::eventFilter(watched, event);
+}
+
+void TfrmMain::entrySplitterMoved()
+{
+    // Keeps the division between the entry area and the history for the next start.
+    QSettings settings(TPasswordDlg::settingsFile(), QSettings::IniFormat);
+    settings.setValue(divisionKey, ui->entrySplitter->saveState());
 }
 
 void TfrmMain::showEvent(QShowEvent* event)

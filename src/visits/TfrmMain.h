@@ -78,6 +78,8 @@ public:
     void Detay1Click();
     // Sets the tooltip display time back to normal when the history grid is left.
     void muqueryGrid1Exit();
+    // Keeps the division between the entry area and the history for the next start.
+    void entrySplitterMoved();
 
     // Fetches a child by code or by the beginnings of the names ("Getir").
     void JvNavPanelButton9Click();

@@ -27,6 +27,8 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSettings>
+#include <QSplitter>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -104,6 +106,8 @@ private:
     static void verifyBoxes(AppFixture& app);
 
 private slots:
+    void historyDivisionRemembered();
+    void measurementUnits();
     void lookupByCode_data();
     void lookupByCode();
     void lookupByNameBeginnings_data();
@@ -185,6 +189,50 @@ void tst_TfrmMain::verifyBoxes(AppFixture& app)
 {
     QString problems;
     QVERIFY2(app.messages().verifyDone(&problems), qPrintable(problems));
+}
+
+// The doctor drags the division between the entry area and the history; the next start keeps it.
+void tst_TfrmMain::historyDivisionRemembered()
+{
+    AppFixture app;
+    TfrmMain* screen = app.screens().frmMain;
+    const auto showAtClinicSize = [](TfrmMain* w) {
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        w->setWindowState(Qt::WindowNoState);
+        w->resize(1366, 740);
+        QTRY_COMPARE(w->size(), QSize(1366, 740));
+    };
+    showAtClinicSize(screen);
+    auto* splitter = screen->findChild<QSplitter*>(u"entrySplitter"_s);
+    QVERIFY(splitter);
+    QCOMPARE(splitter->orientation(), Qt::Vertical);
+    QCOMPARE(splitter->widget(1)->objectName(), u"lowerPanel"_s);
+    const int historyBefore = splitter->sizes().at(1);
+
+    QSplitterHandle* handle = splitter->handle(1);
+    const QPoint grip = handle->rect().center();
+    QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(handle, grip - QPoint(0, 150));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, grip - QPoint(0, 150));
+    const QList<int> dragged = splitter->sizes();
+    QVERIFY2(dragged.at(1) >= historyBefore + 100, qPrintable(u"%1 -> %2"_s.arg(historyBefore).arg(dragged.at(1))));
+    const QSettings settings(app.path(u"Ayar.ini"_s), QSettings::IniFormat);
+    QVERIFY(settings.contains(u"muayene/bolme"_s));
+
+    app.restart();
+    TfrmMain* again = app.screens().frmMain;
+    showAtClinicSize(again);
+    QTRY_COMPARE(again->findChild<QSplitter*>(u"entrySplitter"_s)->sizes(), dragged);
+}
+
+void tst_TfrmMain::measurementUnits()
+{
+    AppFixture app;
+    TfrmMain* screen = app.screens().frmMain;
+    QCOMPARE(screen->findChild<DBEdit*>(u"kiloDBEdit"_s)->toolTip(), u"kg"_s);
+    QCOMPARE(screen->findChild<DBEdit*>(u"boyDBEdit"_s)->toolTip(), u"cm"_s);
+    QCOMPARE(screen->findChild<DBEdit*>(u"bascDBEdit"_s)->toolTip(), u"cm"_s);
 }
 
 void tst_TfrmMain::lookupByCode_data()

@@ -297,8 +297,22 @@ void GrowthChart::setCompact(bool compact)
     const QFontMetricsF nameMetrics(nameFont);
     const int right = int(std::ceil(nameMetrics.horizontalAdvance(u"P97"_s))) + 6;
     const int top = m_place == CaptionPlace::AbovePlotRight ? int(std::ceil(captionMetrics.height())) + 10 : 4;
+    m_designTop = top;
     setMargins(QMargins(compact ? 2 : 4, top, right, compact ? 2 : 4));
     updateTexts();
+}
+
+void GrowthChart::setCaptionClearance(const QRectF& area)
+{
+    if (m_clearance == area)
+        return;
+    m_clearance = area;
+    updateTexts();
+}
+
+QRectF GrowthChart::captionRect() const
+{
+    return m_caption->sceneBoundingRect();
 }
 
 void GrowthChart::addPoint(QXYSeries* series, const QPointF& point)
@@ -347,9 +361,20 @@ void GrowthChart::updateTexts()
     fitLabels();
 
     const QRectF c = m_caption->boundingRect();
-    if (m_place == CaptionPlace::AbovePlotRight)
-        m_caption->setPos(plot.right() - c.width(), std::max(0.0, plot.top() - c.height() - 4));
-    else
+    if (m_place == CaptionPlace::AbovePlotRight) {
+        // Above the plot at its right end; below the controls laid over the chart when it would
+        // run into them, with the plot moved down to make room.
+        const double left = plot.right() - c.width();
+        const bool blocked = m_clearance.isValid() && !m_clearance.isEmpty() && left < m_clearance.right() + 8;
+        const int top = blocked ? int(std::ceil(m_clearance.bottom() + c.height())) + 6 : m_designTop;
+        if (top != margins().top()) {
+            QMargins m = margins();
+            m.setTop(top);
+            setMargins(m); // lays the chart out again and comes back here
+            return;
+        }
+        m_caption->setPos(left, std::max(0.0, plot.top() - c.height() - 4));
+    } else
         m_caption->setPos(plot.right() - c.width() - 4, plot.bottom() - c.height() - 2);
 
     // Each curve named where it leaves the plot on the right, the more important names first.
@@ -389,6 +414,8 @@ void GrowthChart::updateTexts()
 void GrowthChart::renderInto(QPainter* painter, const QRectF& target, double pixelsPerPoint)
 {
     const QRectF before = geometry();
+    // Nothing is laid over a printed chart.
+    const QRectF clearance = std::exchange(m_clearance, QRectF());
     // Lay the chart out as a screen of 96 pixels per inch would show a chart of the target's
     // size, then scale that picture onto the target.
     const double scale = pixelsPerPoint * 72.0 / 96.0;
@@ -398,6 +425,7 @@ void GrowthChart::renderInto(QPainter* painter, const QRectF& target, double pix
     updateTexts();
     const QRectF source = mapRectToScene(rect());
     scene()->render(painter, target, source, Qt::KeepAspectRatio);
+    m_clearance = clearance;
     setGeometry(before);
     if (layout())
         layout()->activate();

@@ -72,6 +72,11 @@ public:
 
     // Moves the caption and the curve names to the current plot area and axis ranges.
     void updateTexts();
+    // Controls laid over the chart's top left (in scene coordinates): a caption above the plot
+    // that would run into them goes below them, and the plot makes room for it.
+    void setCaptionClearance(const QRectF& area);
+    // Where the caption stands, in scene coordinates.
+    QRectF captionRect() const;
     // Draws the chart alone into target of painter, laid out for a page of that size
     // (pixelsPerPoint: device pixels of one typographic point), then returns to its own size.
     void renderInto(QPainter* painter, const QRectF& target, double pixelsPerPoint);
@@ -91,4 +96,6 @@ private:
     Axis m_valueDesign;
     QColor m_sexColor;
     bool m_compact = false;
+    QRectF m_clearance;
+    int m_designTop = 0;
 };

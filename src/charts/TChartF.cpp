@@ -341,7 +341,23 @@ void TChartF::JvXPButton1Click()
         const bool show = ui->Chart3->isHidden();
         ui->Chart3->setVisible(show);
         ui->JvXPButton1->setText(show ? u"Baş Çevresi Gizle"_s : u"Baş Çevresi Göster"_s);
+        keepCaptionClear();
     });
+}
+
+// The height chart's caption keeps clear of the buttons laid over the chart's top left.
+void TChartF::keepCaptionClear()
+{
+    ui->chart2Layout->activate();
+    QRect buttons;
+    for (int i = 0; i < ui->buttonLayout->count(); ++i) {
+        if (QWidget* w = ui->buttonLayout->itemAt(i)->widget(); w && !w->isHidden())
+            buttons |= w->geometry();
+    }
+    QWidget* viewport = ui->Chart2->viewport();
+    const QRect inViewport(viewport->mapFrom(ui->Chart2, buttons.topLeft()), buttons.size());
+    const QRectF inScene = ui->Chart2->mapToScene(inViewport).boundingRect();
+    m_height->setCaptionClearance(inScene);
 }
 
 void TChartF::Chart1MouseMove(const QPoint& position)
@@ -400,6 +416,8 @@ void TChartF::hideEvent(QHideEvent* event)
 
 bool TChartF::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Resize && watched == ui->Chart2->viewport())
+        keepCaptionClear();
     if (event->type() == QEvent::MouseMove) {
         const auto* move = static_cast<QMouseEvent*>(event);
         if (watched == ui->Chart1->viewport())

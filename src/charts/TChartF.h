@@ -76,6 +76,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void keepCaptionClear();
     void fill();
     QString sexCode() const;
     void fillReference(DataSet* table, GrowthChart* chart, const QString& sex);

@@ -111,6 +111,7 @@ private slots:
     void sequentialSearch_data();
     void sequentialSearch();
     void chooseWholeCode();
+    void childOfAnotherCopyIsChosen();
     void closeHandsBack();
     void enterInGrid();
     void printAndExport();
@@ -305,6 +306,32 @@ void tst_Tsicrapor::chooseWholeCode()
     QVERIFY(!list->sicrapQuery->Active());
     QVERIFY(app.screens().hazirlaF->isHidden());
     QVERIFY(app.screens().frmMain->isHidden());
+}
+
+// A child registered at another workstation after this copy read its registry is chosen from the
+// reopened list, and reached by the child record screen's "Son Kayıt".
+void tst_Tsicrapor::childOfAnotherCopyIsChosen()
+{
+    AppFixture app;
+    seed(app, { { u"1"_s, u"Bir"_s, u"Kaya"_s }, { u"2"_s, u"İki"_s, u"Kaya"_s } });
+    Tozluk* ozluk = app.screens().ozluk;
+    ozluk->sicilTable->Open();
+    ozluk->sicilTable->First();
+
+    // The fixture's own connection stands for the other workstation.
+    app.exec(u"INSERT INTO hastasicil (hasta_kodu, adi, soyadi) VALUES ('3', 'Üç', 'Başka')"_s);
+    Tsicrapor* list = showList(app);
+    QVERIFY(list->sicrapQuery->Locate(u"hasta_kodu"_s, u"3"_s, {}));
+    QTest::keyClick(list->findChild<DBGrid*>(u"bolumgrid"_s), Qt::Key_F8);
+    QCOMPARE(currentCode(ozluk->sicilTable), u"3"_s);
+    QCOMPARE(ozluk->sicilTable->FieldByName(u"adi"_s)->AsString(), u"Üç"_s);
+
+    app.exec(u"INSERT INTO hastasicil (hasta_kodu, adi, soyadi) VALUES ('4', 'Dört', 'Başka')"_s);
+    ozluk->sicilTable->First();
+    ozluk->show();
+    QTest::mouseClick(ozluk->findChild<QPushButton*>(u"JvXPButton8"_s), Qt::LeftButton);
+    QCOMPARE(currentCode(ozluk->sicilTable), u"4"_s);
+    QCOMPARE(ozluk->sicilTable->RecordCount(), 4);
 }
 
 void tst_Tsicrapor::closeHandsBack()

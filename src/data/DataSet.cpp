@@ -1845,7 +1845,14 @@ void DataSet::showStoredRecord()
         notifyCurrent();
         return;
     }
+    dropCurrentRow();
+}
+
+// The current record is gone from the table: it leaves the list, the next one becomes current.
+void DataSet::dropCurrentRow()
+{
     const int row = m_pos;
+    forget(m_keys.at(row));
     m_keys.removeAt(row);
     --m_countBeforeHook;
     if (m_pos >= m_keys.size())
@@ -1879,18 +1886,7 @@ void DataSet::Delete()
     m_modified = false;
     m_buffer.clear();
     setState(dsBrowse);
-    const int row = m_pos;
-    m_keys.removeAt(row);
-    --m_countBeforeHook;
-    forget(key);
-    if (m_pos >= m_keys.size())
-        m_pos = int(m_keys.size()) - 1;
-    m_eof = m_keys.isEmpty();
-    if (m_disableCount == 0)
-        Q_EMIT rowRemoved(row);
-    else
-        m_pendingNotify = true;
-    afterMove();
+    dropCurrentRow();
 }
 
 void DataSet::Refresh()

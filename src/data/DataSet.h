@@ -219,6 +219,7 @@ private:
     int positionOfKey(qint64 key) const;
     bool catchUp();
     void showStoredRecord();
+    void dropCurrentRow();
     void notifyReset();
     void notifyCurrent();
 

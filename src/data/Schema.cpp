@@ -495,6 +495,14 @@ QString newerFileText(int fileVersion)
                .arg(Schema::currentVersion);
 }
 
+// SQL that replaces each text of the pairs in the expression by its partner, in order.
+template <std::size_t N> QString replacedSql(QString sql, const std::pair<const char16_t*, const char16_t*> (&pairs)[N])
+{
+    for (const auto& [from, to] : pairs)
+        sql = u"replace(%1, '%2', '%3')"_s.arg(sql, QString::fromUtf16(from), QString::fromUtf16(to));
+    return sql;
+}
+
 } // namespace
 
 const FieldDef* TableDef::field(const QString& fieldName) const
@@ -548,10 +556,7 @@ QString Schema::foldSql(const QString& columnSql)
         { u"Î", u"î" },
         { u"Û", u"û" },
     };
-    QString sql = columnSql;
-    for (const auto& [from, to] : pairs)
-        sql = u"replace(%1, '%2', '%3')"_s.arg(sql, QString::fromUtf16(from), QString::fromUtf16(to));
-    return u"lower(%1)"_s.arg(sql);
+    return u"lower(%1)"_s.arg(replacedSql(columnSql, pairs));
 }
 
 QString Schema::sortKeySql(const QString& columnSql)
@@ -570,10 +575,7 @@ QString Schema::sortKeySql(const QString& columnSql)
         { u"î", u"i" },
         { u"û", u"u" },
     };
-    QString sql = foldSql(columnSql);
-    for (const auto& [from, to] : keys)
-        sql = u"replace(%1, '%2', '%3')"_s.arg(sql, QString::fromUtf16(from), QString::fromUtf16(to));
-    return sql;
+    return replacedSql(foldSql(columnSql), keys);
 }
 
 int Schema::version(QSqlDatabase& db)

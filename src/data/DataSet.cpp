@@ -1428,13 +1428,7 @@ bool DataSet::catchUp()
 
     const qint64 key = currentKey();
     const int oldPos = m_pos;
-    readKeys();
-    int pos = key >= 0 ? positionOfKey(key) : -1;
-    if (pos < 0)
-        pos = std::min(oldPos, int(m_keys.size()) - 1);
-    m_pos = m_keys.isEmpty() ? -1 : std::max(pos, 0);
-    m_eof = m_keys.isEmpty();
-    notifyReset();
+    readKeysKeepingCurrent();
     if (m_pos != oldPos || currentKey() != key)
         afterMove();
     return true;
@@ -1893,10 +1887,18 @@ void DataSet::Refresh()
 {
     checkActive();
     beforeMove();
-    const qint64 key = currentKey();
-    const int oldPos = m_pos;
     dropCache();
     m_genericRows.clear();
+    readKeysKeepingCurrent();
+    afterMove();
+}
+
+// Reads the list's keys again; the current record stays current where it is still listed,
+// otherwise the one now at its place.
+void DataSet::readKeysKeepingCurrent()
+{
+    const qint64 key = currentKey();
+    const int oldPos = m_pos;
     readKeys();
     int pos = key >= 0 ? positionOfKey(key) : -1;
     if (pos < 0)
@@ -1904,7 +1906,6 @@ void DataSet::Refresh()
     m_pos = m_keys.isEmpty() ? -1 : std::max(pos, 0);
     m_eof = m_keys.isEmpty();
     notifyReset();
-    afterMove();
 }
 
 bool DataSet::Filtered() const

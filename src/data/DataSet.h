@@ -220,6 +220,7 @@ private:
     bool catchUp();
     void showStoredRecord();
     void dropCurrentRow();
+    void readKeysKeepingCurrent();
     void notifyReset();
     void notifyCurrent();
 

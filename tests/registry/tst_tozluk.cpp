@@ -607,6 +607,9 @@ void tst_Tozluk::vaccineAge()
     QCOMPARE(asilarF->findChild<QLabel*>(u"Label9"_s)->text(), expected);
     QCOMPARE(asilarF->findChild<QLabel*>(u"Label16"_s)->text(), expected);
     QVERIFY(ozluk->isVisible());
+    // Opened from the child's record, the vaccine screen only shows what there is.
+    QCOMPARE(asilarF->receTable->State(), dsBrowse);
+    QVERIFY(asilarF->asiturTable->Active() && asilarF->asi2Table->Active());
 }
 
 void tst_Tozluk::handBackToVisitScreen()

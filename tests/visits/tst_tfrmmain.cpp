@@ -951,6 +951,9 @@ void tst_TfrmMain::vaccinesOpenWithoutQuestion()
     QVERIFY(app.screens().asilarF->isVisible());
     QVERIFY(screen->isEnabled());
     QCOMPARE(screen->muayeneTable->State(), dsInsert);
+    // Opened from a visit, the vaccine screen starts a new vaccination at once.
+    QCOMPARE(app.screens().asilarF->receTable->State(), dsInsert);
+    QVERIFY(app.screens().asilarF->asi2Table->Active());
 }
 
 void tst_TfrmMain::childDetailAsksAndDisables()

@@ -420,14 +420,21 @@ void GrowthChart::renderInto(QPainter* painter, const QRectF& target, double pix
     // size, then scale that picture onto the target.
     const double scale = pixelsPerPoint * 72.0 / 96.0;
     setGeometry(QRectF(before.topLeft(), target.size() / scale));
-    if (layout())
-        layout()->activate();
-    updateTexts();
+    settle();
     const QRectF source = mapRectToScene(rect());
     scene()->render(painter, target, source, Qt::KeepAspectRatio);
     m_clearance = clearance;
     setGeometry(before);
-    if (layout())
-        layout()->activate();
-    updateTexts();
+    settle();
+}
+
+// Lays the chart out now and places its texts; twice, as placing the caption may first move
+// the plot.
+void GrowthChart::settle()
+{
+    for (int pass = 0; pass < 2; ++pass) {
+        if (layout())
+            layout()->activate();
+        updateTexts();
+    }
 }

@@ -82,6 +82,7 @@ public:
     void renderInto(QPainter* painter, const QRectF& target, double pixelsPerPoint);
 
 private:
+    void settle();
     void applyAxisPens();
     void fitLabels();
     void setupAxis(QValueAxis* axis, const Axis& design);

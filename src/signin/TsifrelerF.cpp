@@ -192,8 +192,16 @@ void TsifrelerF::TumHesaplaraButtonClick()
             values << sifreTable->FieldByName(name)->Value();
         const int current = sifreTable->RecNo();
         sifreTable->DisableControls();
+        // Back on the account the user stood on, also when an account could not be stored (its
+        // error is shown; that account keeps what it had).
         const auto restore = qScopeGuard([&] {
-            sifreTable->setRecNo(current);
+            try {
+                if (sifreTable->State() == dsEdit)
+                    sifreTable->Cancel();
+                sifreTable->setRecNo(current);
+            } catch (const std::exception&) {
+                // The first error is the one the user is told.
+            }
             sifreTable->EnableControls();
         });
         for (sifreTable->First(); !sifreTable->Eof(); sifreTable->Next()) {

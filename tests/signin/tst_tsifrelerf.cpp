@@ -132,6 +132,7 @@ private slots:
     void handBackSignsIn();
     void columnChooser();
     void letterhead();
+    void letterheadCopyAfterAnotherCopy();
     void everyButtonAndKey_data();
     void everyButtonAndKey();
 };
@@ -538,6 +539,28 @@ void tst_TsifrelerF::letterhead()
     goToCell(screen, 2, u"kullanici"_s);
     QCOMPARE(ctl<DBEdit>(screen, "firmaadiEdit")->text(), u"Diger"_s);
     QVERIFY(grid(screen)->isColumnHidden(grid(screen)->columnOf(u"firmaadi"_s)));
+}
+
+// Another workstation changed an account's letterhead after this screen read it: the copy the
+// user asks for reads each account as it now stands and replaces it without a conflict.
+void tst_TsifrelerF::letterheadCopyAfterAnotherCopy()
+{
+    AppFixture app;
+    seedAccounts(app, 3);
+    TsifrelerF* screen = openAccounts(app);
+    DBEdit* name = ctl<DBEdit>(screen, "firmaadiEdit");
+    name->setFocus();
+    QTest::keyClicks(name, u"Klinik"_s);
+    QTest::mouseClick(ctl<QPushButton>(screen, "JvXPButton2"), Qt::LeftButton);
+    app.exec(u"UPDATE sifre SET firmaadi = 'Baska' WHERE sid = 2"_s);
+
+    app.messages().expectQuestion(u"Kurum bilgileri tüm hesaplara uygulansınmı?"_s, Messages::Answer::Yes);
+    QTest::mouseClick(ctl<QPushButton>(screen, "TumHesaplaraButton"), Qt::LeftButton);
+    VERIFY_BOXES(app);
+    QCOMPARE(app.count(u"sifre"_s, u"firmaadi = 'Klinik'"_s), 3);
+    QCOMPARE(screen->sifreTable->State(), dsBrowse);
+    QCOMPARE(screen->sifreTable->FieldByName(u"kullanici"_s)->AsString(), u"ayse"_s);
+    QVERIFY(!screen->sifreTable->ControlsDisabled());
 }
 
 void tst_TsifrelerF::columnChooser()

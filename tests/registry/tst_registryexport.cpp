@@ -234,6 +234,10 @@ void tst_RegistryExport::folderTakesNoFile()
     QVERIFY(RegistryExport::reserveFile(missing, QDateTime::currentDateTime(), &error).isEmpty());
     QVERIFY2(error.contains(QDir::toNativeSeparators(missing)), qPrintable(error));
     QVERIFY(!QFileInfo::exists(missing));
+    // No folder at all is not the working directory.
+    QVERIFY(RegistryExport::reserveFile(QString(), QDateTime::currentDateTime(), &error).isEmpty());
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(QDir::current().entryList({ u"Cocuk_Sicil_*"_s }), QStringList());
 }
 
 void tst_RegistryExport::stopsAndLeavesNoFile_data()

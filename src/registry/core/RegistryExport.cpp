@@ -81,6 +81,12 @@ RegistryExport::RegistryExport(DataSet& dataSet)
 
 QString RegistryExport::reserveFile(const QString& folder, const QDateTime& moment, QString* error)
 {
+    // An empty folder would be the working directory, the program's own folder.
+    if (folder.isEmpty()) {
+        if (error)
+            *error = u"Sistemin geçici dosya klasörü bulunamadı."_s;
+        return {};
+    }
     const QString stem = u"Cocuk_Sicil_"_s + moment.toString(u"yyyy-MM-dd_HHmm"_s);
     const QDir dir(folder);
     QString lastError = u"%1: bu klasöre dosya yazılamıyor."_s.arg(QDir::toNativeSeparators(folder));

@@ -34,7 +34,8 @@ public:
 
     // Creates a new, empty file in folder named after the list and the moment
     // ("Cocuk_Sicil_2026-12-09_1430.xlsx", then "..._1430_2.xlsx" and on when taken), so that no
-    // existing file is ever overwritten. Empty, with error set, when the folder takes no file.
+    // existing file is ever overwritten. Empty, with error set, when the folder takes no file or
+    // is not given.
     static QString reserveFile(const QString& folder, const QDateTime& moment, QString* error);
 
     // Walks the data set from its first record to its end, which leaves it on its last record,

@@ -242,24 +242,26 @@ void tst_RegistryExport::folderTakesNoFile()
 
 void tst_RegistryExport::stopsAndLeavesNoFile_data()
 {
-    QTest::addColumn<int>("stopAt"); // the progress call that says stop; -1: none
+    QTest::addColumn<int>("stopAt"); // the count at which the progress says stop; -1: never
     QTest::addColumn<bool>("fileTaken"); // the file's place is taken while the export runs
     QTest::addColumn<int>("outcome");
     QTest::newRow("stopped at the start") << 0 << false << int(RegistryExport::Outcome::Cancelled);
-    QTest::newRow("stopped half-way") << 2 << false << int(RegistryExport::Outcome::Cancelled);
+    QTest::newRow("stopped half-way") << 1 << false << int(RegistryExport::Outcome::Cancelled);
+    QTest::newRow("stopped while the file is packed") << 30000 << false << int(RegistryExport::Outcome::Cancelled);
     QTest::newRow("file cannot be written") << -1 << true << int(RegistryExport::Outcome::Failed);
 }
 
 // A cancelled or failed export removes its file and says why it failed; the grid follows the
-// data set again and the walk stopped where it was.
+// data set again and the walk stopped on the last record written.
 void tst_RegistryExport::stopsAndLeavesNoFile()
 {
     QFETCH(int, stopAt);
     QFETCH(bool, fileTaken);
     QFETCH(int, outcome);
-    exec(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
-         u"INSERT INTO hastasicil (hasta_kodu, adi, soyadi, aciklama1) "
-         u"SELECT i, 'Ad' || i, 'Soyad' || i, 'Uzun bir açıklama ' || i FROM n"_s);
+    // Texts that pack badly, so that packing the file takes a while.
+    exec(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 30000) "
+         u"INSERT INTO hastasicil (hasta_kodu, adi, soyadi, aciklama1, ozgecmis) "
+         u"SELECT i, 'Ad' || i, 'Soyad' || i, 'Uzun bir açıklama ' || i, hex(randomblob(300)) FROM n"_s);
     m_list->Open();
     QString error;
     const QString path = RegistryExport::reserveFile(m_dir->path(), QDateTime::currentDateTime(), &error);
@@ -272,11 +274,11 @@ void tst_RegistryExport::stopsAndLeavesNoFile()
         countRises = countRises && written >= lastCount;
         lastCount = written;
         // A folder where the workbook is to go: the file cannot be written.
-        if (fileTaken && calls == 0) {
+        if (fileTaken && calls++ == 0) {
             QFile::remove(path);
             QDir().mkpath(path);
         }
-        return calls++ != stopAt;
+        return stopAt < 0 || written < stopAt;
     });
     QVERIFY(countRises);
     QCOMPARE(int(result), outcome);
@@ -284,11 +286,12 @@ void tst_RegistryExport::stopsAndLeavesNoFile()
     QVERIFY(!m_list->ControlsDisabled());
     if (result == RegistryExport::Outcome::Failed) {
         QVERIFY2(exporter.error().contains(u"xlsx"_s), qPrintable(exporter.error()));
-        QCOMPARE(m_list->RecNo(), 20000);
+        QCOMPARE(m_list->RecNo(), 30000);
     } else {
         QVERIFY(exporter.error().isEmpty());
         QCOMPARE(m_list->RecNo(), std::max(exporter.rowsWritten(), 1));
-        QVERIFY(stopAt == 0 ? exporter.rowsWritten() == 0 : exporter.rowsWritten() > 0);
+        QCOMPARE(exporter.rowsWritten() == 30000, stopAt == 30000);
+        QCOMPARE(exporter.rowsWritten() == 0, stopAt == 0);
     }
     QDir(path).removeRecursively();
 }

@@ -12,10 +12,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstring>
+#include <future>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #ifdef PEDIAKAY_HAVE_XLSXWRITER
 #include <xlsxwriter.h>
@@ -287,10 +290,21 @@ RegistryExport::Outcome RegistryExport::write(const QString& path, const Progres
     if (status != LXW_NO_ERROR)
         return fail(writerError(status, 0));
 
-    errno = 0;
-    status = workbook_close(workbook.release());
-    if (status != LXW_NO_ERROR)
-        return fail(writerError(status, errno));
+    // Packing the workbook into its file takes as long as writing the cells; it runs beside
+    // this thread so that the progress goes on being shown (and "Vazgeç" heard) meanwhile.
+    auto packed = std::async(std::launch::async, [book = workbook.release()] {
+        errno = 0;
+        const lxw_error result = workbook_close(book);
+        return std::pair { result, errno };
+    });
+    bool cancelled = false;
+    while (packed.wait_for(std::chrono::milliseconds(progressIntervalMs)) != std::future_status::ready)
+        cancelled = cancelled || (progress && !progress(m_rows));
+    const auto [closeStatus, closeErrno] = packed.get();
+    if (closeStatus != LXW_NO_ERROR)
+        return fail(writerError(closeStatus, closeErrno));
+    if (cancelled)
+        return Outcome::Cancelled;
     keepFile = true;
     return Outcome::Written;
 }

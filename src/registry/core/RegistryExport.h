@@ -21,8 +21,8 @@ public:
         Failed, // the file could not be written; it is removed, error() says why
     };
 
-    // Called with the number of records written, at the start and then about every 40 ms;
-    // returning false stops the export.
+    // Called with the number of records written, at the start and then about every 40 ms, also
+    // while the finished sheet is packed into the file; returning false stops the export.
     using Progress = std::function<bool(int written)>;
 
     // A cell takes at most this many characters; a longer text is cut and ends with cutMark.

@@ -14,11 +14,15 @@
 #include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <future>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #ifdef PEDIAKAY_HAVE_XLSXWRITER
 #include <xlsxwriter.h>
@@ -32,6 +36,8 @@ const QString RegistryExport::pictureMark = u"(resim)"_s;
 namespace {
 
 constexpr qint64 progressIntervalMs = 40;
+// Records handed to the writer's thread at a time.
+constexpr int rowsPerBatch = 256;
 
 // A character a spreadsheet file cannot hold: control characters other than tab and line breaks,
 // and the two non-characters at the end of the basic plane.
@@ -168,6 +174,152 @@ private:
     DataSet& m_dataSet;
 };
 
+// A cell made ready on the interface thread, for the writer's thread.
+struct Cell {
+    enum class Kind {
+        Text,
+        Number,
+        Date,
+        DateTime,
+    };
+    lxw_row_t row = 0;
+    lxw_col_t col = 0;
+    Kind kind = Kind::Text;
+    QByteArray text;
+    double number = 0;
+    lxw_datetime date {};
+};
+
+// Writes the cells it is handed into the sheet, in order, on a thread of its own, and then packs
+// the workbook into its file; meanwhile the interface thread reads the next records. Abandoned
+// (destroyed before finishing), it frees the workbook unwritten.
+class SheetWriter final
+{
+public:
+    using Result = std::pair<lxw_error, int>; // the writer's status and the system's error number
+
+    SheetWriter(lxw_workbook* book, lxw_worksheet* sheet, lxw_format* date, lxw_format* dateTime)
+        : m_book(book)
+        , m_sheet(sheet)
+        , m_date(date)
+        , m_dateTime(dateTime)
+    {
+        m_done = std::async(std::launch::async, [this] { return run(); });
+    }
+    ~SheetWriter()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            if (!m_finishing)
+                m_abandoned = true;
+        }
+        m_changed.notify_all();
+        if (m_done.valid())
+            m_done.wait();
+    }
+    SheetWriter(const SheetWriter&) = delete;
+    SheetWriter& operator=(const SheetWriter&) = delete;
+
+    // Hands over cells; waits while the writer is far behind. False once writing failed.
+    bool hand(std::vector<Cell>&& cells)
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_queue.size() < maxQueued || m_failed; });
+        if (m_failed)
+            return false;
+        m_queue.push_back(std::move(cells));
+        lock.unlock();
+        m_changed.notify_all();
+        return true;
+    }
+    // No more cells: the rest is written and the workbook packed.
+    void finish()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_finishing = true;
+        }
+        m_changed.notify_all();
+    }
+    bool waitDone(std::chrono::milliseconds wait)
+    {
+        return m_done.wait_for(wait) == std::future_status::ready;
+    }
+    Result result()
+    {
+        return m_done.get();
+    }
+
+private:
+    static constexpr size_t maxQueued = 16;
+
+    Result run()
+    {
+        lxw_error status = LXW_NO_ERROR;
+        bool abandoned = false;
+        for (;;) {
+            std::vector<Cell> cells;
+            {
+                std::unique_lock lock(m_mutex);
+                m_changed.wait(lock, [this] { return !m_queue.empty() || m_finishing || m_abandoned; });
+                abandoned = m_abandoned;
+                if (abandoned || (m_queue.empty() && m_finishing))
+                    break;
+                cells = std::move(m_queue.front());
+                m_queue.pop_front();
+            }
+            m_changed.notify_all();
+            for (const Cell& c : cells) {
+                status = write(c);
+                if (status != LXW_NO_ERROR)
+                    break;
+            }
+            if (status != LXW_NO_ERROR) {
+                const std::lock_guard lock(m_mutex);
+                m_failed = true;
+                break;
+            }
+        }
+        m_changed.notify_all();
+        if (abandoned || status != LXW_NO_ERROR) {
+            lxw_workbook_free(m_book);
+            return { status, 0 };
+        }
+        errno = 0;
+        status = workbook_close(m_book);
+        return { status, errno };
+    }
+
+    lxw_error write(const Cell& c)
+    {
+        switch (c.kind) {
+        case Cell::Kind::Text:
+            return worksheet_write_string(m_sheet, c.row, c.col, c.text.constData(), nullptr);
+        case Cell::Kind::Number:
+            return worksheet_write_number(m_sheet, c.row, c.col, c.number, nullptr);
+        case Cell::Kind::Date:
+        case Cell::Kind::DateTime: {
+            lxw_datetime date = c.date;
+            return worksheet_write_datetime(
+                m_sheet, c.row, c.col, &date, c.kind == Cell::Kind::Date ? m_date : m_dateTime);
+        }
+        }
+        return LXW_NO_ERROR;
+    }
+
+    lxw_workbook* const m_book;
+    lxw_worksheet* const m_sheet;
+    lxw_format* const m_date;
+    lxw_format* const m_dateTime;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::vector<Cell>> m_queue;
+    bool m_finishing = false;
+    bool m_abandoned = false;
+    bool m_failed = false;
+    std::future<Result> m_done;
+};
+
 } // namespace
 
 RegistryExport::Outcome RegistryExport::write(const QString& path, const Progress& progress)
@@ -215,32 +367,36 @@ RegistryExport::Outcome RegistryExport::write(const QString& path, const Progres
         if (fields.at(i)->isStored())
             columns.append({ i, fields.at(i)->DataType() });
 
-    lxw_error status = LXW_NO_ERROR;
-    const auto writeText = [&](lxw_row_t row, lxw_col_t col, const QString& text) {
+    // The headings, then one row per record, handed to the writer's thread in batches.
+    std::vector<Cell> batch;
+    int cellsInBatch = 0;
+    const auto text = [&](lxw_row_t row, lxw_col_t col, const QString& value) {
         bool cut = false;
-        const QByteArray utf8 = cellText(text, cut).toUtf8();
+        QByteArray utf8 = cellText(value, cut).toUtf8();
         m_cut += cut ? 1 : 0;
         if (!utf8.isEmpty())
-            status = worksheet_write_string(sheet, row, col, utf8.constData(), nullptr);
+            batch.push_back({ row, col, Cell::Kind::Text, std::move(utf8), 0, {} });
     };
     for (lxw_col_t col = 0; col < lxw_col_t(columns.size()); ++col)
-        writeText(0, col, fields.at(columns.at(col).field)->FieldName());
+        text(0, col, fields.at(columns.at(col).field)->FieldName());
 
     const ControlsDisabled detached(m_dataSet);
     QElapsedTimer sinceProgress;
     sinceProgress.start();
     if (progress && !progress(0))
         return Outcome::Cancelled;
+    SheetWriter writer(workbook.release(), sheet, dateFormat, dateTimeFormat);
+    bool writing = true;
     m_dataSet.First();
     lxw_row_t row = 0;
-    while (!m_dataSet.Eof() && status == LXW_NO_ERROR) {
+    while (!m_dataSet.Eof() && writing) {
         ++row;
         const int current = m_dataSet.currentRow();
-        for (lxw_col_t col = 0; col < lxw_col_t(columns.size()) && status == LXW_NO_ERROR; ++col) {
+        for (lxw_col_t col = 0; col < lxw_col_t(columns.size()); ++col) {
             const Column& c = columns.at(col);
             if (c.type == FieldType::Blob) {
                 if (m_dataSet.hasBlobAt(current, c.field))
-                    writeText(row, col, pictureMark);
+                    text(row, col, pictureMark);
                 continue;
             }
             const QVariant raw = m_dataSet.rawValueAt(current, c.field);
@@ -249,17 +405,17 @@ RegistryExport::Outcome RegistryExport::write(const QString& path, const Progres
             if (c.type == FieldType::DateTime) {
                 const QDateTime dt = storedDateTime(raw);
                 if (!dt.isValid()) {
-                    writeText(row, col, raw.toString());
+                    text(row, col, raw.toString());
                 } else if (dt.date().year() < 1900 || dt.date().year() > 9999) {
                     // Outside the years a spreadsheet date can hold: the date as text.
-                    writeText(row, col, ValueFormats::shownDate(dt));
+                    text(row, col, ValueFormats::shownDate(dt));
                 } else {
                     const QDate d = dt.date();
                     const QTime t = dt.time();
-                    lxw_datetime value { d.year(), d.month(), d.day(), t.hour(), t.minute(),
+                    const lxw_datetime value { d.year(), d.month(), d.day(), t.hour(), t.minute(),
                         t.second() + t.msec() / 1000.0 };
-                    status = worksheet_write_datetime(
-                        sheet, row, col, &value, t == QTime(0, 0) ? dateFormat : dateTimeFormat);
+                    batch.push_back(
+                        { row, col, t == QTime(0, 0) ? Cell::Kind::Date : Cell::Kind::DateTime, {}, 0, value });
                 }
             } else if (isNumberType(c.type)) {
                 bool ok = raw.typeId() != QMetaType::QString;
@@ -270,39 +426,38 @@ RegistryExport::Outcome RegistryExport::write(const QString& path, const Progres
                     number = typed.value_or(0.0);
                 }
                 if (ok && std::isfinite(number))
-                    status = worksheet_write_number(sheet, row, col, number, nullptr);
+                    batch.push_back({ row, col, Cell::Kind::Number, {}, number, {} });
                 else
-                    writeText(row, col, raw.toString());
+                    text(row, col, raw.toString());
             } else {
-                writeText(row, col, raw.toString());
+                text(row, col, raw.toString());
             }
         }
-        if (status != LXW_NO_ERROR)
-            break;
         m_rows = int(row);
+        if (++cellsInBatch >= rowsPerBatch) {
+            cellsInBatch = 0;
+            writing = writer.hand(std::exchange(batch, {}));
+        }
         if (progress && sinceProgress.elapsed() >= progressIntervalMs) {
             sinceProgress.restart();
             if (!progress(m_rows))
                 return Outcome::Cancelled;
         }
-        m_dataSet.Next();
+        if (writing)
+            m_dataSet.Next();
     }
-    if (status != LXW_NO_ERROR)
-        return fail(writerError(status, 0));
+    if (writing)
+        writer.hand(std::move(batch));
 
-    // Packing the workbook into its file takes as long as writing the cells; it runs beside
-    // this thread so that the progress goes on being shown (and "Vazgeç" heard) meanwhile.
-    auto packed = std::async(std::launch::async, [book = workbook.release()] {
-        errno = 0;
-        const lxw_error result = workbook_close(book);
-        return std::pair { result, errno };
-    });
+    // Packing the workbook into its file takes as long as writing the cells; the progress goes on
+    // being shown (and "Vazgeç" heard) meanwhile.
+    writer.finish();
     bool cancelled = false;
-    while (packed.wait_for(std::chrono::milliseconds(progressIntervalMs)) != std::future_status::ready)
+    while (!writer.waitDone(std::chrono::milliseconds(progressIntervalMs)))
         cancelled = cancelled || (progress && !progress(m_rows));
-    const auto [closeStatus, closeErrno] = packed.get();
-    if (closeStatus != LXW_NO_ERROR)
-        return fail(writerError(closeStatus, closeErrno));
+    const auto [status, systemError] = writer.result();
+    if (status != LXW_NO_ERROR)
+        return fail(writerError(status, systemError));
     if (cancelled)
         return Outcome::Cancelled;
     keepFile = true;

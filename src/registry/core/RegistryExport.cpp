@@ -338,8 +338,8 @@ RegistryExport::Outcome RegistryExport::write(const QString& path, const Progres
         return Outcome::Failed;
     };
 
-    // Only the row being written is held in memory; the rest goes to a temporary file beside the
-    // workbook, so a registry of any size takes the same memory.
+    // Only the rows on their way to the writer are held in memory; the sheet goes to a temporary
+    // file beside the workbook, so a registry of any size takes the same memory.
     const QByteArray file = QFile::encodeName(path);
     QByteArray tmpdir = QFile::encodeName(QFileInfo(path).absolutePath());
     lxw_workbook_options options {};

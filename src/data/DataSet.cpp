@@ -77,6 +77,12 @@ bool isNullValue(const QVariant& v)
     return !v.isValid() || v.isNull();
 }
 
+// A picture is stored when its field holds at least one byte.
+bool holdsBytes(const QVariant& v)
+{
+    return !isNullValue(v) && !v.toByteArray().isEmpty();
+}
+
 QStringList splitNames(const QString& names)
 {
     QStringList out;
@@ -746,6 +752,10 @@ void DataSet::fetchRows(const QVector<qint64>& keys, const QBitArray& columns) c
     QStringList names { keyColumnSql() };
     for (int c : std::as_const(cols))
         names.append(quoted(m_def->fields.at(c).name));
+    // Whether each picture holds bytes; the engine answers from the record's header.
+    const int blobFlagsAt = int(names.size());
+    for (int c : std::as_const(m_blobColumns))
+        names.append(u"length("_s + quoted(m_def->fields.at(c).name) + u") > 0"_s);
     QSqlQuery q(db());
     q.setForwardOnly(true);
     // Keys of a page in ascending, nearly gapless order (a walk in key order) are read as one
@@ -777,6 +787,11 @@ void DataSet::fetchRows(const QVector<qint64>& keys, const QBitArray& columns) c
             m_cacheOrder.append(k);
         }
         Row& row = it.value();
+        if (!row.blobsLoaded) {
+            row.blobsPresent = QBitArray(int(m_blobColumns.size()));
+            for (int b = 0; b < m_blobColumns.size(); ++b)
+                row.blobsPresent.setBit(b, q.value(blobFlagsAt + b).toBool());
+        }
         if (row.loaded.isEmpty())
             continue; // already complete
         for (int j = 0; j < cols.size(); ++j) {
@@ -857,6 +872,16 @@ void DataSet::loadBlobs(Row& row, qint64 key) const
         for (int i = 0; i < m_blobColumns.size(); ++i)
             row.values[m_blobColumns.at(i)] = q.value(i);
     row.blobsLoaded = true;
+    markBlobsPresent(row);
+}
+
+// The presence bits of a row whose pictures are read.
+void DataSet::markBlobsPresent(Row& row) const
+{
+    row.blobsPresent = QBitArray(int(m_blobColumns.size()));
+    for (int b = 0; b < m_blobColumns.size(); ++b) {
+        row.blobsPresent.setBit(b, holdsBytes(row.values.at(m_blobColumns.at(b))));
+    }
 }
 
 // The row at a list position with the given column read (-1: every column). A page read brings
@@ -960,6 +985,26 @@ QVariant DataSet::rawValueAt(int row, int fieldIndex) const
     }
     const Row* r = rowAt(row, fieldIndex, f->DataType() == FieldType::Blob);
     return r ? r->values.value(fieldIndex) : QVariant();
+}
+
+bool DataSet::hasBlobAt(int row, int fieldIndex) const
+{
+    if (!Active() || fieldIndex < 0 || fieldIndex >= m_fields.size())
+        return false;
+    const int b = int(m_blobColumns.indexOf(fieldIndex));
+    const bool editing = row == m_pos && (m_state == dsEdit || m_state == dsInsert);
+    if (b < 0 || m_genericQuery || editing)
+        return holdsBytes(rawValueAt(row, fieldIndex));
+    const Row* r = rowAt(row, fieldIndex, false);
+    if (!r)
+        return false;
+    if (r->blobsPresent.size() != m_blobColumns.size()) {
+        // A row stored by this data set whose picture was never read: read it now.
+        r = rowAt(row, fieldIndex, true);
+        if (!r)
+            return false;
+    }
+    return r->blobsLoaded ? holdsBytes(r->values.value(fieldIndex)) : r->blobsPresent.testBit(b);
 }
 
 QVariant DataSet::fieldValue(const Field* field) const
@@ -1757,6 +1802,17 @@ void DataSet::writeRecord()
                 row.values[c] = it->values.value(c);
             else
                 row.blobsLoaded = false;
+        }
+    }
+    if (row.blobsLoaded) {
+        markBlobsPresent(row);
+    } else if (const auto old = m_cache.constFind(currentKey()); old != m_cache.cend()) {
+        // Pictures left as they were keep what was known of them; a changed one is known now.
+        row.blobsPresent = old->blobsPresent;
+        for (int b = 0; b < m_blobColumns.size() && b < row.blobsPresent.size(); ++b) {
+            const int c = m_blobColumns.at(b);
+            if (m_changed.testBit(c))
+                row.blobsPresent.setBit(b, holdsBytes(row.values.at(c)));
         }
     }
     qint64 key = currentKey();

@@ -147,6 +147,9 @@ public:
     int rowCount() const;
     int currentRow() const; // 0-based, -1 when there is none
     QVariant rawValueAt(int row, int fieldIndex) const;
+    // Whether a picture (Blob) field of a visible row holds bytes; the bytes themselves are not
+    // read, so a walk over every record can tell which children have a picture.
+    bool hasBlobAt(int row, int fieldIndex) const;
     // Key of a visible row and the key of the current record (-1 when none or not stored).
     qint64 keyAt(int row) const;
     qint64 currentKey() const;
@@ -182,6 +185,8 @@ private:
         QVector<QVariant> values;
         QBitArray loaded; // columns read; empty when every non-picture column was read
         bool blobsLoaded = false;
+        // One bit per picture column: it holds bytes. Read with the other columns, without the bytes.
+        QBitArray blobsPresent;
     };
 
     QSqlDatabase& db() const;
@@ -206,6 +211,7 @@ private:
     void setState(TDataSetState state);
     void moveTo(int position);
     void loadBlobs(Row& row, qint64 key) const;
+    void markBlobsPresent(Row& row) const;
     void beginEditBuffer(const Row* row);
     QVariant storageValue(const Field* field, const QVariant& value) const;
     void writeRecord();

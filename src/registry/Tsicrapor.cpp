@@ -4,13 +4,16 @@
 
 #include "ColumnChooser.h"
 #include "CommandGuard.h"
+#include "CommandProgress.h"
 #include "DataSet.h"
 #include "DataSetModel.h"
 #include "DataSource.h"
 #include "EditKeys.h"
 #include "Field.h"
+#include "FileOpener.h"
 #include "HelpButton.h"
 #include "Messages.h"
+#include "RegistryExport.h"
 #include "RegistrySearch.h"
 #include "ReportBindings.h"
 #include "Screens.h"
@@ -18,7 +21,10 @@
 #include "TfrmMain.h"
 #include "ThazirlaF.h"
 #include "Tozluk.h"
+#include "TurkishText.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QHeaderView>
 #include <QHideEvent>
 #include <QKeyEvent>
@@ -294,7 +300,41 @@ void Tsicrapor::yazButClick()
 
 void Tsicrapor::ExcelClick()
 {
-    Messages::plain(u"Excel'e aktarma henüz kullanılamıyor."_s);
+    if (m_exporting)
+        return;
+    const QScopedValueRollback<bool> exporting(m_exporting, true);
+    const auto failed
+        = [](const QString& systemText) { Messages::error(u"Excel açılamadı. Sistem Mesajı: "_s + systemText); };
+    if (!sicrapQuery->Active())
+        sicrapQuery->Open();
+
+    // A new workbook in the temporary folder, opened in the desktop's spreadsheet program.
+    QString error;
+    const QString path = RegistryExport::reserveFile(QDir::tempPath(), QDateTime::currentDateTime(), &error);
+    if (path.isEmpty()) {
+        failed(error);
+        return;
+    }
+    RegistryExport exporter(*sicrapQuery);
+    RegistryExport::Outcome outcome = RegistryExport::Outcome::Failed;
+    {
+        CommandProgress progress(
+            this, u"Çocuk sicil listesi Excel dosyasına yazılıyor...\n%1 / %2 çocuk"_s, sicrapQuery->rowCount());
+        outcome = exporter.write(path, [&progress](int written) { return progress.step(written); });
+    }
+    if (outcome == RegistryExport::Outcome::Cancelled)
+        return;
+    if (outcome == RegistryExport::Outcome::Failed) {
+        failed(exporter.error());
+        return;
+    }
+    if (!FileOpener::open(path, &error))
+        failed(error + u" Dosya burada: "_s + QDir::toNativeSeparators(path));
+    if (exporter.textsCut() > 0)
+        Messages::information(
+            u"%1 metin bir hücrenin alabileceği %2 karakterden uzun olduğu için kısaltıldı; "
+            u"sonlarında \"%3\" yazar."_s.arg(TurkishText::locale().toString(exporter.textsCut()),
+                TurkishText::locale().toString(RegistryExport::maxCellText), RegistryExport::cutMark));
 }
 
 void Tsicrapor::tfXPButton1Click()

@@ -48,7 +48,7 @@ public:
     void kapatButClick();
     // Prints the list as it stands ("Yazdır", F4).
     void yazButClick();
-    // Exports the rows to a spreadsheet ("Excel").
+    // Writes the rows as shown into a new workbook and opens it in the spreadsheet program ("Excel").
     void ExcelClick();
     // Shows the help topic of the list.
     void tfXPButton1Click();
@@ -70,4 +70,5 @@ private:
 
     QMenu* m_popupMenu = nullptr;
     bool m_closing = false;
+    bool m_exporting = false;
 };

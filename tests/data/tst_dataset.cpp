@@ -49,6 +49,8 @@ private Q_SLOTS:
     void anotherCopyDeletedTheRecord();
     void writeHookRollsBackWithRecord();
     void cacheStaysBoundedAndPicturesLoadOnDemand();
+    void pictureStoredWithoutReadingIt_data();
+    void pictureStoredWithoutReadingIt();
     void refreshKeepsCurrentRecord();
     void columnsReadLazilyStayCorrect();
     void displayFormats_data();
@@ -738,6 +740,57 @@ void tst_DataSet::cacheStaysBoundedAndPicturesLoadOnDemand()
     ds.setRecNo(5000);
     QCOMPARE(ds.FieldByName(u"resim"_s)->AsBytes().size(), 40000);
     QCOMPARE(ds.rawValueAt(4999, ds.FieldByName(u"adi"_s)->index()).toString(), u"Ad5000"_s);
+}
+
+void tst_DataSet::pictureStoredWithoutReadingIt_data()
+{
+    QTest::addColumn<QVariant>("stored");
+    QTest::addColumn<QVariant>("changedTo"); // invalid: left as it is
+    QTest::addColumn<bool>("expected");
+    const QVariant untouched;
+    QTest::newRow("no picture") << QVariant(QMetaType(QMetaType::QByteArray)) << untouched << false;
+    QTest::newRow("empty bytes") << QVariant(QByteArray("")) << untouched << false;
+    QTest::newRow("picture") << QVariant(QByteArray(30000, 'j')) << untouched << true;
+    QTest::newRow("picture, another field saved") << QVariant(QByteArray(10, 'j')) << QVariant(u"keep"_s) << true;
+    QTest::newRow("picture removed and saved") << QVariant(QByteArray(10, 'j')) << QVariant(QByteArray()) << false;
+    QTest::newRow("picture added and saved")
+        << QVariant(QMetaType(QMetaType::QByteArray)) << QVariant(QByteArray(10, 'k')) << true;
+}
+
+// Which children have a picture is known for every row of a long list while the pictures
+// themselves stay in the database, also after this data set saved the record.
+void tst_DataSet::pictureStoredWithoutReadingIt()
+{
+    QFETCH(QVariant, stored);
+    QFETCH(QVariant, changedTo);
+    QFETCH(bool, expected);
+    addChildren(3000);
+    QSqlQuery q(m_conn->database());
+    QVERIFY(q.prepare(u"UPDATE hastasicil SET resim = ? WHERE hid = 2500"_s));
+    q.addBindValue(stored);
+    QVERIFY(q.exec());
+
+    DataSet ds(u"sicrapQuery"_s);
+    ds.setSQL(u"Select * from hastasicil Order By hid ASC"_s);
+    ds.Open();
+    const int resim = ds.FieldByName(u"resim"_s)->index();
+    if (changedTo.isValid()) {
+        ds.setRecNo(2500);
+        ds.Edit();
+        if (changedTo.typeId() == QMetaType::QString)
+            ds.FieldByName(u"adi"_s)->setAsString(changedTo.toString());
+        else
+            ds.FieldByName(u"resim"_s)->setAsBytes(changedTo.toByteArray());
+        ds.Post();
+    }
+    QList<int> withPicture;
+    for (int row = 0; row < ds.rowCount(); ++row)
+        if (ds.hasBlobAt(row, resim))
+            withPicture.append(row);
+    QCOMPARE(withPicture, expected ? QList<int> { 2499 } : QList<int>());
+    // A field that is no picture holds "bytes" when it has a non-empty value.
+    QVERIFY(ds.hasBlobAt(0, ds.FieldByName(u"adi"_s)->index()));
+    QVERIFY(!ds.hasBlobAt(0, ds.FieldByName(u"adi2"_s)->index()));
 }
 
 void tst_DataSet::refreshKeepsCurrentRecord()

@@ -13,12 +13,21 @@
 #include "Tozluk.h"
 #include "Tsicrapor.h"
 #include "TsifrelerF.h"
+#include "WorkbookReadBack.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -70,6 +79,57 @@ QLineEdit* searchBox(Tsicrapor* list)
 
 const QVariant null = QVariant();
 
+// The system's temporary folder is a new, empty one while it lives.
+class TemporaryFolder final
+{
+public:
+    TemporaryFolder()
+        : m_previous(qgetenv("TMPDIR"))
+    {
+        qputenv("TMPDIR", QFile::encodeName(m_dir.path()));
+    }
+    ~TemporaryFolder()
+    {
+        qputenv("TMPDIR", m_previous);
+    }
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    QString path() const
+    {
+        return m_dir.path();
+    }
+    QStringList files() const
+    {
+        return QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    }
+
+private:
+    QByteArray m_previous;
+    QTemporaryDir m_dir;
+};
+
+// The columns of the exported sheet, A to AR.
+const QStringList sheetHeadings = { u"hasta_kodu"_s, u"adi"_s, u"adi2"_s, u"soyadi"_s, u"resim"_s, u"cinsiyeti"_s,
+    u"dogumtarihi"_s, u"tckimlik"_s, u"dogumkilo"_s, u"dogumboy"_s, u"dogumbas"_s, u"dogumsekli"_s, u"dogumhastahane"_s,
+    u"kangrubu"_s, u"alerji"_s, u"anne"_s, u"annekizlik"_s, u"baba"_s, u"meslegi"_s, u"sosyalguvku"_s, u"sosyalguv"_s,
+    u"evtel"_s, u"istel"_s, u"ceptel"_s, u"fax"_s, u"isyeri"_s, u"evadresi"_s, u"semt"_s, u"ilce"_s, u"il"_s,
+    u"evpostakodu"_s, u"isadresi"_s, u"issemt"_s, u"isilce"_s, u"isil"_s, u"ispostakodu"_s, u"email"_s, u"web"_s,
+    u"aciklama1"_s, u"aciklama2"_s, u"aciklama3"_s, u"doktoru"_s, u"soygecmis"_s, u"ozgecmis"_s };
+
+void clickExcel(Tsicrapor* list)
+{
+    QTest::mouseClick(list->findChild<QPushButton*>(u"Excel"_s), Qt::LeftButton);
+}
+
+// Clicks the title of a grid column as the user does.
+void clickTitle(Tsicrapor* list, int column)
+{
+    QHeaderView* header = list->findChild<DBGrid*>(u"bolumgrid"_s)->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+        QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
+}
+
 // Closes every preview window as soon as it is on screen.
 class PreviewCloser final : public TReport::PreviewHandler
 {
@@ -115,6 +175,12 @@ private slots:
     void closeHandsBack();
     void enterInGrid();
     void printAndExport();
+    void exportShowsTheList_data();
+    void exportShowsTheList();
+    void exportFailures_data();
+    void exportFailures();
+    void exportCutTextsCounted();
+    void exportCancelled();
     void everyButtonAndKey_data();
     void everyButtonAndKey();
 };
@@ -401,10 +467,232 @@ void tst_Tsicrapor::printAndExport()
     QVERIFY(list->sicrapQuery->Filtered());
     QCOMPARE(list->sicrapQuery->rowCount(), 2);
 
-    app.messages().expectPlain(u"Excel'e aktarma henüz kullanılamıyor."_s);
-    QTest::mouseClick(list->findChild<QPushButton*>(u"Excel"_s), Qt::LeftButton);
+    // The export walks the filtered rows to the last one and opens the workbook.
+    TemporaryFolder temp;
+    clickExcel(list);
+    QCOMPARE(app.opens().asked().size(), 1);
+    QCOMPARE(WorkbookReadBack(app.opens().asked().constFirst()).rowCount(), 3);
+    QVERIFY(list->sicrapQuery->Filtered());
+    QCOMPARE(list->sicrapQuery->RecNo(), 2);
     QString problems;
     QVERIFY2(app.messages().verifyDone(&problems), qPrintable(problems));
+}
+
+void tst_Tsicrapor::exportShowsTheList_data()
+{
+    QTest::addColumn<QString>("search");
+    QTest::addColumn<int>("surnameClicks");
+    QTest::addColumn<QStringList>("codes");
+    QTest::newRow("whole list") << QString() << 0 << QStringList { u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s };
+    QTest::newRow("filter showing three children") << u"Ali"_s << 0 << QStringList { u"1"_s, u"3"_s, u"4"_s };
+    QTest::newRow("surname descending") << QString() << 2 << QStringList { u"1"_s, u"4"_s, u"3"_s, u"5"_s, u"2"_s };
+    QTest::newRow("filter, surname descending") << u"Ali"_s << 2 << QStringList { u"1"_s, u"4"_s, u"3"_s };
+    QTest::newRow("surname ascending") << QString() << 1 << QStringList { u"2"_s, u"5"_s, u"3"_s, u"4"_s, u"1"_s };
+    QTest::newRow("empty list: headings only") << u"Zeki"_s << 0 << QStringList();
+}
+
+// "Excel" writes the rows the list shows, in its order, into a new workbook in the temporary
+// folder and opens it; the list then stands on its last row with the grid following it.
+void tst_Tsicrapor::exportShowsTheList()
+{
+    QFETCH(QString, search);
+    QFETCH(int, surnameClicks);
+    QFETCH(QStringList, codes);
+    AppFixture app;
+    seed(app,
+        {
+            { u"1"_s, u"Ali"_s, u"Yılmaz"_s },
+            { u"2"_s, u"Ayşe"_s, u"Çelik"_s },
+            { u"3"_s, u"Ali"_s, u"Öztürk"_s },
+            { u"4"_s, u"Ali"_s, u"Şahin"_s, u"İsmail"_s },
+            { u"5"_s, u"Can"_s, u"Kaya"_s },
+        });
+    app.exec(u"UPDATE hastasicil SET dogumtarihi = '2012-03-20 00:00:00.000', dogumkilo = 3.25, resim = ?, "
+             u"evpostakodu = 34710 WHERE hasta_kodu = '1'"_s,
+        { QByteArray(20000, 'p') });
+    TemporaryFolder temp;
+    Tsicrapor* list = showList(app);
+    searchBox(list)->setText(search);
+    if (!search.isEmpty())
+        QTest::mouseClick(list->findChild<QPushButton*>(u"araButton"_s), Qt::LeftButton);
+    for (int i = 0; i < surnameClicks; ++i)
+        clickTitle(list, 2);
+
+    clickExcel(list);
+    QString problems;
+    QVERIFY2(app.messages().verifyDone(&problems), qPrintable(problems));
+    QCOMPARE(app.opens().asked().size(), 1);
+    const QString path = app.opens().asked().constFirst();
+    QCOMPARE(QFileInfo(path).absolutePath(), QFileInfo(temp.path()).absoluteFilePath());
+    QVERIFY2(QRegularExpression(u"^Cocuk_Sicil_\\d{4}-\\d{2}-\\d{2}_\\d{4}\\.xlsx$"_s)
+                 .match(QFileInfo(path).fileName())
+                 .hasMatch(),
+        qPrintable(path));
+
+    const WorkbookReadBack book(path);
+    QVERIFY2(book.ok(), qPrintable(book.error()));
+    QCOMPARE(book.sheetNames().size(), 1);
+    QCOMPARE(book.rowTexts(1), sheetHeadings);
+    QCOMPARE(book.rowCount(), 1 + codes.size());
+    QCOMPARE(book.columnTexts(1), codes);
+    const int first = int(codes.indexOf(u"1"_s)) + 2;
+    const int other = int(codes.indexOf(u"2"_s)) + 2;
+    if (first >= 2) {
+        QCOMPARE(book.kind(first, 7), u"date"_s);
+        QCOMPARE(book.value(first, 7).toString(), u"2012-03-20T00:00:00"_s);
+        QCOMPARE(book.value(first, 5).toString(), u"(resim)"_s);
+        QCOMPARE(book.kind(first, 9), u"number"_s);
+        QCOMPARE(book.value(first, 9).toDouble(), 3.25);
+        QCOMPARE(book.value(first, 31).toDouble(), 34710.0);
+        QCOMPARE(book.value(first, 4).toString(), u"Yılmaz"_s);
+    }
+    if (other >= 2) {
+        QCOMPARE(book.kind(other, 7), u"empty"_s);
+        QCOMPARE(book.kind(other, 5), u"empty"_s);
+        QCOMPARE(book.value(other, 4).toString(), u"Çelik"_s);
+    }
+    const int four = int(codes.indexOf(u"4"_s)) + 2;
+    if (four >= 2)
+        QCOMPARE(book.value(four, 3).toString(), u"İsmail"_s);
+
+    DataSet* q = list->sicrapQuery;
+    QCOMPARE(q->RecNo(), codes.size());
+    QVERIFY(!q->ControlsDisabled());
+    if (!codes.isEmpty()) {
+        QCOMPARE(currentCode(q), codes.last());
+        QCOMPARE(list->findChild<DBGrid*>(u"bolumgrid"_s)->currentIndex().row(), codes.size() - 1);
+    }
+    QCOMPARE(q->Filtered(), !search.isEmpty());
+}
+
+void tst_Tsicrapor::exportFailures_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<QString>("systemText"); // after "Sistem Mesajı: "; %1 is the workbook's path
+    QTest::addColumn<bool>("fileKept");
+    QTest::newRow("no spreadsheet program") << u"open"_s << u"Uygulama bulunamadı. Dosya burada: %1"_s << true;
+    QTest::newRow("temporary folder missing") << u"missing"_s << u"geçici dosya klasörü bulunamadı"_s << false;
+    QTest::newRow("temporary folder is a file") << u"file"_s << u"Not a directory"_s << false;
+    QTest::newRow("workbook cannot be written") << u"write"_s << u"Is a directory"_s << false;
+}
+
+// A failure shows "Excel açılamadı" with the system's own text; an unwritten workbook leaves no
+// file behind, and a written one that cannot be opened is named so the user can open it.
+void tst_Tsicrapor::exportFailures()
+{
+    QFETCH(QString, failure);
+    QFETCH(QString, systemText);
+    QFETCH(bool, fileKept);
+    AppFixture app;
+    seed(app, { { u"1"_s, u"Ali"_s, u"Veli"_s }, { u"2"_s, u"Can"_s, u"Er"_s } });
+    TemporaryFolder temp;
+    Tsicrapor* list = showList(app);
+    if (failure == u"open"_s)
+        app.opens().failNext(u"Uygulama bulunamadı."_s);
+    if (failure == u"missing"_s)
+        qputenv("TMPDIR", QFile::encodeName(temp.path() + u"/yok"_s));
+    if (failure == u"file"_s) {
+        QFile file(temp.path() + u"/dosya"_s);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        qputenv("TMPDIR", QFile::encodeName(file.fileName()));
+    }
+    // A folder takes the workbook's place once the export has begun.
+    if (failure == u"write"_s) {
+        QTimer::singleShot(0, list, [&temp] {
+            const QStringList reserved = temp.files();
+            if (reserved.size() != 1)
+                return;
+            QFile::remove(temp.path() + u'/' + reserved.constFirst());
+            QDir(temp.path()).mkdir(reserved.constFirst());
+        });
+    }
+    app.messages().expectError();
+    clickExcel(list);
+    QString problems;
+    QVERIFY2(app.messages().verifyDone(&problems), qPrintable(problems));
+    const QString shown = app.messages().shown().constLast().text;
+    const QString prefix = u"Excel açılamadı. Sistem Mesajı: "_s;
+    QVERIFY2(shown.startsWith(prefix), qPrintable(shown));
+
+    const QStringList left = temp.files();
+    if (fileKept) {
+        QCOMPARE(left.size(), 1);
+        const QString path = QDir::toNativeSeparators(temp.path() + u'/' + left.constFirst());
+        QCOMPARE(shown, prefix + systemText.arg(path));
+        QVERIFY(WorkbookReadBack(path).ok());
+    } else {
+        QVERIFY2(shown.contains(systemText), qPrintable(shown));
+        for (const QString& name : left)
+            QVERIFY2(!name.endsWith(u".xlsx"_s) || QFileInfo(temp.path() + u'/' + name).isDir(), qPrintable(name));
+    }
+    QCOMPARE(app.opens().asked().size(), failure == u"open"_s ? 1 : 0);
+    QVERIFY(!list->sicrapQuery->ControlsDisabled());
+}
+
+void tst_Tsicrapor::exportCutTextsCounted()
+{
+    AppFixture app;
+    seed(app, { { u"1"_s, u"Ali"_s, u"Veli"_s }, { u"2"_s, u"Can"_s, u"Er"_s }, { u"3"_s, u"Cem"_s, u"Ak"_s } });
+    app.exec(u"UPDATE hastasicil SET ozgecmis = ?, soygecmis = ? WHERE hasta_kodu <> '2'"_s,
+        { u"ö"_s.repeated(40000), u"ç"_s.repeated(32767) });
+    TemporaryFolder temp;
+    Tsicrapor* list = showList(app);
+    app.messages().expectInformation(
+        u"2 metin bir hücrenin alabileceği 32.767 karakterden uzun olduğu için kısaltıldı; sonlarında "
+        u"\"…(kısaltıldı)\" yazar."_s);
+    clickExcel(list);
+    QString problems;
+    QVERIFY2(app.messages().verifyDone(&problems), qPrintable(problems));
+    QCOMPARE(app.opens().asked().size(), 1);
+    const WorkbookReadBack book(app.opens().asked().constFirst());
+    QCOMPARE(book.value(2, 44).toString().size(), 32767);
+    QCOMPARE(book.value(2, 43).toString(), u"ç"_s.repeated(32767));
+}
+
+// A long export shows its progress after half a second; "Vazgeç" stops it, removes the file
+// and opens nothing.
+void tst_Tsicrapor::exportCancelled()
+{
+    AppFixture app;
+    app.exec(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 150000) "
+             u"INSERT INTO hastasicil (hasta_kodu, adi, soyadi, dogumtarihi, dogumkilo, ozgecmis) "
+             u"SELECT i, 'Ad' || i, 'Soyad' || i, '2015-01-02 00:00:00.000', 3.5, 'Özgeçmiş ' || i FROM n"_s);
+    TemporaryFolder temp;
+    Tsicrapor* list = showList(app);
+
+    QElapsedTimer clock;
+    qint64 shownAfter = -1;
+    QString label;
+    QString button;
+    QStringList filesMeanwhile;
+    QTimer watch;
+    watch.setInterval(10);
+    QObject::connect(&watch, &QTimer::timeout, list, [&] {
+        auto* dialog = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible() || shownAfter >= 0)
+            return;
+        shownAfter = clock.elapsed();
+        label = dialog->findChild<QLabel*>()->text();
+        filesMeanwhile = temp.files();
+        auto* cancel = dialog->findChild<QPushButton*>();
+        button = cancel->text();
+        QTest::mouseClick(cancel, Qt::LeftButton);
+    });
+    watch.start();
+    clock.start();
+    clickExcel(list);
+    watch.stop();
+
+    QVERIFY2(shownAfter >= 400, qPrintable(QString::number(shownAfter)));
+    QCOMPARE(button, u"Vazgeç"_s);
+    QVERIFY2(label.contains(u" / 150.000 çocuk"_s), qPrintable(label));
+    QCOMPARE(filesMeanwhile.size(), 1);
+    QCOMPARE(temp.files(), QStringList());
+    QCOMPARE(app.opens().asked(), QStringList());
+    QCOMPARE(app.messages().shown().size(), 0);
+    QVERIFY(!list->sicrapQuery->ControlsDisabled());
+    QVERIFY(list->sicrapQuery->RecNo() < 150000);
+    QVERIFY(!QApplication::activeModalWidget());
 }
 
 void tst_Tsicrapor::everyButtonAndKey_data()
@@ -450,8 +738,7 @@ void tst_Tsicrapor::everyButtonAndKey()
     list->findChild<QLineEdit*>(u"JvDotNetEdit6"_s)->setText(u"can"_s);
     PreviewCloser previews;
 
-    if (effect == u"excel"_s)
-        app.messages().expectPlain(u"Excel'e aktarma henüz kullanılamıyor."_s);
+    TemporaryFolder temp;
     if (key != 0) {
         QTest::keyClick(searchBox(list), Qt::Key(key));
     } else {
@@ -483,13 +770,17 @@ void tst_Tsicrapor::everyButtonAndKey()
     } else if (effect == u"printed"_s) {
         QVERIFY(previews.caption.endsWith(u"Çocuk Sicil Kartları"_s));
     } else if (effect == u"excel"_s) {
-        QCOMPARE(app.messages().shown().size(), 1);
+        QCOMPARE(app.opens().asked().size(), 1);
+        QCOMPARE(WorkbookReadBack(app.opens().asked().constFirst()).columnTexts(1),
+            (QStringList { u"1"_s, u"2"_s, u"3"_s }));
+        QCOMPARE(currentCode(list->sicrapQuery), u"3"_s);
     } else if (effect.startsWith(u"help "_s)) {
         QCOMPARE(app.shownHelpTopic(), effect.mid(5));
     } else {
         QFAIL(qPrintable(u"unknown effect "_s + effect));
     }
     QCOMPARE(previews.shown, effect == u"printed"_s ? 1 : 0);
+    QCOMPARE(app.opens().asked().isEmpty(), effect != u"excel"_s);
     if (!effect.startsWith(u"help "_s))
         QVERIFY(app.shownHelpTopic().isEmpty());
     // Only the filtering rows filter.

@@ -129,6 +129,11 @@ MessageScript& AppFixture::messages()
     return m_messages;
 }
 
+OpenScript& AppFixture::opens()
+{
+    return m_opens;
+}
+
 QString AppFixture::folder() const
 {
     return m_dir.path();

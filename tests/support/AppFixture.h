@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MessageScript.h"
+#include "OpenScript.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -12,8 +13,8 @@ class Screens;
 
 // Runs the whole program inside a test: a temporary program folder (with the help topic files
 // and report layouts of the build, when there are any) as the working directory, a new
-// database below it, message boxes answered from a script, and the twelve screens built as at
-// start. Rows are read back and seeded through a plain connection of its own.
+// database below it, message boxes and requests to open files answered from scripts, and the
+// twelve screens built as at start. Rows are read back and seeded through a plain connection of its own.
 class AppFixture final
 {
 public:
@@ -43,6 +44,8 @@ public:
 
     Screens& screens() const;
     MessageScript& messages();
+    // The requests to open files in other programs (answered, never carried out).
+    OpenScript& opens();
 
     // The program's folder, and an absolute path below it ("Data/Pediakay.db").
     QString folder() const;
@@ -69,5 +72,6 @@ private:
     QString m_previousDir;
     QTemporaryDir m_dir;
     MessageScript m_messages;
+    OpenScript m_opens;
     QString m_sqlName;
 };

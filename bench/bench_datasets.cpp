@@ -467,7 +467,12 @@ int main(int argc, char** argv)
                 sicrapQuery.Open();
                 return qint64(sicrapQuery.RecordCount());
             },
-        .floor = [&] { return floor.count(u"SELECT hid FROM hastasicil ORDER BY soyadi ASC"_s); },
+        // The same order as the list: the Turkish sort key on its index, ties by key.
+        .floor =
+            [&] {
+                return floor.count(
+                    u"SELECT hid FROM hastasicil ORDER BY %1 ASC, hid ASC"_s.arg(Schema::sortKeySql(u"\"soyadi\""_s)));
+            },
         .teardown =
             [&] {
                 sicrapQuery.Close();

@@ -31,7 +31,8 @@ bool run(QSqlDatabase& db, const QString& sql, QString& error)
     return true;
 }
 
-// Creates the folder with its missing parents; a folder created here is its owner's only.
+// Creates the folder with its missing parents; the folder itself, when created here, is its
+// owner's only.
 bool createPrivateFolder(const QString& folder)
 {
     if (QFileInfo(folder).isDir())

@@ -62,6 +62,8 @@ TTetkikF::TTetkikF()
     grid->verticalHeader()->setDefaultSectionSize(20);
     grid->horizontalHeader()->setSectionsClickable(false);
     grid->applyColumnWidths();
+    // The remark is 255 characters long; it wraps in a column of its own width instead.
+    grid->setColumnWidth(grid->columnOf(u"aciklama"_s), 360);
 
     auto* panel1 = new QLabel(ui->StatusBar1);
     auto* panel2 = new QLabel(ui->StatusBar1);
@@ -149,7 +151,6 @@ void TTetkikF::showCatalogue()
     if (!tetkikTTable->Active())
         tetkikTTable->Open();
     show();
-    raise();
     activateWindow();
 }
 

@@ -15,6 +15,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QStatusBar>
@@ -143,6 +144,8 @@ private Q_SLOTS:
     void deleting();
     void enterKey_data();
     void enterKey();
+    void gridEnterSteps_data();
+    void gridEnterSteps();
     void printout();
     void screenshot();
     void everyButtonAndKey_data();
@@ -194,6 +197,14 @@ void tst_TTetkikF::layout()
     QCOMPARE(ctl<QLabel>(screen, "StatusBar1Panel3")->text(),
         u"  F2 Kaydet - F3 Yeni - F4 Yazdır - F5 Sil - F6 Vazgeç - F10 Kapat"_s);
     QCOMPARE(locks(screen), u"1111"_s);
+
+    // The window's context menu names the keys.
+    QStringList entries;
+    for (QAction* action : ctl<QMenu>(screen, "PopupMenu1")->actions())
+        entries.append(action->text() + u' ' + action->shortcut().toString());
+    QCOMPARE(entries,
+        (QStringList { u"Kaydet F2"_s, u"Yeni F3"_s, u"Yazdır F4"_s, u"Sil F5"_s, u"Vazgeç F6"_s, u"Kapat F10"_s }));
+    QCOMPARE(screen->contextMenuPolicy(), Qt::CustomContextMenu);
     VERIFY_BOXES(app);
 }
 
@@ -357,6 +368,32 @@ void tst_TTetkikF::enterKey()
     QVERIFY(!ctl<DBMemo>(screen, "DBMemo1")->toPlainText().contains(u'\n'));
     // Enter stores nothing by itself.
     QCOMPARE(app.count(u"laborana"_s), 3);
+    VERIFY_BOXES(app);
+}
+
+void tst_TTetkikF::gridEnterSteps_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<int>("toColumn");
+
+    QTest::newRow("next column") << 0 << 1;
+    QTest::newRow("last column back to the first of the row") << 3 << 0;
+}
+
+void tst_TTetkikF::gridEnterSteps()
+{
+    QFETCH(int, column);
+    QFETCH(int, toColumn);
+    AppFixture app;
+    seedTypes(app);
+    TTetkikF* screen = openCatalogue(app);
+    DBGrid* grid = ctl<DBGrid>(screen, "recetegrid");
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(1, column));
+    QTest::keyClick(grid, Qt::Key_Return);
+    QCOMPARE(grid->currentIndex().row(), 1);
+    QCOMPARE(grid->currentIndex().column(), toColumn);
+    QCOMPARE(QApplication::focusWidget(), grid);
     VERIFY_BOXES(app);
 }
 

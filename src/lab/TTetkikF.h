@@ -6,6 +6,7 @@
 
 class DataSet;
 class DataSource;
+class QMenu;
 
 namespace Ui {
 class TTetkikF;
@@ -24,7 +25,29 @@ public:
     TTetkikF();
     ~TTetkikF() override;
 
+    // Opens the catalogue (its data set first, when closed) and shows the screen.
+    void showCatalogue();
+
+    // Handlers of the buttons and the context menu.
+    void baslaButClick();
+    void Button1Click();
+    void vazButClick();
+    void silButClick();
+    void duzButClick();
+    void KapatF101Click();
+    void JvXPButton1Click();
+
     // Feeds the lookup fields of tetkikgirisF->labTable.
     DataSet* const tetkikTTable;
     DataSource* const tetkikSource;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenu();
+    // Makes the name box and the three other boxes editable or read-only.
+    void lockBoxes(bool nameLocked, bool othersLocked);
+
+    QMenu* m_popupMenu = nullptr;
 };

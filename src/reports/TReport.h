@@ -23,6 +23,11 @@ class TReportPreview;
 //                        ReportBindings(u"sicrapor"_s).bind(u"sicrapQuery"_s, sicrapQuery));
 //     (the rows as the grid shows them: current order and filter)
 //
+//   Test type catalogue, TTetkikF::JvXPButton1Click ("Yazdır - Önizleme", F4):
+//       TReport::Preview(u"tetkik_turleri"_s, u"Lumeko Rapor Önizleme - Tetkik Türü Kartları"_s,
+//                        ReportBindings(u"TetkikF"_s).bind(u"tetkikTTable"_s, tetkikSource));
+//     (every test type in the table's order)
+//
 //   Visit screen, card A, TfrmMain::JvXPButton8Click ("Yazdır 1" of "Yeni Bilgi Girişleri"):
 //       TReport::Preview(u"muayene_kart_a"_s, u"Lumeko Rapor Önizleme - Protokol Takip Kartları"_s,
 //                        ReportBindings(u"frmMain"_s));

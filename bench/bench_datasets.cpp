@@ -21,7 +21,6 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -214,20 +213,15 @@ int main(int argc, char** argv)
         bench::print(options.error());
         return 2;
     }
-    const QString path = QFileInfo(options.text(u"db"_s, u"bench-clinic.db"_s)).absoluteFilePath();
+    const QString path = bench::clinicPath(options, u"bench-clinic.db"_s);
     const int repeat = int(std::max<qint64>(1, options.number(u"repeat"_s, 5)));
-    if (!QFileInfo::exists(path)) {
-        bench::print(u"%1 does not exist; make it with gen_clinic --out %1"_s.arg(path));
+    if (path.isEmpty())
         return 2;
-    }
 
     const double start = bench::nowMs();
     Connection connection(path, u"bench"_s);
-    if (!connection.open()) {
-        bench::print(u"cannot open %1: %2"_s.arg(path, connection.lastError()));
+    if (!bench::openClinic(connection))
         return 1;
-    }
-    Connection::setDefaultConnection(&connection);
     const Floor floor(connection.database());
 
     const qint64 children = floor.first(u"SELECT count(*) FROM hastasicil"_s);

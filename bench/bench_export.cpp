@@ -83,18 +83,13 @@ int main(int argc, char** argv)
         bench::print(options.error());
         return 2;
     }
-    const QString path = QFileInfo(options.text(u"db"_s, u"bench-clinic.db"_s)).absoluteFilePath();
+    const QString path = bench::clinicPath(options, u"bench-clinic.db"_s);
     const int repeat = int(std::max<qint64>(1, options.number(u"repeat"_s, 3)));
-    if (!QFileInfo::exists(path)) {
-        bench::print(u"%1 does not exist; make it with gen_clinic --out %1"_s.arg(path));
+    if (path.isEmpty())
         return 2;
-    }
     Connection connection(path, u"bench"_s);
-    if (!connection.open()) {
-        bench::print(u"cannot open %1: %2"_s.arg(path, connection.lastError()));
+    if (!bench::openClinic(connection))
         return 1;
-    }
-    Connection::setDefaultConnection(&connection);
     QSqlDatabase& db = connection.database();
     QTemporaryDir out;
 

@@ -16,7 +16,6 @@
 #include "ReportPainter.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -83,12 +82,10 @@ int main(int argc, char** argv)
         bench::print(options.error());
         return 2;
     }
-    const QString path = QFileInfo(options.text(u"db"_s, u"/tmp/bench-clinic.db"_s)).absoluteFilePath();
+    const QString path = bench::clinicPath(options, u"/tmp/bench-clinic.db"_s);
     const int repeat = int(std::max<qint64>(1, options.number(u"repeat"_s, 3)));
-    if (!QFileInfo::exists(path)) {
-        bench::print(u"%1 does not exist; make it with gen_clinic --out %1"_s.arg(path));
+    if (path.isEmpty())
         return 2;
-    }
     // The layouts beside the program of the same build, unless named.
     QString layouts = options.text(u"layouts"_s, QString());
     if (layouts.isEmpty())
@@ -100,11 +97,8 @@ int main(int argc, char** argv)
     }
 
     Connection connection(path, u"bench"_s);
-    if (!connection.open()) {
-        bench::print(u"cannot open %1: %2"_s.arg(path, connection.lastError()));
+    if (!bench::openClinic(connection))
         return 1;
-    }
-    Connection::setDefaultConnection(&connection);
 
     QObject owner;
     std::vector<Timing> timings;

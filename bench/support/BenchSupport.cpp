@@ -1,5 +1,6 @@
 #include "BenchSupport.h"
 
+#include "Connection.h"
 #include "DataError.h"
 
 #include <QFileInfo>
@@ -83,6 +84,25 @@ double peakMemoryMb()
     rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
+}
+
+QString clinicPath(const Options& options, const QString& fallback)
+{
+    const QString path = QFileInfo(options.text(u"db"_s, fallback)).absoluteFilePath();
+    if (QFileInfo::exists(path))
+        return path;
+    print(u"%1 does not exist; make it with gen_clinic --out %1"_s.arg(path));
+    return {};
+}
+
+bool openClinic(Connection& connection)
+{
+    if (!connection.open()) {
+        print(u"cannot open %1: %2"_s.arg(connection.path(), connection.lastError()));
+        return false;
+    }
+    Connection::setDefaultConnection(&connection);
+    return true;
 }
 
 qint64 databaseFileSize(const QString& path)

@@ -6,6 +6,8 @@
 #include <functional>
 #include <vector>
 
+class Connection;
+
 // Small helpers shared by the benchmark programs: command-line options, clocks, memory and
 // the result table.
 namespace bench {
@@ -29,6 +31,13 @@ private:
     QStringList m_values;
     QString m_error;
 };
+
+// The clinic file a benchmark runs on (--db, or the fallback) as an absolute path; empty, after
+// saying how to make one, when there is no such file.
+QString clinicPath(const Options& options, const QString& fallback);
+
+// Opens the connection on the clinic and makes it the default one; false after saying why.
+bool openClinic(Connection& connection);
 
 // Milliseconds since an arbitrary start, with sub-microsecond resolution.
 double nowMs();

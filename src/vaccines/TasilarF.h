@@ -8,6 +8,8 @@
 
 class DataSet;
 class DataSource;
+class QListWidget;
+class QMenu;
 
 namespace Ui {
 class TasilarF;
@@ -39,9 +41,6 @@ public:
     DataSet* const asi2Table;
     DataSource* const asi2Source;
 
-    // Lists the current child's vaccinations.
-    void JvXPButton2Click();
-
     // What the opener asks of the screen: whether a new vaccination record is begun.
     enum class Entry {
         Keep,
@@ -50,4 +49,65 @@ public:
     // Shows the screen for the current child, with the child's age text in both age captions,
     // its data sets open and the list read; with Entry::New a new vaccination record is begun.
     void showForChild(const QString& ageText, Entry entry);
+
+    // Handlers of the "Standart Takip" tab.
+    void JvXPButton2Click();
+    void baslaButClick();
+    void Button1Click();
+    void vazButClick();
+    void degistirClick();
+    void silButClick();
+    void JvNavPanelButton8Click();
+    void CheckBox2Click();
+    void JvXPButton1Click();
+    // Handlers of the "Kartlı Takip" tab.
+    void JvXPButton3Click();
+    void JvXPButton4Click();
+    void JvNavPanelButton11Click();
+    void JvNavPanelButton12Click();
+    // Handlers of the catalogue panel.
+    void yeniasiButClick();
+    void JvNavPanelButton1Click();
+    void JvNavPanelButton7Click();
+    void JvNavPanelButton4Click();
+    void JvNavPanelButton9Click();
+    void JvNavPanelButton6Click();
+    // Both tabs.
+    void kapatButClick();
+    void tfXPButton1Click();
+
+protected:
+    bool screenKey(QKeyEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void setUpGrids();
+    void buildMenu();
+    void connectButtons();
+    void FormHide();
+    void receTableBeforePost(DataSet& dataSet);
+    void asi2TableBeforePost(DataSet& dataSet);
+    void asiQueryFilterRecord(DataSet& dataSet, bool& accept);
+    // A name chosen in one of the type lists goes into the entry record, and its catalogue row
+    // becomes current.
+    void chooseType(int row);
+    void fillTypeLists();
+    void showCurrentType();
+    void followChild();
+    void showChild();
+    // The current catalogue row as a new row of the child's dose card, stored at once.
+    void addCardRow();
+    QString childCode() const;
+    // The record selected in the list, found in receTable; false (after a notice) when the list
+    // is empty or another workstation deleted the record.
+    bool locateSelected();
+
+    QMenu* m_popupMenu = nullptr;
+    QListWidget* m_typeLists[2] = {};
+    bool m_fillingTypes = false;
+    bool m_followingChild = false;
+    // The description and note of the last save, offered to the next new record.
+    QString m_lastAciklama;
+    QString m_lastNot;
 };

@@ -170,6 +170,7 @@ void TasilarF::setUpGrids()
             { u"not"_s, u"Not"_s } });
     list->setReadOnly(true);
     list->setWordWrap(true);
+    list->verticalHeader()->setMinimumSectionSize(17);
     list->verticalHeader()->setDefaultSectionSize(20);
     list->setColumnWidth(list->columnOf(u"aciklama"_s), 360);
     list->horizontalHeader()->setStretchLastSection(true);
@@ -390,37 +391,46 @@ void TasilarF::vazButClick()
 void TasilarF::degistirClick()
 {
     // Brings the record selected in the list into the entry area for correction.
-    if (locateSelected())
+    if (selectedRecordListed() && locateInEntry())
         receTable->Edit();
 }
 
 void TasilarF::silButClick()
 {
     // Deletes the record selected in the list after the two questions.
-    if (!asiQuery->Active() || asiQuery->IsEmpty()) {
-        Messages::plain(emptyList);
+    if (!selectedRecordListed())
         return;
-    }
     const QString name = asiQuery->FieldByName(u"asiadi"_s)->AsString();
     if (!DeleteConfirm::twice(
             u"Seçili \"%1\" tarihli adlı aşı kaydını silmek istediğinize eminmisiniz?"_s.arg(name), stopDeleteQuestion))
         return;
-    if (!locateSelected())
+    if (!locateInEntry())
         return;
     receTable->Delete();
     asiQuery->Refresh();
 }
 
-bool TasilarF::locateSelected()
+bool TasilarF::selectedRecordListed()
 {
     if (!asiQuery->Active() || asiQuery->IsEmpty()) {
         Messages::plain(emptyList);
         return false;
     }
+    // Read again: another workstation may have deleted the record since the list was read.
+    const qint64 asid = asiQuery->currentKey();
+    asiQuery->Refresh();
+    if (asid < 0 || !asiQuery->Locate(u"asid"_s, asid, {})) {
+        Messages::plain(recordGone);
+        return false;
+    }
+    return true;
+}
+
+bool TasilarF::locateInEntry()
+{
     if (!receTable->Active())
         receTable->Open();
-    const QVariant asid = asiQuery->FieldByName(u"asid"_s)->Value();
-    if (!receTable->Locate(u"asid"_s, asid, {})) {
+    if (!receTable->Locate(u"asid"_s, asiQuery->FieldByName(u"asid"_s)->Value(), {})) {
         Messages::plain(recordGone);
         return false;
     }

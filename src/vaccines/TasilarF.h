@@ -99,9 +99,11 @@ private:
     // The current catalogue row as a new row of the child's dose card, stored at once.
     void addCardRow();
     QString childCode() const;
-    // The record selected in the list, found in receTable; false (after a notice) when the list
-    // is empty or another workstation deleted the record.
-    bool locateSelected();
+    // The record selected in the list, read again; false (after a notice) when the list is empty
+    // or another workstation deleted the record.
+    bool selectedRecordListed();
+    // Makes the record selected in the list the entry record; false (after a notice) when it is gone.
+    bool locateInEntry();
 
     QMenu* m_popupMenu = nullptr;
     QListWidget* m_typeLists[2] = {};

@@ -7,6 +7,7 @@
 #include "Schema.h"
 #include "TurkishText.h"
 #include "ValueFormats.h"
+#include "WriteBatch.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -1719,8 +1720,10 @@ void DataSet::writeRecord()
         return;
     }
 
+    // Inside a command's WriteBatch the record is a savepoint of the batch's transaction.
+    const bool batched = WriteBatch::active(database.connectionName());
     QSqlQuery begin(database);
-    if (!begin.exec(u"BEGIN IMMEDIATE"_s))
+    if (!begin.exec(batched ? u"SAVEPOINT pediakay_record"_s : u"BEGIN IMMEDIATE"_s))
         throw DataError(DataError::engineText(begin.lastError()));
     qint64 newKey = -1;
     try {
@@ -1783,11 +1786,16 @@ void DataSet::writeRecord()
             m_buffer = saved;
         }
         QSqlQuery commit(database);
-        if (!commit.exec(u"COMMIT"_s))
+        if (!commit.exec(batched ? u"RELEASE pediakay_record"_s : u"COMMIT"_s))
             throw DataError(DataError::engineText(commit.lastError()));
     } catch (...) {
         QSqlQuery rollback(database);
-        rollback.exec(u"ROLLBACK"_s);
+        if (batched) {
+            rollback.exec(u"ROLLBACK TO pediakay_record"_s);
+            rollback.exec(u"RELEASE pediakay_record"_s);
+        } else {
+            rollback.exec(u"ROLLBACK"_s);
+        }
         throw;
     }
 

@@ -14,6 +14,7 @@
 #include "Screens.h"
 #include "TReport.h"
 #include "Tozluk.h"
+#include "WriteBatch.h"
 
 #include <QApplication>
 #include <QDate>
@@ -505,6 +506,8 @@ void TasilarF::JvXPButton4Click()
     for (int row = 0; row < asi2Table->rowCount(); ++row)
         onCard.insert(asi2Table->rawValueAt(row, column).toInt());
     Field* type = asiturTable->FieldByName(u"asit"_s);
+    // The rows reach the file together.
+    const WriteBatch batch(*asi2Table);
     asiturTable->First();
     for (int i = 0, n = asiturTable->RecordCount(); i < n; ++i) {
         if (!onCard.contains(type->AsInteger())) {

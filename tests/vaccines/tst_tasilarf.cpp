@@ -1115,6 +1115,9 @@ void tst_TasilarF::oneVaccinePrintout()
 {
     AppFixture app;
     seed(app);
+    // A name that only begins like the chosen one is another vaccine.
+    app.exec(u"INSERT INTO asitakip (hkodu, asiadi, tarih, aciklama) VALUES ('1', 'BCG 2', '2024-06-01 00:00:00.000', "
+             u"'benzer ad')"_s);
     TasilarF* screen = openFor(app, Opener::ChildRecord, u"1"_s);
     showTab(screen, 1);
     chooseType(screen, "DBLookupListBox2", u"BCG"_s);
@@ -1130,11 +1133,11 @@ void tst_TasilarF::oneVaccinePrintout()
     QVERIFY2(texts.contains(u"BCG Aşı kodlu aşı'ya ait rapor."_s), qPrintable(texts.join(u'|')));
     for (const QString& t : { u"01.02.2023"_s, u"01.03.2024"_s, u"doğumda"_s, u"sol kol"_s, u"tekrar"_s })
         QVERIFY2(texts.contains(t), qPrintable(t));
-    for (const QString& t : { u"01.05.2024"_s, u"ilk doz"_s, u"başka çocuk"_s, u"22.07.2022"_s })
+    for (const QString& t : { u"01.05.2024"_s, u"ilk doz"_s, u"başka çocuk"_s, u"22.07.2022"_s, u"benzer ad"_s })
         QVERIFY2(!texts.contains(t), qPrintable(t));
     // Afterwards the list shows every record again.
     QVERIFY(!screen->asiQuery->Filtered());
-    QCOMPARE(shownList(screen).size(), 4);
+    QCOMPARE(shownList(screen).size(), 5);
 }
 
 void tst_TasilarF::filterOffAfterFailedReport()

@@ -47,6 +47,19 @@ class TReportPreview;
 //       TReport::Preview(u"muayene_liste_dikey"_s, u"Lumeko Rapor Önizleme - Protokol Takip Kartları"_s,
 //                        ReportBindings(u"frmMain"_s).bind(u"frDBDataSet1"_s, muayeneRSource));
 //
+//   Vaccine screen, TasilarF::JvXPButton1Click ("Yazdır", "Yazdır " of "Standart Takip", F4), by
+//   the chosen print option: asi_liste, asi_tek_tur, asi_kart_secili, asi_kart_giris or
+//   asi_liste_sabit, each as
+//       TReport::Preview(layout, u"Lumeko Rapor Önizleme - Aşı Takip Kartları"_s,
+//                        ReportBindings(u"asilarF"_s).bind(u"asiQuery"_s, asiSource));
+//     with the list held still (DisableControls) meanwhile, and for asi_tek_tur filtered by
+//     asiQueryFilterRecord to the entry record's vaccine; the filter is off again afterwards,
+//     also when the report fails. The cards read asiQuery's or receTable's current record.
+//   Vaccine screen, dose card, TasilarF::JvNavPanelButton12Click ("Yazdır " of "Kartlı Takip"):
+//       layout asi_doz_karti, asi2Table bound to asi2Source;
+//   vaccine catalogue, TasilarF::JvNavPanelButton6Click ("Aşı Türlerini Yazdır "):
+//       layout asi_turleri, asiturTable bound to asiturSource; both with the same title.
+//
 // Preview returns after the preview window has closed. When the report cannot be prepared it
 // shows the box captioned "Error" with the engine's text, shows no preview and returns false.
 class TReport final

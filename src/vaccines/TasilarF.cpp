@@ -677,16 +677,19 @@ bool TasilarF::screenKey(QKeyEvent* event)
 
 void TasilarF::receTableBeforePost(DataSet& dataSet)
 {
+    // Asks before a vaccination (or a catalogue row) is stored; anything but Yes drops it.
     if (!Messages::question(Messages::kayitEdilsinmi))
         dataSet.Cancel();
 }
 
 void TasilarF::asi2TableBeforePost(DataSet& dataSet)
 {
+    // A dose card row always belongs to the current child.
     dataSet.FieldByName(u"hkodu"_s)->setAsString(childCode());
 }
 
 void TasilarF::asiQueryFilterRecord(DataSet& dataSet, bool& accept)
 {
+    // For the one-vaccine list: the records of the entry record's vaccine, the whole name alike.
     accept = dataSet.FieldByName(u"asiadi"_s)->AsString() == receTable->FieldByName(u"asiadi"_s)->AsString();
 }

@@ -10,12 +10,18 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
 
 constexpr quint32 fileMagic = 0x504B5250; // "PKRP"
 constexpr quint16 fileVersion = 1;
+
+// Pages held unpacked besides the last one: enough for the pages the preview shows at once
+// and for a caller comparing a few pages.
+constexpr std::size_t recentPages = 16;
 
 } // namespace
 
@@ -96,34 +102,122 @@ int PreparedReport::addStyle(const Style& style)
     return int(m_styles.size() - 1);
 }
 
+PreparedReport::Slot::Slot(const Slot& other)
+    : packed(other.packed)
+    , open(other.open ? std::make_unique<Page>(*other.open) : nullptr)
+    , changed(other.changed)
+{ }
+
+PreparedReport::Slot& PreparedReport::Slot::operator=(const Slot& other)
+{
+    if (this != &other) {
+        packed = other.packed;
+        open = other.open ? std::make_unique<Page>(*other.open) : nullptr;
+        changed = other.changed;
+    }
+    return *this;
+}
+
+PreparedReport::PreparedReport(const PreparedReport& other) = default;
+PreparedReport& PreparedReport::operator=(const PreparedReport& other) = default;
+PreparedReport::~PreparedReport() = default;
+
 int PreparedReport::pageCount() const
 {
-    return int(m_pages.size());
+    return int(m_slots.size());
 }
 
 const PreparedReport::Page& PreparedReport::page(int index) const
 {
-    return m_pages.at(index);
+    return unpacked(index);
 }
 
 PreparedReport::Page& PreparedReport::page(int index)
 {
-    return m_pages[index];
-}
-
-QList<PreparedReport::Page>& PreparedReport::pages()
-{
-    return m_pages;
-}
-
-const QList<PreparedReport::Page>& PreparedReport::pages() const
-{
-    return m_pages;
+    Page& p = unpacked(index);
+    m_slots[std::size_t(index)].changed = true;
+    return p;
 }
 
 void PreparedReport::addPage()
 {
-    m_pages.append(Page());
+    if (!m_slots.empty())
+        pack(pageCount() - 1);
+    Slot slot;
+    slot.open = std::make_unique<Page>();
+    slot.changed = true;
+    m_slots.push_back(std::move(slot));
+}
+
+qint64 PreparedReport::pageBytes() const
+{
+    qint64 bytes = 0;
+    for (const Slot& slot : m_slots) {
+        bytes += slot.packed.capacity() + qint64(sizeof(Slot));
+        if (slot.open) {
+            for (const Item& item : slot.open->items)
+                bytes += qint64(sizeof(Item)) + item.text.capacity() * 2;
+        }
+    }
+    return bytes;
+}
+
+PreparedReport::Page& PreparedReport::unpacked(int index) const
+{
+    Slot& slot = m_slots.at(std::size_t(index));
+    const bool last = index == pageCount() - 1;
+    if (!slot.open) {
+        auto page = std::make_unique<Page>();
+        QDataStream in(qUncompress(slot.packed));
+        in.setVersion(QDataStream::Qt_6_4);
+        qint32 items = 0;
+        in >> items;
+        page->items.resize(items);
+        for (Item& item : page->items) {
+            qint32 style = 0;
+            in >> item.rect >> item.text >> style;
+            item.style = style;
+        }
+        slot.open = std::move(page);
+        slot.changed = false;
+    }
+    if (!last) {
+        const auto it = std::find(m_recent.begin(), m_recent.end(), index);
+        if (it != m_recent.end())
+            m_recent.erase(it);
+        m_recent.push_back(index);
+        while (m_recent.size() > recentPages) {
+            const int oldest = m_recent.front();
+            m_recent.pop_front();
+            pack(oldest);
+        }
+    }
+    return *slot.open;
+}
+
+void PreparedReport::pack(int index) const
+{
+    Slot& slot = m_slots.at(std::size_t(index));
+    if (!slot.open)
+        return;
+    if (slot.changed || slot.packed.isEmpty()) {
+        QByteArray bytes;
+        {
+            QDataStream out(&bytes, QIODevice::WriteOnly);
+            out.setVersion(QDataStream::Qt_6_4);
+            out << qint32(slot.open->items.size());
+            for (const Item& item : slot.open->items)
+                out << item.rect << item.text << qint32(item.style);
+        }
+        // The fastest level: the texts and places of a list repeat from row to row.
+        slot.packed = qCompress(bytes, 1);
+        slot.packed.squeeze();
+    }
+    slot.open.reset();
+    slot.changed = false;
+    const auto it = std::find(m_recent.begin(), m_recent.end(), index);
+    if (it != m_recent.end())
+        m_recent.erase(it);
 }
 
 QStringList PreparedReport::texts(int page) const
@@ -131,7 +225,7 @@ QStringList PreparedReport::texts(int page) const
     QStringList out;
     if (page < 0 || page >= pageCount())
         return out;
-    for (const Item& item : m_pages.at(page).items) {
+    for (const Item& item : this->page(page).items) {
         if (!item.text.isEmpty())
             out << item.text;
     }
@@ -142,7 +236,7 @@ const PreparedReport::Item* PreparedReport::findItem(int page, const QString& te
 {
     if (page < 0 || page >= pageCount())
         return nullptr;
-    for (const Item& item : m_pages.at(page).items) {
+    for (const Item& item : this->page(page).items) {
         if (item.text == text)
             return &item;
     }
@@ -161,8 +255,9 @@ bool PreparedReport::save(QIODevice& device) const
             out << s.fontFamily << s.fontSize << s.bold << s.color << s.background << qint32(s.alignment)
                 << qint32(s.frames) << s.frameWidth << s.wordWrap << s.clip;
         }
-        out << qint32(m_pages.size());
-        for (const Page& p : m_pages) {
+        out << qint32(pageCount());
+        for (int i = 0; i < pageCount(); ++i) {
+            const Page& p = page(i);
             out << qint32(p.items.size());
             for (const Item& item : p.items)
                 out << item.rect << item.text << qint32(item.style);
@@ -228,13 +323,13 @@ bool PreparedReport::load(QIODevice& device, PreparedReport& report, QString* er
     in >> pages;
     if (pages < 0 || pages > 10000000)
         return fail(u"Rapor dosyası bozuk."_s);
-    r.m_pages.reserve(pages);
     for (qint32 p = 0; p < pages && in.status() == QDataStream::Ok; ++p) {
         qint32 items = 0;
         in >> items;
         if (items < 0 || items > 10000000)
             return fail(u"Rapor dosyası bozuk."_s);
-        Page page;
+        r.addPage();
+        Page& page = r.page(r.pageCount() - 1);
         page.items.reserve(items);
         for (qint32 i = 0; i < items && in.status() == QDataStream::Ok; ++i) {
             Item item;
@@ -245,7 +340,6 @@ bool PreparedReport::load(QIODevice& device, PreparedReport& report, QString* er
             item.style = style;
             page.items << item;
         }
-        r.m_pages << page;
     }
     if (in.status() != QDataStream::Ok || r.m_pageSize.isEmpty())
         return fail(u"Rapor dosyası bozuk."_s);

@@ -11,6 +11,9 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cstring>
+#include <unordered_map>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -22,6 +25,134 @@ constexpr quint16 fileVersion = 1;
 // Pages held unpacked besides the last one: enough for the pages the preview shows at once
 // and for a caller comparing a few pages.
 constexpr std::size_t recentPages = 16;
+
+// A packed page: the page's distinct numbers (the places and sizes of its boxes) and distinct
+// texts once each, then every item as indexes into them. A list repeats its columns' places,
+// its rows' heights and many of its texts, so a page takes a few kilobytes. Whole numbers are
+// written in 7-bit groups, so that the small indexes take one byte.
+class PageWriter final
+{
+public:
+    QByteArray write(const PreparedReport::Page& page)
+    {
+        QByteArray items;
+        items.reserve(page.items.size() * 8);
+        for (const PreparedReport::Item& item : page.items) {
+            for (const double v : { item.rect.x(), item.rect.y(), item.rect.width(), item.rect.height() })
+                putNumber(items, index(m_values, m_valueIndex, v));
+            const auto [text, added] = m_textIndex.try_emplace(item.text, quint32(m_texts.size()));
+            if (added)
+                m_texts.push_back(item.text);
+            putNumber(items, text->second);
+            putNumber(items, quint32(item.style));
+        }
+        QByteArray out;
+        out.reserve(items.size() + qsizetype(m_values.size()) * 8 + qsizetype(m_texts.size()) * 12 + 16);
+        putNumber(out, quint32(page.items.size()));
+        putNumber(out, quint32(m_values.size()));
+        for (const double v : m_values)
+            out.append(reinterpret_cast<const char*>(&v), sizeof v);
+        putNumber(out, quint32(m_texts.size()));
+        for (const QString& t : m_texts) {
+            const QByteArray utf8 = t.toUtf8();
+            putNumber(out, quint32(utf8.size()));
+            out.append(utf8);
+        }
+        out.append(items);
+        return out;
+    }
+
+private:
+    static void putNumber(QByteArray& out, quint32 n)
+    {
+        while (n >= 0x80) {
+            out.append(char((n & 0x7F) | 0x80));
+            n >>= 7;
+        }
+        out.append(char(n));
+    }
+
+    static quint32 index(std::vector<double>& values, std::unordered_map<quint64, quint32>& indexes, double v)
+    {
+        quint64 bits = 0;
+        std::memcpy(&bits, &v, sizeof v);
+        const auto [it, added] = indexes.try_emplace(bits, quint32(values.size()));
+        if (added)
+            values.push_back(v);
+        return it->second;
+    }
+
+    std::vector<double> m_values;
+    std::unordered_map<quint64, quint32> m_valueIndex;
+    std::vector<QString> m_texts;
+    std::unordered_map<QString, quint32> m_textIndex;
+};
+
+class PageReader final
+{
+public:
+    explicit PageReader(const QByteArray& bytes)
+        : m_at(bytes.constData())
+        , m_end(bytes.constData() + bytes.size())
+    { }
+
+    PreparedReport::Page read()
+    {
+        PreparedReport::Page page;
+        const quint32 items = number();
+        std::vector<double> values(number());
+        for (double& v : values) {
+            std::memcpy(&v, m_at, sizeof v);
+            m_at += sizeof v;
+        }
+        std::vector<QString> texts(number());
+        for (QString& t : texts) {
+            const quint32 size = number();
+            t = QString::fromUtf8(m_at, size);
+            m_at += size;
+        }
+        page.items.resize(items);
+        for (PreparedReport::Item& item : page.items) {
+            const double x = values.at(number());
+            const double y = values.at(number());
+            const double w = values.at(number());
+            const double h = values.at(number());
+            item.rect = QRectF(x, y, w, h);
+            item.text = texts.at(number());
+            item.style = int(number());
+        }
+        Q_ASSERT(m_at == m_end);
+        return page;
+    }
+
+private:
+    quint32 number()
+    {
+        quint32 n = 0;
+        for (int shift = 0; m_at < m_end; shift += 7) {
+            const auto c = quint8(*m_at++);
+            n |= quint32(c & 0x7F) << shift;
+            if (!(c & 0x80))
+                break;
+        }
+        return n;
+    }
+
+    const char* m_at;
+    const char* m_end;
+};
+
+QByteArray packPage(const PreparedReport::Page& page)
+{
+    QByteArray bytes = PageWriter().write(page);
+    bytes.squeeze();
+    return bytes;
+}
+
+PreparedReport::Page unpackPage(const QByteArray& bytes)
+{
+    return PageReader(bytes).read();
+}
 
 } // namespace
 
@@ -167,18 +298,7 @@ PreparedReport::Page& PreparedReport::unpacked(int index) const
     Slot& slot = m_slots.at(std::size_t(index));
     const bool last = index == pageCount() - 1;
     if (!slot.open) {
-        auto page = std::make_unique<Page>();
-        QDataStream in(qUncompress(slot.packed));
-        in.setVersion(QDataStream::Qt_6_4);
-        qint32 items = 0;
-        in >> items;
-        page->items.resize(items);
-        for (Item& item : page->items) {
-            qint32 style = 0;
-            in >> item.rect >> item.text >> style;
-            item.style = style;
-        }
-        slot.open = std::move(page);
+        slot.open = std::make_unique<Page>(unpackPage(slot.packed));
         slot.changed = false;
     }
     if (!last) {
@@ -200,19 +320,8 @@ void PreparedReport::pack(int index) const
     Slot& slot = m_slots.at(std::size_t(index));
     if (!slot.open)
         return;
-    if (slot.changed || slot.packed.isEmpty()) {
-        QByteArray bytes;
-        {
-            QDataStream out(&bytes, QIODevice::WriteOnly);
-            out.setVersion(QDataStream::Qt_6_4);
-            out << qint32(slot.open->items.size());
-            for (const Item& item : slot.open->items)
-                out << item.rect << item.text << qint32(item.style);
-        }
-        // The fastest level: the texts and places of a list repeat from row to row.
-        slot.packed = qCompress(bytes, 1);
-        slot.packed.squeeze();
-    }
+    if (slot.changed || slot.packed.isEmpty())
+        slot.packed = packPage(*slot.open);
     slot.open.reset();
     slot.changed = false;
     const auto it = std::find(m_recent.begin(), m_recent.end(), index);

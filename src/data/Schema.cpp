@@ -501,14 +501,12 @@ void repair(QSqlDatabase& db, const MissingParts& missing)
     fillReferenceTables(db);
 }
 
-// Version 2: the registry list's filter and its sequential search are answered from indexes:
-// the registry's indexes the file lacks (among them those on the six fields the filter
-// compares), and the name search index, made and filled here once from the file's records.
+// Version 2: the registry list's filter and its sequential search are answered from indexes.
+// The name search index is made here and filled once from the file's records; the indexes on
+// the six fields the filter compares are in the index list, which repair() adds after the
+// steps, once any column a damaged file lacks is back.
 void addRegistrySearchIndexes(QSqlDatabase& db)
 {
-    for (const IndexDef& index : indexes())
-        if (index.table == u"hastasicil"_s)
-            exec(db, createIndexSql(index));
     makeNameSearch(db);
 }
 

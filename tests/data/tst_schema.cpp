@@ -48,6 +48,7 @@ private Q_SLOTS:
     void upgradesVersionOneFile();
     void registryFilterFieldsAreIndexed_data();
     void registryFilterFieldsAreIndexed();
+    void registryFilterIsAnsweredFromIndexes();
 
 private:
     QSqlDatabase openFile(const QString& fileName);
@@ -666,6 +667,27 @@ void tst_Schema::registryFilterFieldsAreIndexed()
     while (q.next())
         plan += q.value(u"detail"_s).toString() + u'\n';
     QVERIFY2(plan.contains(u"INDEX hastasicil_%1 (%1=?)"_s.arg(column)), qPrintable(plan));
+}
+
+// The list's filter as one statement, its eleven comparisons joined by OR: every one is looked up
+// on an index, and the table is never read through.
+void tst_Schema::registryFilterIsAnsweredFromIndexes()
+{
+    Schema::ensure(m_db);
+    QSqlQuery q(m_db);
+    QVERIFY(q.prepare(u"EXPLAIN QUERY PLAN SELECT hid FROM hastasicil WHERE hasta_kodu = :t OR adi = :t OR adi2 = :t "
+                      u"OR soyadi = :t OR baba = :t OR anne = :t OR adi = :c OR adi2 = :c OR soyadi = :c "
+                      u"OR baba = :c OR anne = :c ORDER BY hid"_s));
+    q.bindValue(u":t"_s, u"Ali"_s);
+    q.bindValue(u":c"_s, u"ALİ"_s);
+    QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+    QString plan;
+    while (q.next())
+        plan += q.value(u"detail"_s).toString() + u'\n';
+    QVERIFY2(plan.contains(u"MULTI-INDEX OR"_s), qPrintable(plan));
+    QVERIFY2(!plan.contains(u"SCAN hastasicil\n"_s), qPrintable(plan));
+    for (const char* column : { "hasta_kodu", "adi", "adi2", "soyadi", "baba", "anne" })
+        QVERIFY2(plan.contains(u"INDEX hastasicil_%1 (%1=?)"_s.arg(QLatin1StringView(column))), qPrintable(plan));
 }
 
 QTEST_GUILESS_MAIN(tst_Schema)

@@ -19,6 +19,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <ctime>
@@ -33,7 +34,40 @@ struct Timing {
     double ms = 0;
     int pages = 0;
     double limitMs = 0;
+    // The plain SQL reading the same rows' printed columns; 0 when not measured.
+    double floorMs = 0;
+    // Processor time of the thread, median: the wall clock stretches on a busy machine.
+    double cpuMs = 0;
 };
+
+double threadCpuMs()
+{
+    timespec ts {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) * 1000.0 + double(ts.tv_nsec) / 1e6;
+}
+
+// Median time of reading the printed columns of the registry list with plain SQL, to the end or
+// for the first rows only.
+double registryReadFloor(QSqlDatabase& db, int limit, int repeat)
+{
+    std::vector<double> runs;
+    for (int i = 0; i < repeat; ++i) {
+        const double start = bench::nowMs();
+        QSqlQuery q(db);
+        q.setForwardOnly(true);
+        q.exec(u"SELECT adi, soyadi, dogumtarihi, evtel, evadresi FROM hastasicil ORDER BY hid"_s
+            + (limit > 0 ? u" LIMIT %1"_s.arg(limit) : QString()));
+        qint64 filled = 0;
+        while (q.next())
+            for (int c = 0; c < 5; ++c)
+                filled += q.value(c).isNull() ? 0 : 1;
+        runs.push_back(bench::nowMs() - start);
+        if (filled < 0)
+            bench::print(u"unreachable"_s);
+    }
+    return bench::median(runs);
+}
 
 DataSet* openQuery(const QString& name, const QString& sql, QObject* owner)
 {
@@ -58,15 +92,19 @@ Timing timePrepare(const QString& name, const QString& layout, const ReportBindi
     Timing t { name, 0, 0, limitMs };
     const ReportLayout l = ReportLayout::load(layout);
     std::vector<double> runs;
+    std::vector<double> cpu;
     for (int i = 0; i < repeat; ++i) {
         const double start = bench::nowMs();
+        const double startCpu = threadCpuMs();
         PreparedReport r = ReportEngine::prepare(l, bindings);
         runs.push_back(bench::nowMs() - start);
+        cpu.push_back(threadCpuMs() - startCpu);
         t.pages = r.pageCount();
         if (keep && i == repeat - 1)
             *keep = std::move(r);
     }
     t.ms = bench::median(runs);
+    t.cpuMs = bench::median(cpu);
     return t;
 }
 
@@ -117,16 +155,21 @@ int main(int argc, char** argv)
         registryBindings.bind(u"sicrapQuery"_s, registry).bind(u"sifrelerF.sifreTable"_s, accounts);
         PreparedReport list;
         timings.push_back(
-            timePrepare(u"registry list, all children"_s, u"sicrapor_liste"_s, registryBindings, repeat, 10000, &list));
+            timePrepare(u"registry list, all children"_s, u"sicrapor_liste"_s, registryBindings, repeat, 2000, &list));
+        timings.back().floorMs = registryReadFloor(connection.database(), 0, repeat);
+        bench::print(u"registry list: %1 pages take %2 MB"_s.arg(list.pageCount())
+                         .arg(double(list.pageBytes()) / (1024 * 1024), 0, 'f', 1));
 
         // What the user waits for before the preview comes up: the first page made (the rest is
         // made while the window is up) and drawn as the preview draws it at 100 %.
         start = bench::nowMs();
+        const double startCpu = threadCpuMs();
         {
             ReportJob job(ReportLayout::load(u"sicrapor_liste"_s), registryBindings);
             job.makePages(1);
         }
         const double firstPageMs = bench::nowMs() - start;
+        const double firstPageCpu = threadCpuMs() - startCpu;
         start = bench::nowMs();
         QImage screen(list.pageSize().toSize(), QImage::Format_ARGB32_Premultiplied);
         screen.fill(Qt::white);
@@ -134,8 +177,8 @@ int main(int argc, char** argv)
             QPainter painter(&screen);
             ReportPainter::paintPage(painter, list, 0, 1.0);
         }
-        timings.push_back(
-            { u"registry list, first page made and drawn"_s, firstPageMs + bench::nowMs() - start, 1, 1000 });
+        timings.push_back({ u"registry list, first page made and drawn"_s, firstPageMs + bench::nowMs() - start, 1, 100,
+            registryReadFloor(connection.database(), list.pageCount() > 0 ? 42 : 0, repeat), firstPageCpu });
 
         DataSet* history
             = openQuery(u"muayeneRQuery"_s, u"select * from muayene where mid <= 1000 order by mid"_s, &owner);
@@ -167,13 +210,22 @@ int main(int argc, char** argv)
     }
 
     int failed = 0;
-    bench::print(u"%1 | %2 | %3 | %4"_s.arg(u"operation"_s, -40).arg(u"ms"_s, 10).arg(u"pages"_s, 6).arg(u"target"_s));
+    // A report's floor is the read of the rows it prints; the pages' making and drawing come on
+    // top, so the ratio is shown, and the time judged against the target alone.
+    bench::print(u"%1 | %2 | %3 | %4 | %5 | %6"_s.arg(u"operation"_s, -40)
+                     .arg(u"ms"_s, 10)
+                     .arg(u"cpu ms"_s, 10)
+                     .arg(u"floor ms"_s, 10)
+                     .arg(u"pages"_s, 6)
+                     .arg(u"target"_s));
     for (const Timing& t : timings) {
         const bool ok = t.limitMs <= 0 || t.ms <= t.limitMs;
         failed += ok ? 0 : 1;
         bench::print(
-            u"%1 | %2 | %3 | %4"_s.arg(t.name, -40)
+            u"%1 | %2 | %3 | %4 | %5 | %6"_s.arg(t.name, -40)
                 .arg(t.ms, 10, 'f', 1)
+                .arg(t.cpuMs > 0 ? QString::number(t.cpuMs, 'f', 1) : u"-"_s, 10)
+                .arg(t.floorMs > 0 ? QString::number(t.floorMs, 'f', 1) : u"-"_s, 10)
                 .arg(t.pages, 6)
                 .arg(t.limitMs > 0 ? u"< %1 ms %2"_s.arg(t.limitMs).arg(ok ? u"ok"_s : u"TOO SLOW"_s) : u"-"_s));
     }

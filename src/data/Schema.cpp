@@ -1,6 +1,7 @@
 #include "Schema.h"
 
 #include "DataError.h"
+#include "NameSearch.h"
 
 #include <QFile>
 #include <QHash>
@@ -191,6 +192,10 @@ QList<IndexDef> indexes()
         { u"hastasicil_fold_adi_soyadi"_s, u"hastasicil"_s, { fold(u"adi"), fold(u"soyadi") } },
         { u"hastasicil_sort_soyadi"_s, u"hastasicil"_s, { Schema::sortKeySql(col(u"soyadi")) } },
         { u"hastasicil_sort_adi"_s, u"hastasicil"_s, { Schema::sortKeySql(col(u"adi")) } },
+        // With hasta_kodu, adi and soyadi above: the six fields the registry list's filter compares.
+        { u"hastasicil_adi2"_s, u"hastasicil"_s, { col(u"adi2") } },
+        { u"hastasicil_baba"_s, u"hastasicil"_s, { col(u"baba") } },
+        { u"hastasicil_anne"_s, u"hastasicil"_s, { col(u"anne") } },
     };
 }
 
@@ -380,6 +385,8 @@ struct MissingParts {
     QStringList keyColumns;
     QStringList indexes;
     QStringList emptyReferenceTables;
+    // The name search index or one of its triggers.
+    bool nameSearch = false;
 
     bool repairable() const
     {
@@ -387,7 +394,7 @@ struct MissingParts {
     }
     bool complete() const
     {
-        return repairable() && columns.isEmpty() && indexes.isEmpty() && emptyReferenceTables.isEmpty();
+        return repairable() && columns.isEmpty() && indexes.isEmpty() && emptyReferenceTables.isEmpty() && !nameSearch;
     }
 };
 
@@ -411,10 +418,11 @@ MissingParts findMissingParts(QSqlDatabase& db)
         columnsOf[q.value(0).toString()].insert(q.value(1).toString());
 
     QSet<QString> indexNames;
-    if (!q.exec(u"SELECT lower(name) FROM sqlite_master WHERE type = 'index'"_s))
+    QSet<QString> triggerNames;
+    if (!q.exec(u"SELECT lower(name), type FROM sqlite_master WHERE type IN ('index', 'trigger')"_s))
         throw DataError(DataError::engineText(q.lastError()));
     while (q.next())
-        indexNames.insert(q.value(0).toString());
+        (q.value(1).toString() == u"index"_s ? indexNames : triggerNames).insert(q.value(0).toString());
 
     MissingParts missing;
     for (const TableDef& def : Schema::tables()) {
@@ -435,6 +443,11 @@ MissingParts findMissingParts(QSqlDatabase& db)
     for (const IndexDef& index : indexes()) {
         if (!indexNames.contains(index.name.toLower()) && columnsOf.contains(index.table.toLower()))
             missing.indexes << index.name;
+    }
+    if (columnsOf.contains(u"hastasicil"_s)) {
+        missing.nameSearch = !columnsOf.contains(NameSearch::indexTable().toLower());
+        for (const QString& trigger : NameSearch::triggers())
+            missing.nameSearch = missing.nameSearch || !triggerNames.contains(trigger.toLower());
     }
     for (const QString& name : referenceTables()) {
         if (columnsOf.contains(name) && !scalar(db, u"SELECT 1 FROM %1 LIMIT 1"_s.arg(quoteId(name))).isValid())
@@ -466,22 +479,44 @@ void fillReferenceTables(QSqlDatabase& db)
     fillReferenceTable(db, u"zbas"_s, { CsvSource { u"cdc_hcageinf.csv"_s, {} } });
 }
 
-// Adds what an upgrade can add: columns, indexes and the reference rows.
+// Makes the name search index and its triggers anew and fills it from the registry: what is
+// left of an index that lost a trigger may have missed changes.
+void makeNameSearch(QSqlDatabase& db)
+{
+    for (const QStringList& statements :
+        { NameSearch::dropStatements(), NameSearch::createStatements(), NameSearch::fillStatements() })
+        for (const QString& sql : statements)
+            exec(db, sql);
+}
+
+// Adds what an upgrade can add: columns, indexes, the name search index and the reference rows.
 void repair(QSqlDatabase& db, const MissingParts& missing)
 {
     for (const auto& [table, field] : missing.columns)
         exec(db, u"ALTER TABLE %1 ADD COLUMN %2 %3"_s.arg(quoteId(table->name), quoteId(field->name), sqlType(*field)));
     for (const IndexDef& index : indexes())
         exec(db, createIndexSql(index));
+    if (missing.nameSearch)
+        makeNameSearch(db);
     fillReferenceTables(db);
+}
+
+// Version 2: the registry list's filter and its sequential search are answered from indexes.
+// The name search index is made here and filled once from the file's records; the indexes on
+// the six fields the filter compares are in the index list, which repair() adds after the
+// steps, once any column a damaged file lacks is back.
+void addRegistrySearchIndexes(QSqlDatabase& db)
+{
+    makeNameSearch(db);
 }
 
 // Brings a file from one version to the next. Each step only adds to what the previous left.
 void migrateStep(QSqlDatabase& db, int fromVersion)
 {
-    Q_UNUSED(db)
     switch (fromVersion) {
-    // case 1: ALTER TABLE ... (to version 2)
+    case 1:
+        addRegistrySearchIndexes(db);
+        break;
     default:
         break;
     }
@@ -605,9 +640,10 @@ void Schema::ensure(QSqlDatabase& db)
         if (fileVersion > currentVersion)
             throw DataError(newerFileText(fileVersion));
         if (fileVersion == 0) {
-            // Empty, or tables made without a recorded version: complete them and call it version 1.
+            // Empty, or tables made without a recorded version: the tables are made as this
+            // version has them and the repair below adds the rest, so no step applies.
             createTables(db);
-            fileVersion = 1;
+            fileVersion = currentVersion;
         }
         for (int v = fileVersion; v < currentVersion; ++v)
             migrateStep(db, v);

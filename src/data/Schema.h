@@ -27,7 +27,7 @@ class Schema final
 {
 public:
     // Version written into a new file; existing files are migrated up to it.
-    static constexpr int currentVersion = 1;
+    static constexpr int currentVersion = 2;
 
     static const QList<TableDef>& tables();
     static const TableDef* table(const QString& name);

@@ -382,35 +382,50 @@ void Tozluk::openRegistryQueryInDefaultOrder()
 
 void Tozluk::JvXPButton1Click()
 {
-    DataSet* sicrapQuery = screens().sicrapor->sicrapQuery;
+    // Whatever the outcome, the list is read again once: unfiltered, in its default order, on
+    // its first record; except after a refused code, when it shows the child holding the code.
+    try {
+        if (!storeRecord())
+            return;
+    } catch (...) {
+        openRegistryQueryInDefaultOrder();
+        throw;
+    }
     openRegistryQueryInDefaultOrder();
+}
 
+bool Tozluk::storeRecord()
+{
     const TDataSetState state = sicilTable->State();
     if (state == dsEdit || state == dsInsert)
         sicilTable->UpdateRecord();
 
     const QString code = sicilTable->Active() ? sicilTable->FieldByName(u"hasta_kodu"_s)->AsString() : QString();
-    // A new child, or a child given another code, must not take a code already in use.
+    // A new child, or a child given another code, must not take a code already in use. The
+    // first child holding it is found by the code's index, not by reading the list.
     const bool newCode = state == dsInsert || (state == dsEdit && code != m_codeBeforeEdit);
-    if (newCode && !code.isEmpty() && sicrapQuery->Locate(u"hasta_kodu"_s, code, LocateOption::loCaseInsensitive)) {
-        const bool itself = state == dsEdit
-            && sicrapQuery->FieldByName(u"hid"_s)->AsString() == sicilTable->FieldByName(u"hid"_s)->AsString();
-        if (!itself) {
+    if (newCode && !code.isEmpty()) {
+        const std::optional<qint64> holder = ChildCode::firstHolder(sicilTable->connection()->database(), code);
+        const bool itself
+            = holder && state == dsEdit && QString::number(*holder) == sicilTable->FieldByName(u"hid"_s)->AsString();
+        if (holder && !itself) {
+            DataSet* sicrapQuery = screens().sicrapor->sicrapQuery;
+            openRegistryQueryInDefaultOrder();
+            sicrapQuery->Locate(u"hasta_kodu"_s, code, LocateOption::loCaseInsensitive);
             Messages::plain(ChildCode::duplicateMessage(code));
-            return;
+            return false;
         }
     }
 
     if (!sicilTable->hasPendingChanges())
-        return;
+        return true;
     if (ui->hastaKoduEdit->text().isEmpty() || ui->adiEdit->text().isEmpty() || ui->soyadiEdit->text().isEmpty()) {
         Messages::plain(u"Hasta Kodu, Adı ve Soyadı kısımlarını boş geçemezsiniz!"_s);
-        return;
+        return true;
     }
     sicilTable->Post();
     setCodeEditable(false);
-    sicrapQuery->Close();
-    sicrapQuery->Open();
+    return true;
 }
 
 void Tozluk::JvXPButton5Click()

@@ -80,6 +80,9 @@ private:
     bool recordModified();
     void goTo(void (DataSet::*move)());
     void openRegistryQueryInDefaultOrder();
+    // The checks and the write of "Kaydet"; false when the code is taken (the list then shows
+    // the child holding it).
+    bool storeRecord();
     void sicilTableWrite(DataSet& dataSet, const QVector<QVariant>& before);
     void sicilTableStateChange();
 

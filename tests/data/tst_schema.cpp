@@ -1,4 +1,5 @@
 #include "DataError.h"
+#include "NameSearch.h"
 #include "Schema.h"
 #include "TurkishText.h"
 
@@ -43,6 +44,11 @@ private Q_SLOTS:
     void repairsMissingParts();
     void refusesMissingTable_data();
     void refusesMissingTable();
+    void repairRefillsNameSearch();
+    void upgradesVersionOneFile();
+    void registryFilterFieldsAreIndexed_data();
+    void registryFilterFieldsAreIndexed();
+    void registryFilterIsAnsweredFromIndexes();
 
 private:
     QSqlDatabase openFile(const QString& fileName);
@@ -242,8 +248,10 @@ void tst_Schema::newFileRecordsVersionAndIndexes()
     QVERIFY2(elapsed < 1000, qPrintable(u"ensure took %1 ms"_s.arg(elapsed)));
 
     QCOMPARE(Schema::version(m_db), Schema::currentVersion);
-    QCOMPARE(
-        scalar(u"SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%'"_s).toInt(), 13);
+    QCOMPARE(scalar(u"SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%' "
+                    u"AND name NOT LIKE 'hastasicil_ara%'"_s)
+                 .toInt(),
+        13);
 
     // Every lookup column has an index whose first column is that column.
     const QList<QPair<QString, QString>> indexed {
@@ -462,12 +470,14 @@ void tst_Schema::adoptsFileWithoutVersion()
 
     Schema::ensure(m_db);
 
-    QCOMPARE(Schema::version(m_db), 1);
+    QCOMPARE(Schema::version(m_db), Schema::currentVersion);
     QCOMPARE(scalar(u"SELECT hasta_kodu FROM hastasicil"_s).toString(), u"77"_s);
     QCOMPARE(scalar(u"SELECT count(*) FROM zbas"_s).toInt(), 1);
     QVERIFY(scalar(u"SELECT count(*) FROM zkilobir"_s).toInt() > 400);
-    QCOMPARE(
-        scalar(u"SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%'"_s).toInt(), 13);
+    QCOMPARE(scalar(u"SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%' "
+                    u"AND name NOT LIKE 'hastasicil_ara%'"_s)
+                 .toInt(),
+        13);
 }
 
 void tst_Schema::refusesNewerFile()
@@ -499,7 +509,7 @@ void tst_Schema::failureLeavesFileUntouched()
     // The file is still usable: with the view gone it is created normally.
     QVERIFY(q.exec(u"DROP VIEW zkilobir"_s));
     Schema::ensure(m_db);
-    QCOMPARE(Schema::version(m_db), 1);
+    QCOMPARE(Schema::version(m_db), Schema::currentVersion);
 }
 
 void tst_Schema::repairsMissingParts_data()
@@ -507,9 +517,9 @@ void tst_Schema::repairsMissingParts_data()
     QTest::addColumn<QString>("damage");
     QTest::addColumn<QString>("check");
     QTest::addColumn<QVariant>("expected");
-    QTest::newRow("dropped column") << u"ALTER TABLE hastasicil DROP COLUMN anne"_s
-                                    << u"SELECT count(*) FROM pragma_table_info('hastasicil') WHERE name = 'anne'"_s
-                                    << QVariant(1);
+    QTest::newRow("dropped column")
+        << u"ALTER TABLE hastasicil DROP COLUMN annekizlik"_s
+        << u"SELECT count(*) FROM pragma_table_info('hastasicil') WHERE name = 'annekizlik'"_s << QVariant(1);
     QTest::newRow("dropped memo column") << u"ALTER TABLE muayene DROP COLUMN \"not\""_s
                                          << u"SELECT count(*) FROM pragma_table_info('muayene') WHERE name = 'not'"_s
                                          << QVariant(1);
@@ -517,6 +527,16 @@ void tst_Schema::repairsMissingParts_data()
                                    << u"SELECT count(*) FROM sqlite_master WHERE name = 'hastasicil_fold_adi_soyadi'"_s
                                    << QVariant(1);
     QTest::newRow("emptied reference rows") << u"DELETE FROM zbas"_s << u"SELECT count(*) FROM zbas"_s << QVariant(76);
+    QTest::newRow("dropped filter index")
+        << u"DROP INDEX hastasicil_baba"_s << u"SELECT count(*) FROM sqlite_master WHERE name = 'hastasicil_baba'"_s
+        << QVariant(1);
+    // The index is made again and filled from the records.
+    QTest::newRow("dropped name search index")
+        << u"DROP TABLE hastasicil_ara"_s << u"SELECT count(*) FROM hastasicil_ara WHERE adlar = 'ayşe  '"_s
+        << QVariant(1);
+    QTest::newRow("dropped name search trigger")
+        << u"DROP TRIGGER hastasicil_ara_degistir"_s
+        << u"SELECT count(*) FROM sqlite_master WHERE name = 'hastasicil_ara_degistir'"_s << QVariant(1);
 }
 
 void tst_Schema::repairsMissingParts()
@@ -536,7 +556,7 @@ void tst_Schema::repairsMissingParts()
     second.close();
     QCOMPARE(scalar(check).toInt(), expected.toInt());
     QCOMPARE(scalar(u"SELECT adi FROM hastasicil WHERE hasta_kodu = '5'"_s).toString(), u"Ayşe"_s);
-    QVERIFY(q.exec(u"UPDATE hastasicil SET anne = 'Fatma' WHERE hasta_kodu = '5'"_s));
+    QVERIFY(q.exec(u"UPDATE hastasicil SET annekizlik = 'Fatma' WHERE hasta_kodu = '5'"_s));
     QCOMPARE(Schema::version(m_db), Schema::currentVersion);
 }
 
@@ -567,6 +587,107 @@ void tst_Schema::refusesMissingTable()
     }
     // Nothing was created in its place.
     QCOMPARE(scalar(u"SELECT count(*) FROM sqlite_master"_s).toInt(), objects);
+}
+
+// An index that lost a trigger missed the changes made meanwhile: the repair fills it anew.
+void tst_Schema::repairRefillsNameSearch()
+{
+    Schema::ensure(m_db);
+    QSqlQuery q(m_db);
+    QVERIFY(q.exec(u"INSERT INTO hastasicil (hasta_kodu, adi, soyadi) VALUES ('5', 'Ayşe', 'Kaya')"_s));
+    QVERIFY(q.exec(u"DROP TRIGGER hastasicil_ara_degistir"_s));
+    QVERIFY(q.exec(u"UPDATE hastasicil SET soyadi = 'Şen' WHERE hasta_kodu = '5'"_s));
+    QCOMPARE(scalar(u"SELECT adlar FROM hastasicil_ara"_s).toString(), u"ayşe kaya "_s);
+
+    QSqlDatabase second = openFile(u"test.db"_s);
+    Schema::ensure(second);
+    second.close();
+    QCOMPARE(scalar(u"SELECT group_concat(adlar, '|') FROM hastasicil_ara"_s).toString(), u"ayşe şen "_s);
+    QVERIFY(q.exec(u"UPDATE hastasicil SET soyadi = 'Öz' WHERE hasta_kodu = '5'"_s));
+    QCOMPARE(scalar(u"SELECT group_concat(adlar, '|') FROM hastasicil_ara"_s).toString(), u"ayşe öz "_s);
+}
+
+// A file written by the version before the registry's search indexes: its records stay, the
+// indexes are added and the name search index holds every child; a second start adds nothing.
+void tst_Schema::upgradesVersionOneFile()
+{
+    const QString path = m_dir->filePath(u"version1.db"_s);
+    QVERIFY(QFile::copy(QFINDTESTDATA(u"schema-version1.db"_s), path));
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    const auto texts = [](QSqlDatabase& db, const QString& sql) {
+        QSqlQuery q(db);
+        if (!q.exec(sql))
+            qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+        QStringList rows;
+        while (q.next())
+            rows << q.value(0).toString();
+        return rows;
+    };
+
+    for (int start = 1; start <= 2; ++start) {
+        QSqlDatabase db = openFile(u"version1.db"_s);
+        QCOMPARE(Schema::version(db), start == 1 ? 1 : Schema::currentVersion);
+        Schema::ensure(db);
+        QCOMPARE(Schema::version(db), Schema::currentVersion);
+
+        QCOMPARE(texts(db, u"SELECT hasta_kodu || ':' || adi FROM hastasicil ORDER BY hid"_s),
+            QStringList({ u"1:ALİ"_s, u"2:Ayşe"_s, u"3: Işıl "_s, u"4:Çağrı"_s }));
+        QCOMPARE(texts(db, u"SELECT rowid || ':' || adlar FROM hastasicil_ara ORDER BY rowid"_s),
+            QStringList({ u"1:ali yılmaz mehmet"_s, u"2:ayşe şahin "_s, u"3:ışıl doğan gül"_s, u"4:çağrı öztürk "_s }));
+        QCOMPARE(texts(db,
+                     u"SELECT name FROM sqlite_master WHERE type = 'index' AND name IN "
+                     u"('hastasicil_adi2', 'hastasicil_baba', 'hastasicil_anne') ORDER BY name"_s),
+            QStringList({ u"hastasicil_adi2"_s, u"hastasicil_anne"_s, u"hastasicil_baba"_s }));
+        // The reference rows the file lacked are filled as for any file.
+        QVERIFY(texts(db, u"SELECT count(*) FROM zbas"_s).value(0).toInt() > 0);
+        const QString name = db.connectionName();
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name);
+    }
+}
+
+void tst_Schema::registryFilterFieldsAreIndexed_data()
+{
+    QTest::addColumn<QString>("column");
+    for (const char* column : { "hasta_kodu", "adi", "adi2", "soyadi", "baba", "anne" })
+        QTest::newRow(column) << QString::fromLatin1(column);
+}
+
+// Each field the registry list's filter compares is found through an index of its own.
+void tst_Schema::registryFilterFieldsAreIndexed()
+{
+    QFETCH(QString, column);
+    Schema::ensure(m_db);
+    QSqlQuery q(m_db);
+    QVERIFY(q.prepare(u"EXPLAIN QUERY PLAN SELECT hid FROM hastasicil WHERE \"%1\" = ?"_s.arg(column)));
+    q.addBindValue(u"Ali"_s);
+    QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+    QString plan;
+    while (q.next())
+        plan += q.value(u"detail"_s).toString() + u'\n';
+    QVERIFY2(plan.contains(u"INDEX hastasicil_%1 (%1=?)"_s.arg(column)), qPrintable(plan));
+}
+
+// The list's filter as one statement, its eleven comparisons joined by OR: every one is looked up
+// on an index, and the table is never read through.
+void tst_Schema::registryFilterIsAnsweredFromIndexes()
+{
+    Schema::ensure(m_db);
+    QSqlQuery q(m_db);
+    QVERIFY(q.prepare(u"EXPLAIN QUERY PLAN SELECT hid FROM hastasicil WHERE hasta_kodu = :t OR adi = :t OR adi2 = :t "
+                      u"OR soyadi = :t OR baba = :t OR anne = :t OR adi = :c OR adi2 = :c OR soyadi = :c "
+                      u"OR baba = :c OR anne = :c ORDER BY hid"_s));
+    q.bindValue(u":t"_s, u"Ali"_s);
+    q.bindValue(u":c"_s, u"ALİ"_s);
+    QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+    QString plan;
+    while (q.next())
+        plan += q.value(u"detail"_s).toString() + u'\n';
+    QVERIFY2(plan.contains(u"MULTI-INDEX OR"_s), qPrintable(plan));
+    QVERIFY2(!plan.contains(u"SCAN hastasicil\n"_s), qPrintable(plan));
+    for (const char* column : { "hasta_kodu", "adi", "adi2", "soyadi", "baba", "anne" })
+        QVERIFY2(plan.contains(u"INDEX hastasicil_%1 (%1=?)"_s.arg(QLatin1StringView(column))), qPrintable(plan));
 }
 
 QTEST_GUILESS_MAIN(tst_Schema)

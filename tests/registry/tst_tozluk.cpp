@@ -8,6 +8,7 @@
 #include "Dialogs.h"
 #include "Field.h"
 #include "PediakayApplication.h"
+#include "RegistrySearch.h"
 #include "Screens.h"
 #include "TasilarF.h"
 #include "TfrmMain.h"
@@ -132,6 +133,8 @@ private slots:
     void newCodeProposal();
     void duplicateCode_data();
     void duplicateCode();
+    void listAfterSaving_data();
+    void listAfterSaving();
     void requiredFields();
     void wordCapitals_data();
     void wordCapitals();
@@ -232,6 +235,71 @@ void tst_Tozluk::duplicateCode()
     QCOMPARE(app.count(u"hastasicil"_s), refused ? 1 : 2);
     QCOMPARE(ozluk->sicilTable->State(), refused ? dsInsert : dsBrowse);
     QCOMPARE(control<DBEdit>(ozluk, u"hastaKoduEdit")->isReadOnly(), !refused);
+}
+
+void tst_Tozluk::listAfterSaving_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("surname");
+    QTest::addColumn<QString>("birth");
+    QTest::addColumn<bool>("stored");
+    QTest::addColumn<QString>("current");
+    // The boxes of the new child, whether it is stored, and the list's current child afterwards.
+    QTest::newRow("stored") << u"9"_s << u"Er"_s << QString() << true << u"5"_s;
+    QTest::newRow("surname missing") << u"9"_s << QString() << QString() << false << u"5"_s;
+    QTest::newRow("code taken") << u"7"_s << u"Er"_s << QString() << false << u"7"_s;
+    QTest::newRow("code taken in other letters") << u"Ab"_s << u"Er"_s << QString() << false << u"AB"_s;
+    QTest::newRow("date refused") << u"9"_s << u"Er"_s << u"31022012"_s << false << u"5"_s;
+}
+
+// After "Kaydet" the registry list is read again: unfiltered, in its default order, on its first
+// child; after a taken code it shows the child holding that code.
+void tst_Tozluk::listAfterSaving()
+{
+    QFETCH(QString, code);
+    QFETCH(QString, surname);
+    QFETCH(QString, birth);
+    QFETCH(bool, stored);
+    QFETCH(QString, current);
+    AppFixture app;
+    seedChild(app, u"5"_s, u"Ali"_s, u"Zorlu"_s);
+    seedChild(app, u"7"_s, u"Can"_s, u"Akın"_s);
+    seedChild(app, u"AB"_s, u"Efe"_s, u"Bal"_s);
+    Tsicrapor* list = app.screens().sicrapor;
+    DataSet* sicrapQuery = list->sicrapQuery;
+    sicrapQuery->Open();
+    list->bolumgridTitleClick(int(RegistrySearch::gridFields().indexOf(u"soyadi"_s)));
+    sicrapQuery->Last();
+    QCOMPARE(sicrapQuery->FieldByName(u"hasta_kodu"_s)->AsString(), u"5"_s);
+
+    Tozluk* ozluk = showScreen(app);
+    ozluk->JvXPButton3Click();
+    DBEdit* kod = control<DBEdit>(ozluk, u"hastaKoduEdit");
+    kod->setFocus();
+    kod->selectAll();
+    typeInto(kod, code);
+    typeInto(control<DBEdit>(ozluk, u"adiEdit"), u"Nur"_s);
+    typeInto(control<DBEdit>(ozluk, u"soyadiEdit"), surname);
+    DBEdit* last = control<DBEdit>(ozluk, u"soyadiEdit");
+    if (!birth.isEmpty()) {
+        last = control<DBEdit>(ozluk, u"JvDotNetDBEdit33");
+        typeInto(last, birth);
+    }
+    if (code != u"9"_s)
+        app.messages().expectPlain(u"Mükerrer hasta kodu kullanamazsınız! "_s + code + u" kayıtlarda mevcut!"_s);
+    else if (surname.isEmpty())
+        app.messages().expectPlain(u"Hasta Kodu, Adı ve Soyadı kısımlarını boş geçemezsiniz!"_s);
+    else if (!stored)
+        app.messages().expectError();
+    QTest::keyClick(last, Qt::Key_F2);
+    verifyMessages(app);
+
+    QCOMPARE(app.count(u"hastasicil"_s), stored ? 4 : 3);
+    QCOMPARE(sicrapQuery->SQL(), RegistrySearch::defaultStatement());
+    QVERIFY(sicrapQuery->Active());
+    QVERIFY(!sicrapQuery->Filtered());
+    QCOMPARE(sicrapQuery->RecordCount(), stored ? 4 : 3);
+    QCOMPARE(sicrapQuery->FieldByName(u"hasta_kodu"_s)->AsString(), current);
 }
 
 void tst_Tozluk::requiredFields()

@@ -52,6 +52,8 @@ private Q_SLOTS:
     void badLayouts();
     void pdfHasThePages();
     void savedReportReadsBack();
+    void packedPagesReadBack_data();
+    void packedPagesReadBack();
 
 private:
     void exec(const QString& sql, const QVariantList& binds = {});
@@ -661,6 +663,81 @@ void tst_ReportEngine::savedReportReadsBack()
     QVERIFY(!PreparedReport::load(junk, back, &error));
     QVERIFY(!error.isEmpty());
     QCOMPARE(back.pageCount(), r.pageCount());
+}
+
+void tst_ReportEngine::packedPagesReadBack_data()
+{
+    QTest::addColumn<int>("pages");
+    QTest::addColumn<int>("rows");
+    QTest::newRow("one page") << 1 << 40;
+    QTest::newRow("as many as kept unpacked") << 16 << 40;
+    QTest::newRow("one more") << 18 << 40;
+    QTest::newRow("a long list") << 300 << 42;
+    QTest::newRow("empty pages") << 40 << 0;
+}
+
+// Pages packed while a report grows read back exactly, in any order; a page changed after later
+// pages were made (the page count filled in) keeps the change; a copy is a report of its own.
+// Packed, a list's page takes a small part of what its items take unpacked.
+void tst_ReportEngine::packedPagesReadBack()
+{
+    QFETCH(int, pages);
+    QFETCH(int, rows);
+    const QStringList names { u"Ayşe Yılmaz"_s, u"Mehmet Öztürk"_s, u"İsmail Işık"_s, u"Çağrı Şen"_s, QString() };
+    QList<QList<PreparedReport::Item>> expected;
+    PreparedReport r;
+    const int style = r.addStyle(PreparedReport::Style());
+    qint64 unpackedBytes = 0;
+    for (int p = 0; p < pages; ++p) {
+        r.addPage();
+        QList<PreparedReport::Item> items;
+        items.append({ QRectF(37.8, 30.25, 700, 20), u"Sayfa %1 / ?"_s.arg(p + 1), style });
+        for (int row = 0; row < rows; ++row) {
+            const double top = 60 + row * 24.3333;
+            items.append({ QRectF(37.8, top, 60, 24.3333), QString::number(p * rows + row + 1), style });
+            items.append({ QRectF(97.8, top, 200, 24.3333), names.at((p + row) % names.size()), style });
+            items.append(
+                { QRectF(297.8, top, 90, 24.3333), u"%1.03.2019"_s.arg(row % 28 + 1, 2, 10, QChar(u'0')), style });
+        }
+        for (const PreparedReport::Item& item : std::as_const(items)) {
+            r.page(p).items.append(item);
+            unpackedBytes += qint64(sizeof(PreparedReport::Item)) + item.text.size() * 2;
+        }
+        expected.append(items);
+    }
+    // The page count filled in last, as the report job does.
+    for (int p = 0; p < pages; ++p) {
+        const QString numbered = u"Sayfa %1 / %2"_s.arg(p + 1).arg(pages);
+        r.page(p).items[0].text = numbered;
+        expected[p][0].text = numbered;
+    }
+    const auto compare = [&expected](const PreparedReport& report, int p) {
+        const QList<PreparedReport::Item>& items = report.page(p).items;
+        if (items.size() != expected.at(p).size())
+            return false;
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            const PreparedReport::Item& a = items.at(i);
+            const PreparedReport::Item& b = expected.at(p).at(i);
+            if (a.rect != b.rect || a.text != b.text || a.style != b.style)
+                return false;
+        }
+        return true;
+    };
+    for (int p = pages - 1; p >= 0; --p)
+        QVERIFY2(compare(r, p), qPrintable(u"page %1 backwards"_s.arg(p + 1)));
+    for (int p = 0; p < pages; p += 7)
+        QVERIFY2(compare(r, p), qPrintable(u"page %1 by sevens"_s.arg(p + 1)));
+
+    PreparedReport copy = r;
+    copy.page(0).items[0].text = u"değişti"_s;
+    QVERIFY(compare(r, 0));
+    QCOMPARE(copy.page(0).items.at(0).text, u"değişti"_s);
+    for (int p = 1; p < pages; ++p)
+        QVERIFY2(compare(copy, p), qPrintable(u"copy, page %1"_s.arg(p + 1)));
+
+    if (pages >= 100)
+        QVERIFY2(r.pageBytes() * 4 < unpackedBytes,
+            qPrintable(u"%1 bytes packed for %2 unpacked"_s.arg(r.pageBytes()).arg(unpackedBytes)));
 }
 
 QTEST_MAIN(tst_ReportEngine)

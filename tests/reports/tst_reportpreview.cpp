@@ -233,6 +233,7 @@ private Q_SLOTS:
     void saveAndOpen_data();
     void saveAndOpen();
     void screenshot();
+    void packedPageScreenshot();
     void everyButtonAndKey_data();
     void everyButtonAndKey();
 
@@ -606,6 +607,50 @@ void tst_ReportPreview::screenshot()
     const QPoint shaded = origin
         + QPoint(12 + int((first->rect.left() - 6) * scale), 12 + int(first->rect.center().y() * scale)) + QPoint(0, 0);
     QCOMPARE(shot.pixelColor(shaded), QColor(240, 240, 240));
+}
+
+// A page far down a long list, long since packed, is drawn with its own rows at 1366 x 768.
+void tst_ReportPreview::packedPageScreenshot()
+{
+    Registry registry(2000);
+    QVERIFY(registry.ok);
+    PreparedReport list = ReportEngine::prepare(ReportLayout::load(u"sicrapor_liste"_s), registry.bindings);
+    QVERIFY(list.pageCount() > 40);
+    // Pages asked for after it push page 31 out of the few kept unpacked.
+    for (int p = 40; p >= 32; --p)
+        QVERIFY(!list.texts(p).isEmpty());
+    TReportPreview preview(list);
+    preview.resize(1366, 768);
+    preview.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&preview));
+    ReportPageView* view = preview.pageView();
+    view->goToPage(30);
+    QTRY_COMPARE(view->currentPage(), 30);
+    QTest::qWait(50);
+    const QImage shot = preview.grab().toImage();
+    const QString dir = qEnvironmentVariableIsSet("PEDIAKAY_BUILD_DIR")
+        ? qEnvironmentVariable("PEDIAKAY_BUILD_DIR") + u"/test-output"_s
+        : QDir::current().absoluteFilePath(u"test-output"_s);
+    QDir().mkpath(dir);
+    QVERIFY(shot.save(dir + u"/report-preview-page31.png"_s));
+
+    // The page's first child is written where the page puts it.
+    const QStringList texts = list.texts(30);
+    const auto child
+        = std::find_if(texts.cbegin(), texts.cend(), [](const QString& t) { return t.startsWith(u"Çocuk"_s); });
+    QVERIFY(child != texts.cend());
+    const PreparedReport::Item* item = list.findItem(30, *child);
+    QVERIFY(item);
+    const double scale = view->zoom() / 100.0;
+    const QPoint origin = view->viewport()->mapTo(&preview, QPoint(0, 0));
+    const QRect area(origin.x() + 12 + int(item->rect.left() * scale), origin.y() + 12 + int(item->rect.top() * scale),
+        int(item->rect.width() * scale), int(item->rect.height() * scale));
+    int ink = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            ink += shot.pixelColor(x, y).lightness() < 100 ? 1 : 0;
+    QVERIFY2(ink > 20, qPrintable(u"%1 dark pixels in %2"_s.arg(ink).arg(*child)));
+    QCOMPARE(shot.pixelColor(origin + QPoint(4, 4)), QColor(128, 128, 128));
 }
 
 void tst_ReportPreview::everyButtonAndKey_data()

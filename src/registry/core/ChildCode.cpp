@@ -89,6 +89,22 @@ bool ChildCode::inUse(QSqlDatabase& db, const QString& code, qint64 exceptHid)
     return q.next();
 }
 
+std::optional<qint64> ChildCode::firstHolder(QSqlDatabase& db, const QString& code)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    const QString sql = u"SELECT hid FROM hastasicil WHERE "_s + Schema::foldSql(u"\"hasta_kodu\""_s)
+        + u" = ? ORDER BY hid LIMIT 1"_s;
+    if (!q.prepare(sql))
+        throw DataError(DataError::engineText(q.lastError()));
+    q.addBindValue(TurkishText::fold(code));
+    if (!q.exec())
+        throw DataError(DataError::engineText(q.lastError()));
+    if (!q.next())
+        return std::nullopt;
+    return q.value(0).toLongLong();
+}
+
 void ChildCode::carryRecords(QSqlDatabase& db, const QString& oldCode, const QString& newCode)
 {
     // The child code is the only link between a child and these rows.

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class QSqlDatabase;
 
 // The child code: numbering of new children, the uniqueness rule and carrying a changed code
@@ -24,6 +26,8 @@ public:
 
     // True when a child other than exceptHid has this code, letter case aside.
     static bool inUse(QSqlDatabase& db, const QString& code, qint64 exceptHid);
+    // The first child (by hid) having this code, letter case aside; none when no child has it.
+    static std::optional<qint64> firstHolder(QSqlDatabase& db, const QString& code);
 
     // Gives the child's visits, vaccinations, dose card rows, laboratory results and
     // prescription lines the new code. Runs in the caller's transaction; throws DataError.

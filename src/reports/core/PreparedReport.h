@@ -8,12 +8,20 @@
 #include <QString>
 #include <QStringList>
 
+#include <deque>
+#include <memory>
+
 class QIODevice;
 
 // A report made into pages: every text box that was printed, with its text filled in, its
 // place on the page and its look. Positions and sizes are in layout units (1/96 inch) from the
 // top left corner of the paper. The preview draws it, the printer prints it, "Sakla" writes it
 // to a file and "Aç" reads it back.
+//
+// A long report keeps its pages packed (a few kilobytes each): a page is unpacked when it is
+// asked for, and only the last few pages asked for (and the page being made) stay unpacked. A
+// reference to a page therefore holds until other pages have been asked for; read a page's
+// items before asking for many more pages.
 class PreparedReport final
 {
 public:
@@ -71,12 +79,20 @@ public:
     // The index of a style like this one, added when new.
     int addStyle(const Style& style);
 
+    PreparedReport() = default;
+    PreparedReport(const PreparedReport& other);
+    PreparedReport& operator=(const PreparedReport& other);
+    PreparedReport(PreparedReport&& other) noexcept = default;
+    PreparedReport& operator=(PreparedReport&& other) noexcept = default;
+    ~PreparedReport();
+
     int pageCount() const;
     const Page& page(int index) const;
     Page& page(int index);
-    QList<Page>& pages();
-    const QList<Page>& pages() const;
+    // Begins a new last page; the one before is packed.
     void addPage();
+    // Memory the pages take, in bytes, packed and unpacked (an estimate).
+    qint64 pageBytes() const;
 
     // Texts of one page, top to bottom and left to right as they were placed.
     QStringList texts(int page) const;
@@ -97,5 +113,24 @@ private:
     QString m_layoutName;
     QSizeF m_pageSize;
     QList<Style> m_styles;
-    QList<Page> m_pages;
+
+    struct Slot {
+        QByteArray packed; // empty while the page was never packed
+        std::unique_ptr<Page> open; // the unpacked page, if it is
+        bool changed = false; // open differs from packed
+
+        Slot() = default;
+        Slot(const Slot& other);
+        Slot& operator=(const Slot& other);
+        Slot(Slot&&) noexcept = default;
+        Slot& operator=(Slot&&) noexcept = default;
+    };
+    // Unpacks a page and keeps it among the recent ones, packing the oldest beyond the few kept.
+    Page& unpacked(int index) const;
+    void pack(int index) const;
+
+    // A deque, so that unpacked pages stay where they are while pages are added.
+    mutable std::deque<Slot> m_slots;
+    // Pages held unpacked (the last one aside), the most recently asked for last.
+    mutable std::deque<int> m_recent;
 };

@@ -82,7 +82,7 @@ QVariant tst_Schema::scalar(const QString& sql)
 // The test reads the shipped CSV files from the source tree, by header name.
 QList<QList<double>> tst_Schema::csvRows(const QString& file, const std::function<bool(double)>& takesAge)
 {
-    QFile f(QFINDTESTDATA(u"../../data/"_s + file));
+    QFile f(qEnvironmentVariable("PEDIAKAY_SOURCE_DIR") + u"/data/"_s + file);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
         qFatal("cannot read %s", qPrintable(file));
     const QStringList lines = QString::fromLatin1(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
@@ -612,7 +612,7 @@ void tst_Schema::repairRefillsNameSearch()
 void tst_Schema::upgradesVersionOneFile()
 {
     const QString path = m_dir->filePath(u"version1.db"_s);
-    QVERIFY(QFile::copy(QFINDTESTDATA(u"schema-version1.db"_s), path));
+    QVERIFY(QFile::copy(qEnvironmentVariable("PEDIAKAY_SOURCE_DIR") + u"/tests/data/schema-version1.db"_s, path));
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
     const auto texts = [](QSqlDatabase& db, const QString& sql) {
         QSqlQuery q(db);

@@ -890,6 +890,24 @@ void TfrmMain::JvXPButton11Click()
     });
 }
 
+bool TfrmMain::saveVisitFirst()
+{
+    if (!muayeneTable->Active() || !isEditing(muayeneTable))
+        return true;
+    if (Messages::ask(Messages::muayeneKayitEtmelisiniz) != Messages::Answer::Yes)
+        return false;
+    storeVisit();
+    return true;
+}
+
+bool TfrmMain::visitForDetailRow()
+{
+    if (!saveVisitFirst())
+        return false;
+    // A row without a visit would be stored under none and never be listed again.
+    return muayeneRQuery->Active() && !muayeneRQuery->IsEmpty();
+}
+
 void TfrmMain::tfXPButton1Click()
 {
     CommandGuard::run([&] { screens().yardimF->showTopic(u"ymuayene"_s); });

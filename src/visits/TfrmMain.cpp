@@ -870,8 +870,7 @@ void TfrmMain::JvXPButton10Click()
         }
         if (!leavePendingVisit())
             return;
-        screens().tetkikgirisF->show();
-        screens().tetkikgirisF->labTable->Open();
+        screens().tetkikgirisF->openResults();
     });
 }
 

@@ -884,8 +884,7 @@ void TfrmMain::JvXPButton11Click()
         }
         if (!leavePendingVisit())
             return;
-        screens().receteF->show();
-        screens().receteF->recTable->Open();
+        screens().receteF->openLines();
     });
 }
 

@@ -633,6 +633,11 @@ void tst_TtetkikgirisF::printout()
              u"Can"_s, u"Yılmaz"_s, u"Deneme Klinik"_s, u"Sayfa 1 / 1"_s })
         QVERIFY2(printed.contains(t), qPrintable(t + u" not in "_s + printed.join(u'|')));
     QVERIFY(!printed.contains(u"gizli detay"_s));
+    // The same on paper.
+    const QString pdf = watcher.pdfText();
+    for (const QString& t : { u"LABORATUAR"_s, u"TETKİK TÜRÜ"_s, u"Lökosit"_s, u"Boş"_s, u"Yılmaz"_s })
+        QVERIFY2(pdf.contains(t), qPrintable(t + u" not in:\n"_s + pdf));
+    QVERIFY(!pdf.contains(u"gizli detay"_s));
     QVERIFY(!printed.contains(u"99"_s));
     QVERIFY(printed.indexOf(u"80"_s) < printed.indexOf(u"7000"_s));
     // Rows 1 and 3 shaded, row 2 not.

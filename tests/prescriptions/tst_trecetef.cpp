@@ -429,6 +429,10 @@ void tst_TreceteF::printout()
              u"Deneme Klinik"_s, u"Sayfa 1 / 1"_s })
         QVERIFY2(printed.contains(t), qPrintable(t + u" not in "_s + printed.join(u'|')));
     QVERIFY(!printed.contains(u"Başka Ziyaret"_s));
+    // The same on paper.
+    const QString pdf = watcher.pdfText();
+    for (const QString& t : { u"REÇETE"_s, u"İLAÇ KODU"_s, u"Augmentin"_s, u"tok karnına"_s, u"Sayfa 1 / 1"_s })
+        QVERIFY2(pdf.contains(t), qPrintable(t + u" not in:\n"_s + pdf));
     QVERIFY(printed.indexOf(u"Parol"_s) < printed.indexOf(u"Ventolin"_s));
 
     // Headings dark red, bold, 10 point; values black; the title 12 point bold; rows 1 and 3 shaded.

@@ -9,8 +9,10 @@
 #include <QApplication>
 #include <QDateTimeEdit>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -89,6 +91,19 @@ PreviewWatcher::PreviewWatcher()
 PreviewWatcher::~PreviewWatcher()
 {
     TReport::setPreviewHandler(nullptr);
+}
+
+QString PreviewWatcher::pdfText() const
+{
+    QTemporaryDir folder;
+    const QString pdf = folder.filePath(u"report.pdf"_s);
+    if (!folder.isValid() || !report.writePdf(pdf))
+        return {};
+    QProcess text;
+    text.start(u"pdftotext"_s, { u"-layout"_s, pdf, u"-"_s });
+    if (!text.waitForFinished(20000))
+        return {};
+    return QString::fromUtf8(text.readAllStandardOutput());
 }
 
 void PreviewWatcher::previewShown(TReportPreview& preview)

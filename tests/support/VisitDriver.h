@@ -45,6 +45,9 @@ public:
     ~PreviewWatcher() override;
     void previewShown(TReportPreview& preview) override;
 
+    // The shown report written to a PDF file and read back by pdftotext (empty when that fails).
+    QString pdfText() const;
+
     int shown = 0;
     QString caption;
     PreparedReport report;

@@ -28,6 +28,7 @@ const QString deleteRowQuestion = u"Seçili kaydı silmek istediğinize eminmisi
 // The grid's own Ctrl+Delete asks the toolkit's question.
 const QString gridDeleteQuestion = u"Delete record?"_s;
 const QString emptyType = u"Boş"_s;
+const QStringList gridColumns = { u"tur"_s, u"tetkikalt"_s, u"tetkikust"_s, u"tetkiksonucu"_s, u"aciklama"_s };
 
 bool isEditing(const DataSet* dataSet)
 {
@@ -52,7 +53,7 @@ TtetkikgirisF::TtetkikgirisF()
     // The grid: editable, its cell editor always open, the type chosen from the catalogue.
     DBGrid* grid = ui->JvDBUltimGrid1;
     grid->setDataSource(labSource);
-    grid->setColumns({ u"tur"_s, u"tetkikalt"_s, u"tetkikust"_s, u"tetkiksonucu"_s, u"aciklama"_s });
+    grid->setColumns(gridColumns);
     grid->setColumnTitle(u"tur"_s, u"Tetkik Türü"_s);
     grid->setColumnTitle(u"tetkikalt"_s, u"Tetkik Alt"_s);
     grid->setColumnTitle(u"tetkikust"_s, u"Tetkik Üst"_s);
@@ -233,6 +234,12 @@ void TtetkikgirisF::follow()
     if (m_following || !screens().frmMain)
         return;
     m_following = true;
+    // The looked-up columns exist once the screens are wired.
+    DBGrid* grid = ui->JvDBUltimGrid1;
+    grid->setColumns(gridColumns);
+    grid->applyColumnWidths();
+    // The remark takes the rest of the row instead of a width of 100 characters.
+    grid->setColumnWidth(grid->columnOf(u"aciklama"_s), 360);
     for (DataSource* source : { screens().ozluk->sicilSource, screens().frmMain->muayeneRSource }) {
         connect(source, &DataSource::currentChanged, this, &TtetkikgirisF::showVisit);
         connect(source, &DataSource::dataReset, this, &TtetkikgirisF::showVisit);

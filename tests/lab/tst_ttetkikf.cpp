@@ -142,6 +142,7 @@ private Q_SLOTS:
     void saveWithoutEditingRefused();
     void deleting_data();
     void deleting();
+    void deletingFromEmptyCatalogue();
     void enterKey_data();
     void enterKey();
     void gridEnterSteps_data();
@@ -340,6 +341,21 @@ void tst_TTetkikF::deleting()
     QCOMPARE(app.count(u"laborana"_s, u"tetkikturu = 'Lökosit'"_s), deleted ? 0 : 1);
     QCOMPARE(app.count(u"laborana"_s), deleted ? 2 : 3);
     QCOMPARE(locks(screen), deleted ? u"1111"_s : u"1000"_s);
+}
+
+// Nothing to delete: the questions are asked, then the refusal says so; nothing else happens.
+void tst_TTetkikF::deletingFromEmptyCatalogue()
+{
+    AppFixture app;
+    TTetkikF* screen = openCatalogue(app);
+    app.messages().expectQuestion(deleteQuestion, Messages::Answer::Yes);
+    app.messages().expectQuestion(stopDeleteQuestion, Messages::Answer::No);
+    app.messages().expectError();
+    click(screen, "silBut");
+    VERIFY_BOXES(app);
+    QCOMPARE(app.count(u"laborana"_s), 0);
+    QVERIFY(screen->isVisible());
+    QCOMPARE(screen->tetkikTTable->State(), dsBrowse);
 }
 
 void tst_TTetkikF::enterKey_data()

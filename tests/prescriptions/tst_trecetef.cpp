@@ -139,6 +139,7 @@ private Q_SLOTS:
     void screenshot();
     void everyButtonAndKey_data();
     void everyButtonAndKey();
+    void keysStayOnThisScreen();
 };
 
 void tst_TreceteF::layout()
@@ -515,6 +516,27 @@ void tst_TreceteF::everyButtonAndKey()
     QCOMPARE(watcher.shown, effect == u"print"_s ? 1 : 0);
     QCOMPARE(app.count(u"recete"_s), effect == u"delete"_s ? 0 : 1);
     QCOMPARE(recipe.screen->recTable->State() == dsInsert, effect == u"new"_s);
+}
+
+void tst_TreceteF::keysStayOnThisScreen()
+{
+    AppFixture app;
+    RecipeScreen recipe(app);
+    recipe.typeLine(u"A12"_s, u"Parol"_s, u"3"_s, u"5"_s);
+    recipe.visits.selectVisit(1);
+    // Back on the visit screen, F7 and Ctrl+R mean nothing, the prescription screen open beside.
+    TfrmMain* visits = app.screens().frmMain;
+    QApplication::setActiveWindow(visits);
+    QVERIFY(QTest::qWaitForWindowActive(visits));
+    QWidget* history = recipe.visits.history();
+    history->setFocus();
+    PreviewWatcher watcher;
+    QTest::keyClick(history, Qt::Key_F7);
+    QTest::keyClick(history, Qt::Key_R, Qt::ControlModifier);
+    VERIFY_BOXES(app);
+    QCOMPARE(watcher.shown, 0);
+    QCOMPARE(recipe.screen->recTable->State(), dsBrowse);
+    QCOMPARE(app.count(u"recete"_s), 1);
 }
 
 int main(int argc, char** argv)

@@ -10,6 +10,7 @@
 #include "TReport.h"
 #include "TReportPreview.h"
 #include "TTetkikF.h"
+#include "VisitDriver.h"
 
 #include <QDir>
 #include <QHeaderView>
@@ -44,32 +45,6 @@ template <class T> T* ctl(QWidget* screen, const char* name)
         qFatal("no control %s", name);
     return widget;
 }
-
-// Looks at every preview as it comes up and closes it.
-class PreviewWatcher final : public TReport::PreviewHandler
-{
-public:
-    PreviewWatcher()
-    {
-        TReport::setPreviewHandler(this);
-    }
-    ~PreviewWatcher() override
-    {
-        TReport::setPreviewHandler(nullptr);
-    }
-
-    void previewShown(TReportPreview& preview) override
-    {
-        ++shown;
-        caption = preview.windowTitle();
-        report = preview.report();
-        preview.close();
-    }
-
-    int shown = 0;
-    QString caption;
-    PreparedReport report;
-};
 
 void seedTypes(AppFixture& app)
 {
@@ -433,6 +408,10 @@ void tst_TTetkikF::printout()
     QVERIFY(hemoglobin < printed.indexOf(u"Lökosit"_s));
     QVERIFY(printed.indexOf(u"Lökosit"_s) < printed.indexOf(u"Demir"_s));
     QCOMPARE(printed.at(hemoglobin - 1), u"1"_s);
+    // The same on paper.
+    const QString pdf = watcher.pdfText();
+    for (const QString& t : { u"TETKİK TÜRLERİ RAPORU"_s, u"TETKİK ÜST DEĞER"_s, u"Lökosit"_s, u"aç karnına"_s })
+        QVERIFY2(pdf.contains(t), qPrintable(t + u" not in:\n"_s + pdf));
     // Rows 1 and 3 shaded, row 2 not.
     int shaded = 0;
     for (const PreparedReport::Item& item : watcher.report.page(0).items) {

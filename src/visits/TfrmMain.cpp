@@ -870,8 +870,7 @@ void TfrmMain::JvXPButton10Click()
         }
         if (!leavePendingVisit())
             return;
-        screens().tetkikgirisF->show();
-        screens().tetkikgirisF->labTable->Open();
+        screens().tetkikgirisF->openResults();
     });
 }
 
@@ -885,9 +884,26 @@ void TfrmMain::JvXPButton11Click()
         }
         if (!leavePendingVisit())
             return;
-        screens().receteF->show();
-        screens().receteF->recTable->Open();
+        screens().receteF->openLines();
     });
+}
+
+bool TfrmMain::saveVisitFirst()
+{
+    if (!muayeneTable->Active() || !isEditing(muayeneTable))
+        return true;
+    if (Messages::ask(Messages::muayeneKayitEtmelisiniz) != Messages::Answer::Yes)
+        return false;
+    storeVisit();
+    return true;
+}
+
+bool TfrmMain::visitForDetailRow()
+{
+    if (!saveVisitFirst())
+        return false;
+    // A row without a visit would be stored under none and never be listed again.
+    return muayeneRQuery->Active() && !muayeneRQuery->IsEmpty();
 }
 
 void TfrmMain::tfXPButton1Click()

@@ -100,6 +100,13 @@ public:
     void JvXPButton10Click();
     // Opens the prescription of the selected visit ("Reçete").
     void JvXPButton11Click();
+    // The lab result and prescription screens' rule before a row is started: while the visit
+    // is being edited, asks to store it first. Yes stores it as "Kaydet" does (throws when that
+    // fails) and gives true; any other answer gives false. True at once otherwise.
+    bool saveVisitFirst();
+    // saveVisitFirst, and then whether the history holds a visit that a new lab result or
+    // prescription line can belong to.
+    bool visitForDetailRow();
     // Shows the help topic of this screen.
     void tfXPButton1Click();
     // Ends the program after asking about an unsaved visit ("Kapat", F10).

@@ -10,6 +10,7 @@
 #include "TReport.h"
 #include "TReportPreview.h"
 #include "TTetkikF.h"
+#include "VisitDriver.h"
 
 #include <QDir>
 #include <QHeaderView>
@@ -44,32 +45,6 @@ template <class T> T* ctl(QWidget* screen, const char* name)
         qFatal("no control %s", name);
     return widget;
 }
-
-// Looks at every preview as it comes up and closes it.
-class PreviewWatcher final : public TReport::PreviewHandler
-{
-public:
-    PreviewWatcher()
-    {
-        TReport::setPreviewHandler(this);
-    }
-    ~PreviewWatcher() override
-    {
-        TReport::setPreviewHandler(nullptr);
-    }
-
-    void previewShown(TReportPreview& preview) override
-    {
-        ++shown;
-        caption = preview.windowTitle();
-        report = preview.report();
-        preview.close();
-    }
-
-    int shown = 0;
-    QString caption;
-    PreparedReport report;
-};
 
 void seedTypes(AppFixture& app)
 {
@@ -142,6 +117,7 @@ private Q_SLOTS:
     void saveWithoutEditingRefused();
     void deleting_data();
     void deleting();
+    void deletingFromEmptyCatalogue();
     void enterKey_data();
     void enterKey();
     void gridEnterSteps_data();
@@ -342,6 +318,21 @@ void tst_TTetkikF::deleting()
     QCOMPARE(locks(screen), deleted ? u"1111"_s : u"1000"_s);
 }
 
+// Nothing to delete: the questions are asked, then the refusal says so; nothing else happens.
+void tst_TTetkikF::deletingFromEmptyCatalogue()
+{
+    AppFixture app;
+    TTetkikF* screen = openCatalogue(app);
+    app.messages().expectQuestion(deleteQuestion, Messages::Answer::Yes);
+    app.messages().expectQuestion(stopDeleteQuestion, Messages::Answer::No);
+    app.messages().expectError();
+    click(screen, "silBut");
+    VERIFY_BOXES(app);
+    QCOMPARE(app.count(u"laborana"_s), 0);
+    QVERIFY(screen->isVisible());
+    QCOMPARE(screen->tetkikTTable->State(), dsBrowse);
+}
+
 void tst_TTetkikF::enterKey_data()
 {
     QTest::addColumn<QString>("from");
@@ -417,6 +408,10 @@ void tst_TTetkikF::printout()
     QVERIFY(hemoglobin < printed.indexOf(u"Lökosit"_s));
     QVERIFY(printed.indexOf(u"Lökosit"_s) < printed.indexOf(u"Demir"_s));
     QCOMPARE(printed.at(hemoglobin - 1), u"1"_s);
+    // The same on paper.
+    const QString pdf = watcher.pdfText();
+    for (const QString& t : { u"TETKİK TÜRLERİ RAPORU"_s, u"TETKİK ÜST DEĞER"_s, u"Lökosit"_s, u"aç karnına"_s })
+        QVERIFY2(pdf.contains(t), qPrintable(t + u" not in:\n"_s + pdf));
     // Rows 1 and 3 shaded, row 2 not.
     int shaded = 0;
     for (const PreparedReport::Item& item : watcher.report.page(0).items) {

@@ -13,6 +13,8 @@ bool CommandGuard::run(const std::function<void()>& command)
     try {
         command();
         return true;
+    } catch (const Abort&) {
+        return false;
     } catch (const DataError& e) {
         text = e.text();
     } catch (const std::exception& e) {

@@ -7,6 +7,11 @@
 class CommandGuard final
 {
 public:
-    // False when the command ended with an exception.
+    // Thrown to end a command quietly, as a hook does that does not let the command go on
+    // (the user answered No); no box is shown.
+    struct Abort final {
+    };
+
+    // False when the command ended with an exception or was aborted.
     static bool run(const std::function<void()>& command);
 };

@@ -41,6 +41,7 @@ private Q_SLOTS:
     void failureLeavesFileUntouched();
     void repairsMissingParts_data();
     void repairsMissingParts();
+    void upgradesVersionOneFile();
     void refusesMissingTable_data();
     void refusesMissingTable();
 
@@ -119,7 +120,7 @@ void tst_Schema::tableDefinitions_data()
     QTest::addColumn<QString>("keyField");
     QTest::addColumn<QStringList>("primaryKey");
 
-    QTest::newRow("hastasicil") << u"hastasicil"_s << 45 << u"hid"_s << QStringList { u"hid"_s };
+    QTest::newRow("hastasicil") << u"hastasicil"_s << 48 << u"hid"_s << QStringList { u"hid"_s };
     QTest::newRow("muayene") << u"muayene"_s << 15 << u"mid"_s << QStringList {};
     QTest::newRow("recete") << u"recete"_s << 10 << u"rrid"_s << QStringList {};
     QTest::newRow("laboratuar") << u"laboratuar"_s << 7 << u"lids"_s << QStringList {};
@@ -462,7 +463,7 @@ void tst_Schema::adoptsFileWithoutVersion()
 
     Schema::ensure(m_db);
 
-    QCOMPARE(Schema::version(m_db), 1);
+    QCOMPARE(Schema::version(m_db), Schema::currentVersion);
     QCOMPARE(scalar(u"SELECT hasta_kodu FROM hastasicil"_s).toString(), u"77"_s);
     QCOMPARE(scalar(u"SELECT count(*) FROM zbas"_s).toInt(), 1);
     QVERIFY(scalar(u"SELECT count(*) FROM zkilobir"_s).toInt() > 400);
@@ -499,7 +500,7 @@ void tst_Schema::failureLeavesFileUntouched()
     // The file is still usable: with the view gone it is created normally.
     QVERIFY(q.exec(u"DROP VIEW zkilobir"_s));
     Schema::ensure(m_db);
-    QCOMPARE(Schema::version(m_db), 1);
+    QCOMPARE(Schema::version(m_db), Schema::currentVersion);
 }
 
 void tst_Schema::repairsMissingParts_data()
@@ -516,6 +517,9 @@ void tst_Schema::repairsMissingParts_data()
     QTest::newRow("dropped index") << u"DROP INDEX hastasicil_fold_adi_soyadi"_s
                                    << u"SELECT count(*) FROM sqlite_master WHERE name = 'hastasicil_fold_adi_soyadi'"_s
                                    << QVariant(1);
+    QTest::newRow("dropped growth column")
+        << u"ALTER TABLE hastasicil DROP COLUMN anneboy"_s
+        << u"SELECT count(*) FROM pragma_table_info('hastasicil') WHERE name = 'anneboy'"_s << QVariant(1);
     QTest::newRow("emptied reference rows") << u"DELETE FROM zbas"_s << u"SELECT count(*) FROM zbas"_s << QVariant(76);
 }
 
@@ -538,6 +542,43 @@ void tst_Schema::repairsMissingParts()
     QCOMPARE(scalar(u"SELECT adi FROM hastasicil WHERE hasta_kodu = '5'"_s).toString(), u"Ayşe"_s);
     QVERIFY(q.exec(u"UPDATE hastasicil SET anne = 'Fatma' WHERE hasta_kodu = '5'"_s));
     QCOMPARE(Schema::version(m_db), Schema::currentVersion);
+}
+
+// A file of version 1 (a small clinic written by that version, kept as test data) gets the
+// growth columns on its first start, empty for every child; a second start changes nothing.
+void tst_Schema::upgradesVersionOneFile()
+{
+    m_db.close();
+    QFile::remove(m_dir->filePath(u"test.db"_s));
+    QVERIFY(QFile::copy(QFINDTESTDATA(u"pediakay_v1.sqlite"_s), m_dir->filePath(u"test.db"_s)));
+    QFile::setPermissions(m_dir->filePath(u"test.db"_s), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QVERIFY(m_db.open());
+    QCOMPARE(Schema::version(m_db), 1);
+    const QString growthColumns = u"SELECT count(*) FROM pragma_table_info('hastasicil') "
+                                  u"WHERE name IN ('dogumhaftasi', 'anneboy', 'bababoy')"_s;
+    QCOMPARE(scalar(growthColumns).toInt(), 0);
+    const int children = scalar(u"SELECT count(*) FROM hastasicil"_s).toInt();
+    const int visits = scalar(u"SELECT count(*) FROM muayene"_s).toInt();
+    const int weights = scalar(u"SELECT count(*) FROM zkilobir"_s).toInt();
+    QVERIFY(children > 0 && visits > 0 && weights > 0);
+
+    for (int start = 0; start < 2; ++start) {
+        QSqlDatabase db = openFile(u"test.db"_s);
+        Schema::ensure(db);
+        db.close();
+        QCOMPARE(Schema::version(m_db), Schema::currentVersion);
+        QCOMPARE(scalar(growthColumns).toInt(), 3);
+        QCOMPARE(scalar(u"SELECT count(*) FROM hastasicil WHERE dogumhaftasi IS NULL AND anneboy IS NULL "
+                        u"AND bababoy IS NULL"_s)
+                     .toInt(),
+            children);
+        QCOMPARE(scalar(u"SELECT count(*) FROM muayene"_s).toInt(), visits);
+        QCOMPARE(scalar(u"SELECT count(*) FROM zkilobir"_s).toInt(), weights);
+    }
+    QSqlQuery q(m_db);
+    QVERIFY2(q.exec(u"UPDATE hastasicil SET dogumhaftasi = 32, anneboy = 160.5, bababoy = 181"_s),
+        qPrintable(q.lastError().text()));
+    QCOMPARE(scalar(u"SELECT sum(anneboy) FROM hastasicil"_s).toDouble(), 160.5 * children);
 }
 
 void tst_Schema::refusesMissingTable_data()

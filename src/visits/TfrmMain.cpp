@@ -5,6 +5,8 @@
 #include "ui_TfrmMain.h"
 
 #include "AgeCalculator.h"
+#include "ColumnChooser.h"
+#include "ColumnChooserButton.h"
 #include "CommandGuard.h"
 #include "CorrectedAge.h"
 #include "DataSet.h"
@@ -1162,6 +1164,8 @@ void TfrmMain::setUpGrowthTexts()
 
     ui->yasLayout->addWidget(label(u"duzeltilmisYasLabel"));
 
+    setUpGrowthColumns();
+
     for (DBEdit* box : { ui->kiloDBEdit, ui->boyDBEdit, ui->bascDBEdit, ui->JvDotNetDBEdit22 })
         connect(box, &QLineEdit::textChanged, this, &TfrmMain::updateGrowthTexts);
     connect(muayeneTable, &DataSet::currentChanged, this, &TfrmMain::updateGrowthTexts);
@@ -1233,4 +1237,69 @@ void TfrmMain::updateGrowthTexts()
         auto* warning = findChild<QLabel*>(u"growthWarningLabel"_s);
         warning->setText(growth.warnings().join(u"; "_s));
     });
+}
+
+// The history's percentile and BMI columns, calculated for each visit from its own date and
+// measurements; hidden at first, offered by the history's column chooser with the others.
+void TfrmMain::setUpGrowthColumns()
+{
+    struct GrowthColumn {
+        const char16_t* field;
+        const char16_t* title;
+        int measure; // 0 weight, 1 height, 2 head, 3 BMI
+    };
+    static constexpr GrowthColumn columns[] = {
+        { u"kiloP", u"Kilo P", 0 },
+        { u"boyP", u"Boy P", 1 },
+        { u"bascP", u"Baş P", 2 },
+        { u"vki", u"VKİ", 3 },
+    };
+    DBGrid* grid = ui->muqueryGrid1;
+    QStringList names = grid->columns();
+    QStringList hidden { u"mid"_s };
+    for (const GrowthColumn& column : columns) {
+        const int measure = column.measure;
+        muayeneRQuery->addCalculatedField(
+            QString::fromUtf16(column.field), FieldType::WideString, [measure](const DataSet& visits, int row) {
+                const DataSet* sicil = screens().ozluk ? screens().ozluk->sicilTable : nullptr;
+                if (!sicil || !sicil->Active())
+                    return QVariant();
+                const auto number = [&](const char16_t* name) {
+                    const QVariant v = visits.rawValueAt(row, visits.FieldByName(QString::fromUtf16(name))->index());
+                    return v.isNull() || !v.isValid() ? std::nan("") : v.toDouble();
+                };
+                const QVariant tarih = visits.rawValueAt(row, visits.FieldByName(u"tarih"_s)->index());
+                VisitGrowth::Input in;
+                in.standard = GrowthSettings::standard();
+                in.sex = GrowthAssessment::sexOf(sicil->FieldByName(u"cinsiyeti"_s)->AsString());
+                const Field* birth = sicil->FieldByName(u"dogumtarihi"_s);
+                in.birth = birth->IsNull() ? QDate() : birth->AsDateTime().date();
+                in.gestationalWeeks = sicil->FieldByName(u"dogumhaftasi"_s)->AsInteger();
+                in.visit = tarih.isNull() ? QDate() : ValueFormats::readStoredDate(tarih.toString()).date();
+                in.weight = number(u"kilo");
+                in.height = number(u"boy");
+                in.head = number(u"basc");
+                const VisitGrowth growth(in);
+                const GrowthResult* results[] = { &growth.weight(), &growth.height(), &growth.head() };
+                if (measure < 3)
+                    return QVariant(GrowthAssessment::percentileText(results[measure]->percentile));
+                return std::isnan(growth.bmiValue())
+                    ? QVariant()
+                    : QVariant(TurkishText::locale().toString(growth.bmiValue(), 'f', 1));
+            });
+        names.append(QString::fromUtf16(column.field));
+        hidden.append(QString::fromUtf16(column.title));
+    }
+    // The history's own columns keep the widths they were given.
+    QList<int> widths;
+    for (int i = 0; i < grid->columns().size(); ++i)
+        widths.append(grid->columnWidth(i));
+    grid->setColumns(names);
+    for (int i = 0; i < widths.size(); ++i)
+        grid->setColumnWidth(i, widths.at(i));
+    for (const GrowthColumn& column : columns) {
+        grid->setColumnTitle(QString::fromUtf16(column.field), QString::fromUtf16(column.title));
+        grid->setColumnWidth(grid->columnOf(QString::fromUtf16(column.field)), 50);
+    }
+    ColumnChooser::attach(grid, ColumnChooser::Texts::Gosterilecek, hidden);
 }

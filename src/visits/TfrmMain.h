@@ -153,6 +153,7 @@ private:
     void onVisitFieldChanged(int fieldIndex);
     void showCount();
     void setUpGrowthTexts();
+    void setUpGrowthColumns();
     QString currentChildCode() const;
     bool inPopupArea(const QWidget* widget) const;
 

@@ -1,5 +1,8 @@
 #include "AppFixture.h"
+#include "ColumnChooser.h"
+#include "ColumnChooserButton.h"
 #include "DBEdit.h"
+#include "DBGrid.h"
 #include "GrowthAssessment.h"
 #include "GrowthReference.h"
 #include "GrowthSettings.h"
@@ -10,12 +13,14 @@
 #include "TfrmMain.h"
 #include "VisitGrowth.h"
 
+#include <QAbstractItemModel>
 #include <QApplication>
 #include <QDateTimeEdit>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QTest>
 
 #include <cmath>
@@ -36,6 +41,7 @@ private slots:
     void correctedAgeBesideTheAge();
     void targetHeight();
     void choiceKeptInProgramSettings();
+    void historyColumnsThroughTheChooser();
     void screenshotWithAllTexts();
 };
 
@@ -272,6 +278,58 @@ void tst_VisitGrowth::choiceKeptInProgramSettings()
         QVERIFY(!ayar.readAll().contains("WHO"));
     app.restart();
     QCOMPARE(GrowthSettings::standard(), GrowthStandard::Who);
+}
+
+// The history offers the percentiles and BMI of each visit, hidden until the column chooser
+// shows them; nothing of them is stored.
+void tst_VisitGrowth::historyColumnsThroughTheChooser()
+{
+    AppFixture app;
+    const QDate birth(2011, 3, 20);
+    seedChild(app, u"Erkek"_s, birth);
+    app.exec(u"INSERT INTO muayene (hastakodu, tarih, yas, kilo, boy, basc) VALUES ('30', '2011-09-20 10:00:00.000', "
+             u"6, 7.6, 66, 43)"_s);
+    TfrmMain* screen = openVisit(app);
+    QVERIFY(screen);
+    auto* grid = ctl<DBGrid>(screen, u"muqueryGrid1");
+    const QStringList titles { u"Kilo P"_s, u"Boy P"_s, u"Baş P"_s, u"VKİ"_s };
+    const QStringList fields { u"kiloP"_s, u"boyP"_s, u"bascP"_s, u"vki"_s };
+    for (const QString& field : fields)
+        QVERIFY(grid->isColumnHidden(grid->columnOf(field)));
+
+    auto* arrow = grid->findChild<ColumnChooserButton*>();
+    QVERIFY(arrow);
+    QTest::mouseClick(arrow, Qt::LeftButton);
+    ColumnChooser* chooser = arrow->chooser();
+    QVERIFY(chooser);
+    for (const QString& title : titles) {
+        QVERIFY(chooser->titles().contains(title));
+        QVERIFY(!chooser->isTicked(title));
+        chooser->setTicked(title, true);
+    }
+    QTest::mouseClick(chooser->findChild<QPushButton*>(u"TamamBtn"_s), Qt::LeftButton);
+    QTRY_VERIFY(!arrow->chooser());
+    for (const QString& field : fields)
+        QVERIFY(!grid->isColumnHidden(grid->columnOf(field)));
+    QVERIFY(grid->isColumnHidden(grid->columnOf(u"mid"_s)));
+
+    // The older visit (the second row, newest first): 7.6 kg, 66 cm, 43 cm at six months.
+    const int row = grid->model()->rowCount() - 1;
+    const double day = double(birth.daysTo(QDate(2011, 9, 20)));
+    const auto cell
+        = [&](const QString& field) { return grid->model()->index(row, grid->columnOf(field)).data().toString(); };
+    using I = GrowthIndicator;
+    QCOMPARE(cell(u"kiloP"_s),
+        GrowthAssessment::percentileText(
+            GrowthAssessment::assess(GrowthStandard::Cdc2000, I::WeightForAge, 1, day, 7.6).percentile));
+    QCOMPARE(cell(u"boyP"_s),
+        GrowthAssessment::percentileText(
+            GrowthAssessment::assess(GrowthStandard::Cdc2000, I::LengthForAge, 1, day, 66).percentile));
+    QVERIFY(cell(u"bascP"_s).startsWith(u'P'));
+    QCOMPARE(cell(u"vki"_s), u"17,4"_s); // 7.6 / 0.66^2 = 17.447
+    QSqlQuery columnsOfVisits = app.exec(u"SELECT count(*) FROM pragma_table_info('muayene')"_s);
+    QVERIFY(columnsOfVisits.next());
+    QCOMPARE(columnsOfVisits.value(0).toInt(), 15);
 }
 
 // Every text at once on a maximised window of a 1366x768 screen: each is whole and clear of

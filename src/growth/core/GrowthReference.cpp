@@ -77,42 +77,43 @@ GrowthReference::GrowthReference(GrowthStandard standard)
     : m_standard(standard)
 {
     initGrowthResources();
-    for (const Source& source : sources(standard)) {
-        const QByteArray text = readResource(QString::fromUtf16(source.file));
-        for (int sex : { 1, 2 }) {
-            m_tables.push_back(std::make_unique<LmsTable>(LmsTable::fromCsv(text, sex, source.scale)));
-            const LmsTable* table = m_tables.back().get();
-            Entry* entry = nullptr;
-            for (Entry& e : m_entries)
-                if (e.indicator == source.indicator && e.sex == sex)
-                    entry = &e;
-            if (!entry) {
-                m_entries.append(Entry { source.indicator, sex, {} });
-                entry = &m_entries.last();
-            }
-            entry->pieces.append(Piece { table, source.until });
-        }
+}
+
+// An indicator's files are read on its first use, both sexes at once.
+const QList<GrowthReference::Piece>& GrowthReference::load(GrowthIndicator indicator, int sex) const
+{
+    static const QList<Piece> none;
+    if (sex != 1 && sex != 2)
+        return none;
+    for (const Entry& e : m_entries)
+        if (e.indicator == indicator && e.sex == sex)
+            return e.pieces;
+    Entry boys { indicator, 1, {} };
+    Entry girls { indicator, 2, {} };
+    for (const Source& source : sources(m_standard)) {
+        if (source.indicator != indicator)
+            continue;
+        auto both = LmsTable::bothFromCsv(readResource(QString::fromUtf16(source.file)), source.scale);
+        m_tables.push_back(std::make_unique<LmsTable>(std::move(both.first)));
+        boys.pieces.append(Piece { m_tables.back().get(), source.until });
+        m_tables.push_back(std::make_unique<LmsTable>(std::move(both.second)));
+        girls.pieces.append(Piece { m_tables.back().get(), source.until });
     }
+    m_entries.append(boys);
+    m_entries.append(girls);
+    return m_entries.at(m_entries.size() - (sex == 1 ? 2 : 1)).pieces;
 }
 
 QList<GrowthReference::Piece> GrowthReference::pieces(GrowthIndicator indicator, int sex) const
 {
-    for (const Entry& e : m_entries)
-        if (e.indicator == indicator && e.sex == sex)
-            return e.pieces;
-    return {};
+    return load(indicator, sex);
 }
 
 bool GrowthReference::lmsAt(GrowthIndicator indicator, int sex, double x, Lms& out) const
 {
-    for (const Entry& e : m_entries) {
-        if (e.indicator != indicator || e.sex != sex)
-            continue;
-        for (const Piece& piece : e.pieces) {
-            if (x < piece.until && x <= piece.table->last())
-                return piece.table->lmsAt(x, out);
-        }
-        return false;
+    for (const Piece& piece : load(indicator, sex)) {
+        if (x < piece.until && x <= piece.table->last())
+            return piece.table->lmsAt(x, out);
     }
     return false;
 }

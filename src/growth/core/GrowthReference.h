@@ -22,7 +22,8 @@ public:
         double until = 0;
     };
 
-    // The tables of a reference, read from the shipped files on first use and kept.
+    // The tables of a reference, each indicator's read from the shipped files on its first use
+    // and kept.
     static const GrowthReference& of(GrowthStandard standard);
 
     // The reference's pieces for an indicator and sex (1 boys, 2 girls); empty when it has none.
@@ -45,6 +46,9 @@ private:
         QList<Piece> pieces;
     };
     GrowthStandard m_standard;
-    std::vector<std::unique_ptr<LmsTable>> m_tables;
-    QList<Entry> m_entries;
+    const QList<Piece>& load(GrowthIndicator indicator, int sex) const;
+
+    // Filled as the indicators are first asked for.
+    mutable std::vector<std::unique_ptr<LmsTable>> m_tables;
+    mutable QList<Entry> m_entries;
 };

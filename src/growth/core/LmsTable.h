@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
 #include <vector>
 
 // Box-Cox power (L), median (M) and coefficient of variation (S) at one index value.
@@ -23,6 +24,8 @@ public:
     // indexScale turns the file's index into the table's (30.4375 for months to days).
     // Throws std::runtime_error on a malformed file.
     static LmsTable fromCsv(const QByteArray& text, int sex, double indexScale);
+    // Both sexes of a file in one reading: boys first, then girls.
+    static std::pair<LmsTable, LmsTable> bothFromCsv(const QByteArray& text, double indexScale);
 
     bool isEmpty() const;
     double first() const;

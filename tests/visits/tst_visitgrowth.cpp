@@ -38,6 +38,7 @@ private slots:
     void warnings();
     void fallSincePreviousVisit_data();
     void fallSincePreviousVisit();
+    void sameDayVisitIsNoPreviousVisit();
     void correctedAgeBesideTheAge();
     void targetHeight();
     void choiceKeptInProgramSettings();
@@ -229,6 +230,29 @@ void tst_VisitGrowth::fallSincePreviousVisit()
     const double now = valueAtZ(GrowthStandard::Who, GrowthIndicator::WeightForAge, 1, birth.daysTo(visitDay), z);
     typeInto(screen, u"kiloDBEdit"_s, typed(now));
     QCOMPARE(shown(screen, u"growthWarningLabel").contains(u"iki ana persentil çizgisini"_s), warned);
+}
+
+// A visit stored earlier the same day (the one being corrected, or a second one) is no visit
+// before: the trend is taken from the last visit of an earlier day.
+void tst_VisitGrowth::sameDayVisitIsNoPreviousVisit()
+{
+    AppFixture app;
+    GrowthSettings::setStandard(GrowthStandard::Who);
+    const QDate birth(2011, 3, 20);
+    seedChild(app, u"Erkek"_s, birth);
+    const QDate before(2011, 12, 20);
+    const auto weightAt = [&](const QDate& day, double z) {
+        return valueAtZ(GrowthStandard::Who, GrowthIndicator::WeightForAge, 1, birth.daysTo(day), z);
+    };
+    app.exec(u"INSERT INTO muayene (hastakodu, tarih, yas, kilo) VALUES ('30', ?, 9, ?)"_s,
+        { before.toString(u"yyyy-MM-dd 10:00:00.000"_s), weightAt(before, -0.5) });
+    app.exec(u"INSERT INTO muayene (hastakodu, tarih, yas, kilo) VALUES ('30', ?, 12, ?)"_s,
+        { visitDay.toString(u"yyyy-MM-dd 08:00:00.000"_s), weightAt(visitDay, 1.0) });
+    TfrmMain* screen = openVisit(app);
+    QVERIFY(screen);
+    typeInto(screen, u"kiloDBEdit"_s, typed(weightAt(visitDay, -0.5)));
+    QVERIFY(!shown(screen, u"kiloPLabel").isEmpty());
+    QVERIFY(!shown(screen, u"growthWarningLabel").contains(u"persentil çizgisini"_s));
 }
 
 // A girl born at 30 weeks, six months old: her age counts from her due date, 70 days later.

@@ -495,7 +495,10 @@ void TChartF::setUpGrowthReference()
     combo->setToolTip(u"Büyüme referansı (bütün program için)"_s);
     combo->setFocusPolicy(Qt::NoFocus);
     combo->setCurrentIndex(GrowthSettings::standard() == GrowthStandard::Who ? 1 : 0);
-    ui->buttonLayout->insertWidget(ui->buttonLayout->indexOf(ui->kapatBut) + 1, combo);
+    // Beside the help button in the plot's empty top left corner, where it stays whole however
+    // narrow the screen is.
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    ui->helpLayout->insertWidget(1, combo);
     connect(combo, &QComboBox::currentIndexChanged, this, &TChartF::referansComboChange);
 
     // The percentile and z of the child's point nearest the mouse, after the read-outs.

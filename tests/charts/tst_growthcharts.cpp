@@ -203,14 +203,17 @@ void tst_GrowthCharts::readOutOfTheNearestPoint()
 void tst_GrowthCharts::screenshots_data()
 {
     QTest::addColumn<int>("standard");
-    QTest::newRow("CDC 2000") << int(GrowthStandard::Cdc2000);
-    QTest::newRow("WHO") << int(GrowthStandard::Who);
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("CDC 2000") << int(GrowthStandard::Cdc2000) << QSize(1366, 768);
+    QTest::newRow("WHO") << int(GrowthStandard::Who) << QSize(1366, 768);
+    QTest::newRow("WHO, narrow") << int(GrowthStandard::Who) << QSize(1024, 700);
 }
 
 // Both charts with each reference, a boy born at 32 weeks whose parents' heights are known.
 void tst_GrowthCharts::screenshots()
 {
     QFETCH(int, standard);
+    QFETCH(QSize, size);
     const QString outputDir = QDir::currentPath();
     AppFixture app;
     GrowthSettings::setStandard(GrowthStandard(standard));
@@ -218,15 +221,25 @@ void tst_GrowthCharts::screenshots()
         { { QDate(2011, 3, 10), 3.9 }, { QDate(2011, 7, 10), 6.4 }, { QDate(2012, 1, 10), 8.6 },
             { QDate(2012, 12, 10), 11.4 } },
         168.0, 181.0);
-    TChartF* f = showCharts(app);
+    TChartF* f = showCharts(app, size);
     QVERIFY(f);
     f->buyukButClick();
     QApplication::processEvents();
     const QString file = outputDir
-        + u"/tst_growthcharts_%1_1366.png"_s.arg(standard == int(GrowthStandard::Who) ? u"who"_s : u"cdc"_s);
+        + u"/tst_growthcharts_%1_%2.png"_s.arg(standard == int(GrowthStandard::Who) ? u"who"_s : u"cdc"_s)
+              .arg(size.width());
     QVERIFY(f->grab().save(file));
     qInfo("screenshot: %s", qPrintable(file));
     QCOMPARE(referenceCombo(f)->currentIndex(), standard == int(GrowthStandard::Who) ? 1 : 0);
+    // The box is whole and inside the height chart's plot, clear of the curves' names.
+    QComboBox* combo = referenceCombo(f);
+    QVERIFY(combo->isVisible());
+    QVERIFY(combo->width() >= combo->sizeHint().width());
+    auto* view = f->findChild<QChartView*>(u"Chart2"_s);
+    QVERIFY(view);
+    const QRectF plot = f->heightChart()->plotArea();
+    const QRect box(view->viewport()->mapFromGlobal(combo->mapToGlobal(QPoint(0, 0))), combo->size());
+    QVERIFY(plot.contains(view->mapToScene(box).boundingRect()));
     QVERIFY(f->weightChart()->chronological()->count() > 0);
 }
 

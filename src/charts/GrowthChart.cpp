@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QPainter>
 #include <QPen>
+#include <QScatterSeries>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -127,6 +128,12 @@ GrowthChart::GrowthChart(const QString& caption, CaptionPlace place, const Axis&
         m_lines.append(series);
     }
 
+    m_targetName = new QGraphicsSimpleTextItem(this);
+    m_targetName->setBrush(QColor(106, 27, 154));
+    m_targetName->setZValue(10);
+    m_targetName->hide();
+    m_target[0] = std::nan("");
+
     m_caption = new QGraphicsSimpleTextItem(caption, this);
     m_caption->setZValue(10);
     for (int i = 0; i < percentileCount; ++i) {
@@ -197,7 +204,76 @@ void GrowthChart::clearPoints()
 {
     for (QLineSeries* series : std::as_const(m_lines))
         series->clear();
+    if (m_chronological)
+        m_chronological->clear();
     updateTexts();
+}
+
+// Made on first use, so that a chart without them has its ten series only.
+QScatterSeries* GrowthChart::chronological()
+{
+    if (!m_chronological) {
+        m_chronological = new QScatterSeries(this);
+        m_chronological->setName(u"Takvim yaşı"_s);
+        m_chronological->setMarkerSize(6);
+        m_chronological->setColor(QColor(255, 0, 0, 70));
+        m_chronological->setBorderColor(QColor(255, 0, 0, 70));
+        addSeries(m_chronological);
+        m_chronological->attachAxis(m_ageAxis);
+        m_chronological->attachAxis(m_valueAxis);
+    }
+    return m_chronological;
+}
+
+void GrowthChart::setTarget(double centre, double low, double high)
+{
+    m_target[0] = centre;
+    m_target[1] = low;
+    m_target[2] = high;
+    m_targetName->setText(std::isnan(centre) ? QString() : u"Hedef "_s + formatValue(centre));
+    placeTarget();
+}
+
+QPointF GrowthChart::targetPoint() const
+{
+    return std::isnan(m_target[0]) ? QPointF(std::nan(""), std::nan("")) : QPointF(m_ageAxis->max(), m_target[0]);
+}
+
+QString GrowthChart::targetText() const
+{
+    return m_targetName->text();
+}
+
+// The target stands on the right edge of the plot at whatever age the axis reaches.
+void GrowthChart::placeTarget()
+{
+    if (std::isnan(m_target[0])) {
+        if (m_targetRange)
+            m_targetRange->clear();
+        m_targetName->hide();
+        return;
+    }
+    if (!m_targetRange) {
+        m_targetRange = new QLineSeries(this);
+        m_targetRange->setName(u"Hedef boy"_s);
+        m_targetRange->setPen(QPen(QColor(106, 27, 154), 5, Qt::SolidLine, Qt::FlatCap));
+        m_targetRange->setPointsVisible(true);
+        m_targetRange->setMarkerSize(7);
+        addSeries(m_targetRange);
+        m_targetRange->attachAxis(m_ageAxis);
+        m_targetRange->attachAxis(m_valueAxis);
+    }
+    const double x = m_ageAxis->max();
+    const QList<QPointF> points { QPointF(x, m_target[1]), QPointF(x, m_target[0]), QPointF(x, m_target[2]) };
+    if (m_targetRange->points() != points)
+        m_targetRange->replace(points);
+    const bool inside = m_target[0] >= m_valueAxis->min() && m_target[0] <= m_valueAxis->max();
+    m_targetName->setVisible(inside && plotArea().isValid());
+    if (inside && plotArea().isValid()) {
+        const QPointF at = mapToPosition(QPointF(x, m_target[0]), m_targetRange);
+        const QRectF r = m_targetName->boundingRect();
+        m_targetName->setPos(at.x() - r.width() - 6, at.y() - r.height() - 2);
+    }
 }
 
 void GrowthChart::setSexColor(const QColor& color)
@@ -289,6 +365,7 @@ void GrowthChart::setCompact(bool compact)
 
     QFont nameFont = font();
     nameFont.setPointSizeF(compact ? 5.5 : 7.5);
+    m_targetName->setFont(nameFont);
     for (QGraphicsSimpleTextItem* name : std::as_const(m_curveNames))
         name->setFont(nameFont);
 
@@ -360,6 +437,7 @@ void GrowthChart::updateTexts()
         return;
     fitLabels();
 
+    placeTarget();
     const QRectF c = m_caption->boundingRect();
     if (m_place == CaptionPlace::AbovePlotRight) {
         // Above the plot at its right end; below the controls laid over the chart when it would

@@ -9,6 +9,7 @@
 class QGraphicsSimpleTextItem;
 class QLineSeries;
 class QPainter;
+class QScatterSeries;
 class QValueAxis;
 class QXYSeries;
 
@@ -53,6 +54,14 @@ public:
 
     // Removes every point of every series.
     void clearPoints();
+    // The child's points at chronological age, drawn faintly where the line shows the
+    // corrected age; not one of the indexed series.
+    QScatterSeries* chronological();
+    // The target height and its range as a mark at the right edge of the plot; NaN removes it.
+    void setTarget(double centre, double low, double high);
+    // The mark's centre in chart values (NaN when there is none), and its caption.
+    QPointF targetPoint() const;
+    QString targetText() const;
     // The colour of the axes (lines, ticks, grids) and of the caption.
     void setSexColor(const QColor& color);
     void setAgeAxis(double max, double interval);
@@ -87,7 +96,13 @@ private:
     void fitLabels();
     void setupAxis(QValueAxis* axis, const Axis& design);
 
+    void placeTarget();
+
     QList<QLineSeries*> m_lines;
+    QScatterSeries* m_chronological = nullptr;
+    QLineSeries* m_targetRange = nullptr;
+    QGraphicsSimpleTextItem* m_targetName = nullptr;
+    double m_target[3] = { 0, 0, 0 }; // centre, low, high; NaN centre: none
     QValueAxis* m_ageAxis = nullptr;
     QValueAxis* m_valueAxis = nullptr;
     QGraphicsSimpleTextItem* m_caption = nullptr;

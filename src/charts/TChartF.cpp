@@ -4,19 +4,26 @@
 
 #include "AgeCalculator.h"
 #include "CommandGuard.h"
+#include "CorrectedAge.h"
 #include "DataError.h"
 #include "DataSet.h"
 #include "DataSource.h"
 #include "Dialogs.h"
 #include "Field.h"
+#include "GrowthAssessment.h"
 #include "GrowthChart.h"
+#include "GrowthReference.h"
+#include "GrowthSettings.h"
 #include "RangeSteps.h"
 #include "Screens.h"
+#include "TargetHeight.h"
 #include "TfrmMain.h"
 #include "Tozluk.h"
 #include "TyardimF.h"
 #include "ValueFormats.h"
+#include "VisitGrowth.h"
 
+#include <QComboBox>
 #include <QFont>
 #include <QGuiApplication>
 #include <QHideEvent>
@@ -25,10 +32,13 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPrinter>
+#include <QScatterSeries>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -125,6 +135,7 @@ TChartF::TChartF()
     connect(ui->kapatBut, &QPushButton::clicked, this, &TChartF::Kapat1Click);
     connect(ui->Kapat1, &QAction::triggered, this, &TChartF::Kapat1Click);
     connect(ui->tfXPButton1, &QToolButton::clicked, this, &TChartF::tfXPButton1Click);
+    setUpGrowthReference();
 }
 
 TChartF::~TChartF() = default;
@@ -163,6 +174,7 @@ void TChartF::BitBtn2Click()
 
 void TChartF::fill()
 {
+    showChosenReference();
     for (GrowthChart* chart : { m_weight, m_height, m_head })
         chart->clearPoints();
 
@@ -184,6 +196,11 @@ void TChartF::fill()
 
     fillReference(ffTable2, m_height, sex);
     fillReference(ffTable3, m_head, sex);
+    const TargetHeight target
+        = TargetHeight::of(GrowthAssessment::sexOf(sicil->FieldByName(u"cinsiyeti"_s)->AsString()),
+            sicil->FieldByName(u"anneboy"_s)->IsNull() ? 0.0 : sicil->FieldByName(u"anneboy"_s)->AsFloat(),
+            sicil->FieldByName(u"bababoy"_s)->IsNull() ? 0.0 : sicil->FieldByName(u"bababoy"_s)->AsFloat());
+    m_height->setTarget(target.centre, target.low(), target.high());
 
     // The child's measurements, at birth and at every visit, each on its chart.
     const GrowthChart* charts[] = { m_weight, m_height, m_head };
@@ -207,6 +224,7 @@ void TChartF::fill()
         measureIndex[1] = visits->FieldByName(u"boy"_s)->index();
         measureIndex[2] = visits->FieldByName(u"basc"_s)->index();
     }
+    GrowthChart* const faint[] = { m_weight, m_height, m_head };
     // Each visit at the child's true age on the day of the visit.
     for (int row = 0; row < visitCount; ++row) {
         const QVariant yas = visits->rawValueAt(row, yasIndex);
@@ -215,11 +233,16 @@ void TChartF::fill()
             return;
         const QVariant tarih = visits->rawValueAt(row, tarihIndex);
         const QDate visitDay = isEmptyValue(tarih) ? QDate() : ValueFormats::readStoredDate(tarih.toString()).date();
-        const double months = AgeCalculator::chartMonths(birthDay, visitDay, yas.toDouble());
+        bool corrected = false;
+        const double months = plotMonths(birthDay, visitDay, yas.toDouble(), corrected);
         for (int i = 0; i < 3; ++i) {
             const QVariant value = visits->rawValueAt(row, measureIndex[i]);
             if (!isEmptyValue(value))
                 GrowthChart::addPoint(charts[i]->hasta(), QPointF(months, value.toDouble()));
+            // A child born early: the corrected age on the line, the true age faintly beside it.
+            if (!isEmptyValue(value) && corrected)
+                faint[i]->chronological()->append(
+                    AgeCalculator::chartMonths(birthDay, visitDay, yas.toDouble()), value.toDouble());
         }
     }
 
@@ -230,6 +253,10 @@ void TChartF::fill()
 
 void TChartF::fillReference(DataSet* table, GrowthChart* chart, const QString& sex)
 {
+    if (GrowthSettings::standard() == GrowthStandard::Who) {
+        fillGrowthReference(table, chart, sex);
+        return;
+    }
     if (!table->Active())
         table->Open();
     table->setFilter(u"sex='"_s + sex + u"'"_s);
@@ -367,6 +394,7 @@ void TChartF::Chart1MouseMove(const QPoint& position)
             = m_weight->mapToValue(m_weight->mapFromScene(ui->Chart1->mapToScene(position)), m_weight->line(0));
         ui->kiloEdit->setText(GrowthChart::formatValue(value.y()));
         ui->kiloAyEdit->setText(GrowthChart::formatValue(value.x()));
+        showNearestPoint(m_weight, ui->Chart1, position, findChild<QLabel*>(u"kiloNoktaLabel"_s));
     });
 }
 
@@ -377,6 +405,7 @@ void TChartF::Chart2MouseMove(const QPoint& position)
             = m_height->mapToValue(m_height->mapFromScene(ui->Chart2->mapToScene(position)), m_height->line(0));
         ui->boyEdit->setText(GrowthChart::formatValue(value.y()));
         ui->boyAyEdit->setText(GrowthChart::formatValue(value.x()));
+        showNearestPoint(m_height, ui->Chart2, position, findChild<QLabel*>(u"boyNoktaLabel"_s));
     });
 }
 
@@ -439,4 +468,117 @@ void TChartF::placeOverlays()
     const QRectF heightPlot = m_height->plotArea();
     if (heightPlot.isValid())
         ui->chart2Layout->setContentsMargins(int(heightPlot.left()) + 4, 4, 8, 4);
+}
+
+// --- growth reference ---------------------------------------------------------------------
+
+namespace {
+
+constexpr double daysPerMonth = 30.4375;
+
+GrowthIndicator indicatorOf(const DataSet* table)
+{
+    if (table->TableName() == u"zkilobir"_s)
+        return GrowthIndicator::WeightForAge;
+    if (table->TableName() == u"zuzunlukbir"_s)
+        return GrowthIndicator::LengthForAge;
+    return GrowthIndicator::HeadForAge;
+}
+
+} // namespace
+
+void TChartF::setUpGrowthReference()
+{
+    auto* combo = new QComboBox(this);
+    combo->setObjectName(u"referansCombo"_s);
+    combo->addItems({ u"CDC 2000"_s, u"WHO"_s });
+    combo->setToolTip(u"Büyüme referansı (bütün program için)"_s);
+    combo->setFocusPolicy(Qt::NoFocus);
+    combo->setCurrentIndex(GrowthSettings::standard() == GrowthStandard::Who ? 1 : 0);
+    // Beside the help button in the plot's empty top left corner, where it stays whole however
+    // narrow the screen is.
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    ui->helpLayout->insertWidget(1, combo);
+    connect(combo, &QComboBox::currentIndexChanged, this, &TChartF::referansComboChange);
+
+    // The percentile and z of the child's point nearest the mouse, after the read-outs.
+    for (const auto& [layout, name] :
+        { std::pair { ui->kiloLayout, u"kiloNoktaLabel"_s }, std::pair { ui->boyLayout, u"boyNoktaLabel"_s } }) {
+        auto* label = new QLabel(this);
+        label->setObjectName(name);
+        layout->insertWidget(layout->count() - 1, label);
+    }
+}
+
+// The reference box shows the program's choice as it stands when the charts are drawn.
+void TChartF::showChosenReference()
+{
+    auto* combo = findChild<QComboBox*>(u"referansCombo"_s);
+    const QSignalBlocker quiet(combo);
+    combo->setCurrentIndex(GrowthSettings::standard() == GrowthStandard::Who ? 1 : 0);
+}
+
+void TChartF::referansComboChange(int index)
+{
+    CommandGuard::run([&] {
+        GrowthSettings::setStandard(index == 1 ? GrowthStandard::Who : GrowthStandard::Cdc2000);
+        if (screens().ozluk && screens().ozluk->sicilTable->Active() && !screens().ozluk->sicilTable->IsEmpty())
+            fill();
+    });
+}
+
+// The WHO curves of the table's measurement from the shipped tables, in months; the daily rows
+// to 5 years and the monthly ones after, as the reference has them.
+void TChartF::fillGrowthReference(DataSet* table, GrowthChart* chart, const QString& sex)
+{
+    const GrowthReference& reference = GrowthReference::of(GrowthStandard::Who);
+    QList<QList<QPointF>> points(GrowthChart::percentileCount);
+    for (const GrowthReference::Piece& piece : reference.pieces(indicatorOf(table), sex.toInt())) {
+        for (int i = 0; i < GrowthChart::percentileCount; ++i) {
+            const std::vector<double>& values = piece.table->percentile(GrowthChart::percentileFields().at(i));
+            QList<QPointF>& curve = points[i];
+            curve.reserve(curve.size() + qsizetype(values.size()));
+            for (int row = 0; row < int(values.size()); ++row)
+                curve.append(QPointF(piece.table->indexAt(row) / daysPerMonth, values[std::size_t(row)]));
+        }
+    }
+    for (int i = 0; i < GrowthChart::percentileCount; ++i)
+        chart->line(i)->replace(points[i]);
+    chart->updateTexts();
+}
+
+// A visit's place on the age axis: the corrected age of a child born early while it applies.
+double TChartF::plotMonths(const QDate& birth, const QDate& visit, double storedAge, bool& corrected) const
+{
+    const Field* weeks = screens().ozluk->sicilTable->FieldByName(u"dogumhaftasi"_s);
+    const int correction = CorrectedAge::correctionDays(weeks->IsNull() ? 0 : weeks->AsInteger(), birth, visit);
+    corrected = correction > 0 && visit >= birth.addDays(correction);
+    if (!corrected)
+        return AgeCalculator::chartMonths(birth, visit, storedAge);
+    return AgeCalculator::chartMonths(birth.addDays(correction), visit, storedAge);
+}
+
+void TChartF::showNearestPoint(GrowthChart* chart, QChartView* view, const QPoint& position, QLabel* label)
+{
+    const QPointF mouse = chart->mapFromScene(view->mapToScene(position));
+    QXYSeries* child = chart->hasta();
+    int nearest = -1;
+    double best = 0;
+    for (int i = 0; i < child->count(); ++i) {
+        const QPointF at = chart->mapToPosition(child->at(i), child);
+        const double d = std::hypot(at.x() - mouse.x(), at.y() - mouse.y());
+        if (nearest < 0 || d < best) {
+            nearest = i;
+            best = d;
+        }
+    }
+    if (nearest < 0) {
+        label->clear();
+        return;
+    }
+    const QPointF point = child->at(nearest);
+    const GrowthResult result = GrowthAssessment::assess(GrowthSettings::standard(),
+        chart == m_weight ? GrowthIndicator::WeightForAge : GrowthIndicator::LengthForAge, sexCode().toInt(),
+        point.x() * daysPerMonth, point.y());
+    label->setText(VisitGrowth::readOut(result));
 }

@@ -2,6 +2,7 @@
 
 #include "TScreen.h"
 
+#include <QDate>
 #include <QString>
 
 #include <memory>
@@ -9,7 +10,9 @@
 class DataSet;
 class DataSource;
 class GrowthChart;
+class QChartView;
 class QHideEvent;
+class QLabel;
 class QPoint;
 class QPrinter;
 
@@ -66,6 +69,8 @@ public:
     void tfXPButton1Click();
     // Lets the visit screen take input again once this screen is hidden.
     void FormHide();
+    // Switches the whole program to the reference chosen and draws the charts again.
+    void referansComboChange(int index);
 
     // The page itself, on a printer that is already chosen (the part of yazButClick after the
     // printer dialog).
@@ -81,6 +86,11 @@ private:
     QString sexCode() const;
     void fillReference(DataSet* table, GrowthChart* chart, const QString& sex);
     void placeOverlays();
+    void setUpGrowthReference();
+    void showChosenReference();
+    void fillGrowthReference(DataSet* table, GrowthChart* chart, const QString& sex);
+    void showNearestPoint(GrowthChart* chart, QChartView* view, const QPoint& position, QLabel* label);
+    double plotMonths(const QDate& birth, const QDate& visit, double storedAge, bool& corrected) const;
 
     GrowthChart* m_weight = nullptr;
     GrowthChart* m_height = nullptr;

@@ -281,7 +281,7 @@ void DataSet::buildFields(const TableDef* def)
     // Lookup fields added by a screen survive a change of statement on the same table.
     QList<Field*> lookups;
     for (Field* f : std::as_const(m_fields)) {
-        if (f->kind() == FieldKind::fkLookup)
+        if (f->kind() != FieldKind::fkData)
             lookups.append(f);
         else
             delete f;
@@ -332,6 +332,18 @@ Field* DataSet::addLookupField(const QString& fieldName, int size, const QString
         throw DataError(u"%1: '%2' alanı zaten var."_s.arg(m_name, fieldName));
     auto* f = new Field(this, int(m_fields.size()), fieldName, FieldType::WideString, size);
     f->makeLookup(keyFields, lookupDataSet, lookupKeyFields, lookupResultField);
+    m_fields.append(f);
+    m_fieldsByName.insert(fieldName.toLower(), f);
+    return f;
+}
+
+Field* DataSet::addCalculatedField(const QString& fieldName, FieldType type, Field::Calculation calculation)
+{
+    if (FindField(fieldName))
+        throw DataError(u"%1: '%2' alanı zaten var."_s.arg(m_name, fieldName));
+    auto* f = new Field(this, int(m_fields.size()), fieldName, type, 0);
+    f->makeCalculated(std::move(calculation));
+    f->ReadOnly = true;
     m_fields.append(f);
     m_fieldsByName.insert(fieldName.toLower(), f);
     return f;
@@ -974,6 +986,8 @@ QVariant DataSet::rawValueAt(int row, int fieldIndex) const
     if (!Active() || fieldIndex < 0 || fieldIndex >= m_fields.size())
         return {};
     const Field* f = m_fields.at(fieldIndex);
+    if (f->kind() == FieldKind::fkCalculated)
+        return row >= 0 && row < m_keys.size() ? f->calculatedAt(row) : QVariant();
     if (row == m_pos && (m_state == dsEdit || m_state == dsInsert))
         return fieldValue(f);
     if (row < 0 || row >= m_keys.size())
@@ -1010,6 +1024,8 @@ bool DataSet::hasBlobAt(int row, int fieldIndex) const
 
 QVariant DataSet::fieldValue(const Field* field) const
 {
+    if (field->kind() == FieldKind::fkCalculated)
+        return m_filterRow || !Active() ? QVariant() : field->calculatedAt(m_pos);
     if (m_filterRow) {
         if (field->kind() == FieldKind::fkLookup) {
             const Field* key = FindField(field->KeyFields);

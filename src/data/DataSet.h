@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Field.h"
 #include "FieldType.h"
 
 #include <QBitArray>
@@ -91,6 +92,8 @@ public:
     Field* FindField(const QString& fieldName) const; // nullptr when unknown
     Field* addLookupField(const QString& fieldName, int size, const QString& keyFields, DataSet* lookupDataSet,
         const QString& lookupKeyFields, const QString& lookupResultField);
+    // A field whose value the calculation gives for each row (read-only, never stored).
+    Field* addCalculatedField(const QString& fieldName, FieldType type, Field::Calculation calculation);
 
     // --- opening ------------------------------------------------------------------------
     void Open();

@@ -209,6 +209,17 @@ void Field::makeLookup(
     LookupResultField = lookupResultField;
 }
 
+void Field::makeCalculated(Calculation calculation)
+{
+    m_kind = FieldKind::fkCalculated;
+    m_calculation = std::move(calculation);
+}
+
+QVariant Field::calculatedAt(int row) const
+{
+    return m_calculation && row >= 0 ? m_calculation(*m_owner, row) : QVariant();
+}
+
 bool Field::IsNull() const
 {
     const QVariant v = m_owner->fieldValue(this);

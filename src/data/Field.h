@@ -7,6 +7,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
+
 class DataSet;
 
 // One field of a data set: its type and size, presentation properties, and access to its
@@ -70,6 +72,11 @@ public:
     void makeLookup(const QString& keyFields, DataSet* lookupDataSet, const QString& lookupKeyFields,
         const QString& lookupResultField);
 
+    // Calculated fields (fkCalculated): the value of the row (a row number of the data set).
+    using Calculation = std::function<QVariant(const DataSet& dataSet, int row)>;
+    void makeCalculated(Calculation calculation);
+    QVariant calculatedAt(int row) const;
+
 private:
     DataSet* m_owner;
     int m_index;
@@ -77,4 +84,5 @@ private:
     FieldType m_type;
     int m_size;
     FieldKind m_kind = FieldKind::fkData;
+    Calculation m_calculation;
 };

@@ -17,6 +17,7 @@ enum class FieldType {
 enum class FieldKind {
     fkData,
     fkLookup,
+    fkCalculated, // computed from the other fields of its row; never stored
 };
 
 // Column description as the schema declares it.

@@ -101,7 +101,8 @@ QList<TableDef> buildTables()
             integer(u"evpostakodu"_s), str(u"isadresi"_s, 40), str(u"issemt"_s, 15), str(u"isilce"_s, 15),
             str(u"isil"_s, 15), integer(u"ispostakodu"_s), str(u"email"_s, 25), str(u"web"_s, 30),
             str(u"aciklama1"_s, 40), str(u"aciklama2"_s, 40), str(u"aciklama3"_s, 40), str(u"doktoru"_s, 40),
-            memo(u"soygecmis"_s), memo(u"ozgecmis"_s) },
+            memo(u"soygecmis"_s), memo(u"ozgecmis"_s), smallint(u"dogumhaftasi"_s), flt(u"anneboy"_s),
+            flt(u"bababoy"_s) },
         { u"hid"_s });
 
     t << makeTable(u"muayene"_s,
@@ -510,12 +511,35 @@ void addRegistrySearchIndexes(QSqlDatabase& db)
     makeNameSearch(db);
 }
 
+// Version 3: the child's gestational weeks at birth and the parents' heights, for the growth
+// assessment. A file made by this version already has them.
+void addGrowthColumns(QSqlDatabase& db)
+{
+    const TableDef* sicil = Schema::table(u"hastasicil"_s);
+    QSet<QString> present;
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(u"SELECT lower(name) FROM pragma_table_info('hastasicil')"_s))
+        throw DataError(DataError::engineText(q.lastError()));
+    while (q.next())
+        present.insert(q.value(0).toString());
+    for (const QString& name : Schema::growthColumns()) {
+        if (present.contains(name.toLower()))
+            continue;
+        const FieldDef* field = sicil->field(name);
+        exec(db, u"ALTER TABLE %1 ADD COLUMN %2 %3"_s.arg(quoteId(sicil->name), quoteId(field->name), sqlType(*field)));
+    }
+}
+
 // Brings a file from one version to the next. Each step only adds to what the previous left.
 void migrateStep(QSqlDatabase& db, int fromVersion)
 {
     switch (fromVersion) {
     case 1:
         addRegistrySearchIndexes(db);
+        break;
+    case 2:
+        addGrowthColumns(db);
         break;
     default:
         break;
@@ -611,6 +635,12 @@ QString Schema::sortKeySql(const QString& columnSql)
         { u"û", u"u" },
     };
     return replacedSql(foldSql(columnSql), keys);
+}
+
+const QStringList& Schema::growthColumns()
+{
+    static const QStringList names { u"dogumhaftasi"_s, u"anneboy"_s, u"bababoy"_s };
+    return names;
 }
 
 int Schema::version(QSqlDatabase& db)

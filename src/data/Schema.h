@@ -27,7 +27,7 @@ class Schema final
 {
 public:
     // Version written into a new file; existing files are migrated up to it.
-    static constexpr int currentVersion = 2;
+    static constexpr int currentVersion = 3;
 
     static const QList<TableDef>& tables();
     static const TableDef* table(const QString& name);
@@ -47,6 +47,10 @@ public:
     // case, as a plain text that sorts byte by byte. Built from SQLite's own functions, so any
     // client can use and update the indexes made on it.
     static QString sortKeySql(const QString& columnSql);
+
+    // The columns of hastasicil the growth assessment reads (gestational weeks at birth, the
+    // mother's and the father's height). The registry's export keeps to the other columns.
+    static const QStringList& growthColumns();
 
     // The schema version recorded in the file (0 for an empty file).
     static int version(QSqlDatabase& db);

@@ -13,6 +13,7 @@
 #include "Dialogs.h"
 #include "EditKeys.h"
 #include "Field.h"
+#include "GrowthRecordChecks.h"
 #include "HelpButton.h"
 #include "Messages.h"
 #include "Screens.h"
@@ -33,6 +34,7 @@
 #include <QScopedValueRollback>
 
 #include <functional>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 
@@ -88,6 +90,7 @@ Tozluk::Tozluk()
     connect(sicilTable, &DataSet::stateChanged, this, &Tozluk::sicilTableStateChange);
 
     bindControls();
+    addGrowthBoxes();
     buildMenus();
     connectButtons();
 
@@ -639,4 +642,25 @@ void Tozluk::JvDotNetDBEdit33Exit()
     if (sicilTable->State() != dsEdit && sicilTable->State() != dsInsert)
         sicilTable->Edit();
     dogumtarihi->Clear();
+}
+
+// Gestational weeks at birth and the parents' heights, for the growth assessment, in the free
+// places of the right column; checked before the record is stored.
+void Tozluk::addGrowthBoxes()
+{
+    const std::tuple<int, const char16_t*, const char16_t*, const char16_t*> boxes[] = {
+        { 11, u"dogumHaftasiEdit", u"Doğum Haftası", u"dogumhaftasi" },
+        { 15, u"anneBoyuEdit", u"Anne Boyu", u"anneboy" },
+        { 20, u"babaBoyuEdit", u"Baba Boyu", u"bababoy" },
+    };
+    for (const auto& [row, name, caption, field] : boxes) {
+        auto* label = new QLabel(QString::fromUtf16(caption), this);
+        auto* edit = new DBEdit(this);
+        edit->setObjectName(QString::fromUtf16(name));
+        edit->setDataSource(sicilSource);
+        edit->setDataField(QString::fromUtf16(field));
+        ui->fieldsGrid->addWidget(label, row, 2);
+        ui->fieldsGrid->addWidget(edit, row, 3);
+    }
+    sicilTable->BeforePost = [](DataSet& sicil) { GrowthRecordChecks::check(&sicil); };
 }

@@ -73,6 +73,7 @@ protected:
 
 private:
     void bindControls();
+    void addGrowthBoxes();
     void buildMenus();
     void connectButtons();
     void setCodeEditable(bool editable);

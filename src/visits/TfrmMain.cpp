@@ -5,15 +5,21 @@
 #include "ui_TfrmMain.h"
 
 #include "AgeCalculator.h"
+#include "ColumnChooser.h"
+#include "ColumnChooserButton.h"
 #include "CommandGuard.h"
+#include "CorrectedAge.h"
 #include "DataSet.h"
 #include "DataSource.h"
 #include "EditKeys.h"
 #include "Field.h"
+#include "GrowthAssessment.h"
+#include "GrowthSettings.h"
 #include "Messages.h"
 #include "Screens.h"
 #include "TChartF.h"
 #include "TPasswordDlg.h"
+#include "TargetHeight.h"
 #include "TasilarF.h"
 #include "ThazirlaF.h"
 #include "Tozluk.h"
@@ -23,6 +29,8 @@
 #include "TtetkikgirisF.h"
 #include "TurkishText.h"
 #include "TyardimF.h"
+#include "ValueFormats.h"
+#include "VisitGrowth.h"
 #include "VisitQueries.h"
 
 #include <QCloseEvent>
@@ -30,6 +38,7 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
@@ -37,6 +46,8 @@
 #include <QSplitter>
 #include <QStyle>
 #include <QToolTip>
+
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -180,6 +191,7 @@ TfrmMain::TfrmMain()
     bindEntryControls();
     setUpHistoryGrid();
     buildMenus();
+    setUpGrowthTexts();
 
     connect(ui->JvNavPanelButton9, &QPushButton::clicked, this, &TfrmMain::JvNavPanelButton9Click);
     connect(ui->yeniButton, &QPushButton::clicked, this, &TfrmMain::SicilSorgu1Click);
@@ -1096,4 +1108,214 @@ void TfrmMain::closeEvent(QCloseEvent* event)
         event->accept();
     else
         event->ignore();
+}
+
+// --- growth assessment ------------------------------------------------------------------
+
+namespace {
+
+// A number as typed into a box: Turkish decimal comma, or a point; NaN for anything else.
+double typedNumber(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    bool ok = false;
+    double value = TurkishText::locale().toDouble(trimmed, &ok);
+    if (!ok)
+        value = trimmed.toDouble(&ok);
+    return ok ? value : std::nan("");
+}
+
+double storedNumber(const Field* field)
+{
+    return field->IsNull() ? std::nan("") : field->AsFloat();
+}
+
+const QString flaggedStyle = u"color: #c62828; font-weight: bold;"_s;
+const QString overweightStyle = u"color: #e65100; font-weight: bold;"_s;
+
+QString styleOf(VisitGrowth::Flag flag)
+{
+    switch (flag) {
+    case VisitGrowth::Flag::None:
+        return {};
+    case VisitGrowth::Flag::Overweight:
+        return overweightStyle;
+    default:
+        return flaggedStyle;
+    }
+}
+
+} // namespace
+
+void TfrmMain::setUpGrowthTexts()
+{
+    const auto label = [this](const char16_t* name) {
+        auto* l = new QLabel(ui->upperPanel);
+        l->setObjectName(QString::fromUtf16(name));
+        l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        return l;
+    };
+    auto* percentiles = new QHBoxLayout;
+    percentiles->setSpacing(ui->olcuLayout->spacing());
+    for (const char16_t* name : { u"kiloPLabel", u"boyPLabel", u"bascPLabel" }) {
+        QLabel* under = label(name);
+        under->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        percentiles->addWidget(under, 1);
+    }
+    ui->entryLeftLayout->addLayout(percentiles, 3, 1);
+
+    auto* second = new QHBoxLayout;
+    second->setSpacing(12);
+    second->addWidget(label(u"vkiLabel"));
+    second->addWidget(label(u"hedefBoyLabel"));
+    second->addStretch(1);
+    ui->entryLeftLayout->addLayout(second, 4, 1);
+
+    // The warnings take the width the entry area has and wrap there, rather than widen it.
+    QLabel* warning = label(u"growthWarningLabel");
+    warning->setStyleSheet(flaggedStyle);
+    warning->setWordWrap(true);
+    warning->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    ui->entryLeftLayout->addWidget(warning, 5, 0, 1, 2);
+
+    ui->yasLayout->addWidget(label(u"duzeltilmisYasLabel"));
+
+    setUpGrowthColumns();
+
+    for (DBEdit* box : { ui->kiloDBEdit, ui->boyDBEdit, ui->bascDBEdit, ui->JvDotNetDBEdit22 })
+        connect(box, &QLineEdit::textChanged, this, &TfrmMain::updateGrowthTexts);
+    connect(muayeneTable, &DataSet::currentChanged, this, &TfrmMain::updateGrowthTexts);
+    connect(muayeneTable, &DataSet::stateChanged, this, &TfrmMain::updateGrowthTexts);
+    connect(muayeneRQuery, &DataSet::dataReset, this, &TfrmMain::updateGrowthTexts);
+}
+
+void TfrmMain::updateGrowthTexts()
+{
+    CommandGuard::run([&] {
+        const DataSet* sicil = screens().ozluk ? screens().ozluk->sicilTable : nullptr;
+        const auto show = [this](const char16_t* name, const QString& text, VisitGrowth::Flag flag) {
+            auto* l = findChild<QLabel*>(QString::fromUtf16(name));
+            l->setText(text);
+            l->setStyleSheet(styleOf(flag));
+        };
+        if (!sicil || !sicil->Active()) {
+            for (const char16_t* name : { u"kiloPLabel", u"boyPLabel", u"bascPLabel", u"vkiLabel", u"hedefBoyLabel",
+                     u"growthWarningLabel", u"duzeltilmisYasLabel" })
+                findChild<QLabel*>(QString::fromUtf16(name))->clear();
+            return;
+        }
+
+        VisitGrowth::Input in;
+        in.standard = GrowthSettings::standard();
+        in.sex = GrowthAssessment::sexOf(sicil->FieldByName(u"cinsiyeti"_s)->AsString());
+        const Field* birth = sicil->FieldByName(u"dogumtarihi"_s);
+        in.birth = birth->IsNull() ? QDate() : birth->AsDateTime().date();
+        in.gestationalWeeks = sicil->FieldByName(u"dogumhaftasi"_s)->AsInteger();
+        const Field* tarih = muayeneTable->Active() ? muayeneTable->FieldByName(u"tarih"_s) : nullptr;
+        in.visit = tarih && !tarih->IsNull() ? tarih->AsDateTime().date() : visitDate();
+        in.weight = typedNumber(ui->kiloDBEdit->text());
+        in.height = typedNumber(ui->boyDBEdit->text());
+        in.head = typedNumber(ui->bascDBEdit->text());
+
+        // The child's latest visit before this day that has a weight.
+        if (muayeneRQuery->Active() && muayeneRQuery->rowCount() > 0) {
+            const int tarihIndex = muayeneRQuery->FieldByName(u"tarih"_s)->index();
+            const int kiloIndex = muayeneRQuery->FieldByName(u"kilo"_s)->index();
+            for (int row = 0; row < muayeneRQuery->rowCount(); ++row) {
+                const QVariant when = muayeneRQuery->rawValueAt(row, tarihIndex);
+                const QVariant weight = muayeneRQuery->rawValueAt(row, kiloIndex);
+                if (when.isNull() || weight.isNull() || weight.toDouble() <= 0)
+                    continue;
+                const QDate day = ValueFormats::readStoredDate(when.toString()).date();
+                if (day.isValid() && day < in.visit && (!in.previousVisit.isValid() || day > in.previousVisit)) {
+                    in.previousVisit = day;
+                    in.previousWeight = weight.toDouble();
+                }
+            }
+        }
+
+        const VisitGrowth growth(in);
+        show(u"kiloPLabel", VisitGrowth::readOut(growth.weight()), growth.weightFlag());
+        show(u"boyPLabel", VisitGrowth::readOut(growth.height()), growth.heightFlag());
+        show(u"bascPLabel", VisitGrowth::readOut(growth.head()), growth.headFlag());
+        show(u"vkiLabel", growth.bmiText(), growth.bmiFlag());
+        const QString corrected = CorrectedAge::text(in.gestationalWeeks, in.birth, in.visit);
+        show(u"duzeltilmisYasLabel", corrected.isEmpty() ? QString() : u"Düzeltilmiş yaş: "_s + corrected,
+            VisitGrowth::Flag::None);
+        const TargetHeight target = TargetHeight::of(
+            in.sex, storedNumber(sicil->FieldByName(u"anneboy"_s)), storedNumber(sicil->FieldByName(u"bababoy"_s)));
+        const QLocale turkish = TurkishText::locale();
+        show(u"hedefBoyLabel",
+            target.isValid() ? u"Hedef boy: %1 cm (%2–%3)"_s.arg(turkish.toString(target.centre, 'f', 1),
+                turkish.toString(target.low(), 'f', 1), turkish.toString(target.high(), 'f', 1))
+                             : QString(),
+            VisitGrowth::Flag::None);
+        auto* warning = findChild<QLabel*>(u"growthWarningLabel"_s);
+        warning->setText(growth.warnings().join(u"; "_s));
+    });
+}
+
+// The history's percentile and BMI columns, calculated for each visit from its own date and
+// measurements; hidden at first, offered by the history's column chooser with the others.
+void TfrmMain::setUpGrowthColumns()
+{
+    struct GrowthColumn {
+        const char16_t* field;
+        const char16_t* title;
+        int measure; // 0 weight, 1 height, 2 head, 3 BMI
+    };
+    static constexpr GrowthColumn columns[] = {
+        { u"kiloP", u"Kilo P", 0 },
+        { u"boyP", u"Boy P", 1 },
+        { u"bascP", u"Baş P", 2 },
+        { u"vki", u"VKİ", 3 },
+    };
+    DBGrid* grid = ui->muqueryGrid1;
+    QStringList names = grid->columns();
+    QStringList hidden { u"mid"_s };
+    for (const GrowthColumn& column : columns) {
+        const int measure = column.measure;
+        muayeneRQuery->addCalculatedField(
+            QString::fromUtf16(column.field), FieldType::WideString, [measure](const DataSet& visits, int row) {
+                const DataSet* sicil = screens().ozluk ? screens().ozluk->sicilTable : nullptr;
+                if (!sicil || !sicil->Active())
+                    return QVariant();
+                const auto number = [&](const char16_t* name) {
+                    const QVariant v = visits.rawValueAt(row, visits.FieldByName(QString::fromUtf16(name))->index());
+                    return v.isNull() || !v.isValid() ? std::nan("") : v.toDouble();
+                };
+                const QVariant tarih = visits.rawValueAt(row, visits.FieldByName(u"tarih"_s)->index());
+                VisitGrowth::Input in;
+                in.standard = GrowthSettings::standard();
+                in.sex = GrowthAssessment::sexOf(sicil->FieldByName(u"cinsiyeti"_s)->AsString());
+                const Field* birth = sicil->FieldByName(u"dogumtarihi"_s);
+                in.birth = birth->IsNull() ? QDate() : birth->AsDateTime().date();
+                in.gestationalWeeks = sicil->FieldByName(u"dogumhaftasi"_s)->AsInteger();
+                in.visit = tarih.isNull() ? QDate() : ValueFormats::readStoredDate(tarih.toString()).date();
+                in.weight = number(u"kilo");
+                in.height = number(u"boy");
+                in.head = number(u"basc");
+                const VisitGrowth growth(in);
+                const GrowthResult* results[] = { &growth.weight(), &growth.height(), &growth.head() };
+                if (measure < 3)
+                    return QVariant(GrowthAssessment::percentileText(results[measure]->percentile));
+                return std::isnan(growth.bmiValue())
+                    ? QVariant()
+                    : QVariant(TurkishText::locale().toString(growth.bmiValue(), 'f', 1));
+            });
+        names.append(QString::fromUtf16(column.field));
+        hidden.append(QString::fromUtf16(column.title));
+    }
+    // The history's own columns keep the widths they were given.
+    QList<int> widths;
+    for (int i = 0; i < grid->columns().size(); ++i)
+        widths.append(grid->columnWidth(i));
+    grid->setColumns(names);
+    for (int i = 0; i < widths.size(); ++i)
+        grid->setColumnWidth(i, widths.at(i));
+    for (const GrowthColumn& column : columns) {
+        grid->setColumnTitle(QString::fromUtf16(column.field), QString::fromUtf16(column.title));
+        grid->setColumnWidth(grid->columnOf(QString::fromUtf16(column.field)), 50);
+    }
+    ColumnChooser::attach(grid, ColumnChooser::Texts::Gosterilecek, hidden);
 }

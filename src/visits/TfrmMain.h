@@ -129,6 +129,10 @@ public:
     // The tooltip display time of the history, in milliseconds.
     int historyToolTipTime() const;
 
+    // Shows where the measurements in the boxes stand, the BMI, the corrected age, the target
+    // height and the warnings; follows every key typed into the measurement boxes.
+    void updateGrowthTexts();
+
 protected:
     bool screenKey(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -155,6 +159,8 @@ private:
     void onChildCodeShown();
     void onVisitFieldChanged(int fieldIndex);
     void showCount();
+    void setUpGrowthTexts();
+    void setUpGrowthColumns();
     QString currentChildCode() const;
     bool inPopupArea(const QWidget* widget) const;
 

@@ -42,6 +42,7 @@ private Q_SLOTS:
     void failureLeavesFileUntouched();
     void repairsMissingParts_data();
     void repairsMissingParts();
+    void upgradeAddsGrowthColumns();
     void refusesMissingTable_data();
     void refusesMissingTable();
     void repairRefillsNameSearch();
@@ -125,7 +126,7 @@ void tst_Schema::tableDefinitions_data()
     QTest::addColumn<QString>("keyField");
     QTest::addColumn<QStringList>("primaryKey");
 
-    QTest::newRow("hastasicil") << u"hastasicil"_s << 45 << u"hid"_s << QStringList { u"hid"_s };
+    QTest::newRow("hastasicil") << u"hastasicil"_s << 48 << u"hid"_s << QStringList { u"hid"_s };
     QTest::newRow("muayene") << u"muayene"_s << 15 << u"mid"_s << QStringList {};
     QTest::newRow("recete") << u"recete"_s << 10 << u"rrid"_s << QStringList {};
     QTest::newRow("laboratuar") << u"laboratuar"_s << 7 << u"lids"_s << QStringList {};
@@ -526,6 +527,9 @@ void tst_Schema::repairsMissingParts_data()
     QTest::newRow("dropped index") << u"DROP INDEX hastasicil_fold_adi_soyadi"_s
                                    << u"SELECT count(*) FROM sqlite_master WHERE name = 'hastasicil_fold_adi_soyadi'"_s
                                    << QVariant(1);
+    QTest::newRow("dropped growth column")
+        << u"ALTER TABLE hastasicil DROP COLUMN anneboy"_s
+        << u"SELECT count(*) FROM pragma_table_info('hastasicil') WHERE name = 'anneboy'"_s << QVariant(1);
     QTest::newRow("emptied reference rows") << u"DELETE FROM zbas"_s << u"SELECT count(*) FROM zbas"_s << QVariant(76);
     QTest::newRow("dropped filter index")
         << u"DROP INDEX hastasicil_baba"_s << u"SELECT count(*) FROM sqlite_master WHERE name = 'hastasicil_baba'"_s
@@ -558,6 +562,43 @@ void tst_Schema::repairsMissingParts()
     QCOMPARE(scalar(u"SELECT adi FROM hastasicil WHERE hasta_kodu = '5'"_s).toString(), u"Ayşe"_s);
     QVERIFY(q.exec(u"UPDATE hastasicil SET annekizlik = 'Fatma' WHERE hasta_kodu = '5'"_s));
     QCOMPARE(Schema::version(m_db), Schema::currentVersion);
+}
+
+// A file of version 1 (a small clinic written by that version, kept as test data) gets the
+// growth columns on its first start, empty for every child; a second start changes nothing.
+void tst_Schema::upgradeAddsGrowthColumns()
+{
+    m_db.close();
+    QFile::remove(m_dir->filePath(u"test.db"_s));
+    QVERIFY(QFile::copy(qEnvironmentVariable("PEDIAKAY_SOURCE_DIR") + u"/tests/data/schema-version1.db"_s,
+        m_dir->filePath(u"test.db"_s)));
+    QFile::setPermissions(m_dir->filePath(u"test.db"_s), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QVERIFY(m_db.open());
+    QCOMPARE(Schema::version(m_db), 1);
+    const QString growthColumns = u"SELECT count(*) FROM pragma_table_info('hastasicil') "
+                                  u"WHERE name IN ('dogumhaftasi', 'anneboy', 'bababoy')"_s;
+    QCOMPARE(scalar(growthColumns).toInt(), 0);
+    const int children = scalar(u"SELECT count(*) FROM hastasicil"_s).toInt();
+    const int visits = scalar(u"SELECT count(*) FROM muayene"_s).toInt();
+    QVERIFY(children > 0 && visits > 0);
+
+    for (int start = 0; start < 2; ++start) {
+        QSqlDatabase db = openFile(u"test.db"_s);
+        Schema::ensure(db);
+        db.close();
+        QCOMPARE(Schema::version(m_db), Schema::currentVersion);
+        QCOMPARE(scalar(growthColumns).toInt(), 3);
+        QCOMPARE(scalar(u"SELECT count(*) FROM hastasicil WHERE dogumhaftasi IS NULL AND anneboy IS NULL "
+                        u"AND bababoy IS NULL"_s)
+                     .toInt(),
+            children);
+        QCOMPARE(scalar(u"SELECT count(*) FROM muayene"_s).toInt(), visits);
+        QVERIFY(scalar(u"SELECT count(*) FROM zkilobir"_s).toInt() > 0);
+    }
+    QSqlQuery q(m_db);
+    QVERIFY2(q.exec(u"UPDATE hastasicil SET dogumhaftasi = 32, anneboy = 160.5, bababoy = 181"_s),
+        qPrintable(q.lastError().text()));
+    QCOMPARE(scalar(u"SELECT sum(anneboy) FROM hastasicil"_s).toDouble(), 160.5 * children);
 }
 
 void tst_Schema::refusesMissingTable_data()

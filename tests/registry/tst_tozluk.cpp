@@ -153,6 +153,8 @@ private slots:
     void badInput_data();
     void badInput();
     void overlongCode();
+    void growthData_data();
+    void growthData();
     void vaccineAge();
     void handBackToVisitScreen();
     void everyButtonAndKey_data();
@@ -637,6 +639,52 @@ void tst_Tozluk::badInput()
         QCOMPARE(app.count(u"hastasicil"_s, u"hasta_kodu = ?"_s, { typed }), 1);
     else
         QVERIFY(!app.messages().shown().last().text.isEmpty());
+}
+
+// The growth boxes under the photo store into their own columns, within their ranges.
+void tst_Tozluk::growthData_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QVariant>("expected"); // invalid: refused
+    QTest::newRow("32 weeks") << u"dogumHaftasiEdit"_s << u"32"_s << u"dogumhaftasi"_s << QVariant(32);
+    QTest::newRow("22 weeks") << u"dogumHaftasiEdit"_s << u"22"_s << u"dogumhaftasi"_s << QVariant(22);
+    QTest::newRow("21 weeks") << u"dogumHaftasiEdit"_s << u"21"_s << u"dogumhaftasi"_s << QVariant();
+    QTest::newRow("44 weeks") << u"dogumHaftasiEdit"_s << u"44"_s << u"dogumhaftasi"_s << QVariant(44);
+    QTest::newRow("45 weeks") << u"dogumHaftasiEdit"_s << u"45"_s << u"dogumhaftasi"_s << QVariant();
+    QTest::newRow("mother 162,5") << u"anneBoyuEdit"_s << u"162,5"_s << u"anneboy"_s << QVariant(162.5);
+    QTest::newRow("father 250") << u"babaBoyuEdit"_s << u"250"_s << u"bababoy"_s << QVariant(250.0);
+    QTest::newRow("father 99") << u"babaBoyuEdit"_s << u"99"_s << u"bababoy"_s << QVariant();
+    QTest::newRow("mother 251") << u"anneBoyuEdit"_s << u"251"_s << u"anneboy"_s << QVariant();
+}
+
+void tst_Tozluk::growthData()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    QFETCH(QString, column);
+    QFETCH(QVariant, expected);
+    AppFixture app;
+    Tozluk* ozluk = showScreen(app);
+    ozluk->JvXPButton3Click();
+    typeInto(control<DBEdit>(ozluk, u"adiEdit"), u"Can"_s);
+    typeInto(control<DBEdit>(ozluk, u"soyadiEdit"), u"Er"_s);
+    auto* edit = ozluk->findChild<DBEdit*>(box);
+    QVERIFY(edit);
+    typeInto(edit, typed);
+    if (!expected.isValid())
+        app.messages().expectError();
+    QTest::keyClick(edit, Qt::Key_F2);
+    verifyMessages(app);
+    QCOMPARE(app.count(u"hastasicil"_s), expected.isValid() ? 1 : 0);
+    if (expected.isValid()) {
+        QSqlQuery q = app.exec(u"SELECT "_s + column + u" FROM hastasicil"_s);
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toDouble(), expected.toDouble());
+    } else {
+        QVERIFY(app.messages().shown().last().text.contains(u"arasında olmalıdır"_s));
+    }
 }
 
 void tst_Tozluk::overlongCode()

@@ -2,6 +2,7 @@
 
 #include "DataSet.h"
 #include "Field.h"
+#include "Schema.h"
 #include "ValueFormats.h"
 
 #include <QDir>
@@ -364,7 +365,8 @@ RegistryExport::Outcome RegistryExport::write(const QString& path, const Progres
     QList<Column> columns;
     const QList<Field*>& fields = m_dataSet.Fields();
     for (int i = 1; i < fields.size(); ++i)
-        if (fields.at(i)->isStored())
+        if (fields.at(i)->isStored()
+            && !Schema::growthColumns().contains(fields.at(i)->FieldName(), Qt::CaseInsensitive))
             columns.append({ i, fields.at(i)->DataType() });
 
     // The headings, then one row per record, handed to the writer's thread in batches.

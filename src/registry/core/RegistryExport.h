@@ -9,7 +9,8 @@ class DataSet;
 
 // Writes the registry list into a new spreadsheet workbook (.xlsx): the rows of the list's data
 // set as they stand, through its filter and in its order. Row 1 holds the field names, each
-// record a row below; every field but the first (the record key) is a column, in field order.
+// record a row below; every field but the first (the record key) and the growth columns
+// (Schema::growthColumns) is a column, in field order.
 // Cells are typed: texts as text, dates as date cells, numbers as numbers, a stored picture as
 // the mark "(resim)", no value as an empty cell. Nothing else is set on the sheet.
 class RegistryExport final

@@ -456,10 +456,27 @@ QVariant DataSet::masterValue() const
     return master->fieldValue(f);
 }
 
-// The filter text: comparisons "field op value" joined by and/or, values quoted or numbers.
+// What Filtered adds to the data set's own rows: the filter text and the condition.
 QString DataSet::filterSql(QVariantMap& binds) const
 {
-    if (!m_filtered || m_filter.trimmed().isEmpty())
+    if (!m_filtered)
+        return {};
+    QStringList parts;
+    const QString text = filterTextSql(binds);
+    if (!text.isEmpty())
+        parts.append(u'(' + text + u')');
+    if (!m_condition.isEmpty()) {
+        parts.append(u'(' + m_condition + u')');
+        for (auto it = m_conditionBinds.cbegin(); it != m_conditionBinds.cend(); ++it)
+            binds.insert(it.key(), it.value());
+    }
+    return parts.join(u" AND "_s);
+}
+
+// The filter text: comparisons "field op value" joined by and/or, values quoted or numbers.
+QString DataSet::filterTextSql(QVariantMap& binds) const
+{
+    if (m_filter.trimmed().isEmpty())
         return {};
     static const QRegularExpression token(
         u"\\s*(?:(\\()|(\\))|(and|or|not)\\b|([A-Za-z_][A-Za-z0-9_]*)\\s*(=|<>|<=|>=|<|>)\\s*(?:'((?:[^']|'')*)'|\"([^\"]*)\"|(-?[0-9]+(?:[.,][0-9]+)?)))"_s,
@@ -518,7 +535,7 @@ QString DataSet::whereSql(QVariantMap& binds) const
     }
     const QString filter = filterSql(binds);
     if (!filter.isEmpty())
-        conds.append(u'(' + filter + u')');
+        conds.append(filter);
     if (conds.isEmpty())
         return {};
     return u" WHERE "_s + conds.join(u" AND "_s);
@@ -531,8 +548,9 @@ QString DataSet::keyColumnSql() const
 }
 
 // Runs a statement over this data set's own records (the query's text, or the master link and
-// the filter text of a table, in the data set's order), reading the key and the given columns.
-QSqlQuery DataSet::selectMembers(const QStringList& columns) const
+// the filter of a table, in the data set's order), reading the key and the given columns; an
+// extra condition narrows them further.
+QSqlQuery DataSet::selectMembers(const QStringList& columns, const QString& extra, const QVariantMap& extraBinds) const
 {
     QVariantMap binds;
     const QString key = keyColumnSql();
@@ -540,7 +558,9 @@ QSqlQuery DataSet::selectMembers(const QStringList& columns) const
     const QString list = columns.isEmpty() ? QString() : u", "_s + columns.join(u", "_s);
     QString sql;
     if (isQuery()) {
-        const QString filter = filterSql(binds);
+        QString filter = filterSql(binds);
+        if (!extra.isEmpty())
+            filter = filter.isEmpty() ? u'(' + extra + u')' : filter + u" AND ("_s + extra + u')';
         if (filter.isEmpty())
             sql = u"SELECT "_s + key + list + u" FROM "_s + table + u' ' + m_queryTail;
         else
@@ -549,8 +569,13 @@ QSqlQuery DataSet::selectMembers(const QStringList& columns) const
         for (auto it = m_params.cbegin(); it != m_params.cend(); ++it)
             binds.insert(it.key(), it.value());
     } else {
-        sql = u"SELECT "_s + key + list + u" FROM "_s + table + whereSql(binds) + orderSql();
+        QString where = whereSql(binds);
+        if (!extra.isEmpty())
+            where += (where.isEmpty() ? u" WHERE ("_s : u" AND ("_s) + extra + u')';
+        sql = u"SELECT "_s + key + list + u" FROM "_s + table + where + orderSql();
     }
+    for (auto it = extraBinds.cbegin(); it != extraBinds.cend(); ++it)
+        binds.insert(it.key(), it.value());
     QSqlQuery q(db());
     q.setForwardOnly(true);
     if (!q.prepare(sql))
@@ -2011,4 +2036,49 @@ void DataSet::setFilter(const QString& filter)
         m_filtered = false;
         setFiltered(true);
     }
+}
+
+void DataSet::setCondition(const QString& sql, const QVariantMap& binds)
+{
+    if (m_condition == sql && m_conditionBinds == binds)
+        return;
+    m_condition = sql;
+    m_conditionBinds = binds;
+    if (Active() && m_filtered) {
+        m_filtered = false;
+        setFiltered(true);
+    }
+}
+
+QString DataSet::condition() const
+{
+    return m_condition;
+}
+
+bool DataSet::locateNext(const QString& sql, const QVariantMap& binds)
+{
+    checkActive();
+    if (m_genericQuery)
+        throw DataError(u"%1: bu sorguda koşullu arama yapılamaz."_s.arg(m_name));
+    if (m_keys.isEmpty())
+        return false;
+    QSqlQuery q = selectMembers({}, sql, binds);
+    QSet<qint64> hits;
+    while (q.next())
+        hits.insert(q.value(0).toLongLong());
+    if (hits.isEmpty())
+        return false;
+    const int n = int(m_keys.size());
+    const int start = m_state == dsInsert ? -1 : m_pos;
+    for (int step = 1; step <= n; ++step) {
+        const int row = (start + step) % n;
+        if (!hits.contains(m_keys.at(row)))
+            continue;
+        if (row != m_pos) {
+            moveTo(row);
+            m_eof = false;
+        }
+        return true;
+    }
+    return false;
 }

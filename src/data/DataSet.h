@@ -128,6 +128,14 @@ public:
     void setFiltered(bool filtered);
     QString Filter() const;
     void setFilter(const QString& filter);
+    // An SQL condition on the rows of a table or a one-table query, with its bound values, ANDed
+    // to the data set's own rows while Filtered, like the filter text; empty for none.
+    void setCondition(const QString& sql, const QVariantMap& binds);
+    QString condition() const;
+    // Moves to the first record after the current one, in the data set's order, that meets the
+    // condition, wrapping once to the first record (the current one is tried last). False, and
+    // the cursor stays, when no record meets it.
+    bool locateNext(const QString& sql, const QVariantMap& binds);
 
     void DisableControls();
     void EnableControls();
@@ -197,8 +205,10 @@ private:
     void applyHookFilter(QVector<qint64>& keys);
     QString whereSql(QVariantMap& binds) const;
     QString filterSql(QVariantMap& binds) const;
+    QString filterTextSql(QVariantMap& binds) const;
     QString keyColumnSql() const;
-    QSqlQuery selectMembers(const QStringList& columns) const;
+    QSqlQuery selectMembers(
+        const QStringList& columns, const QString& extra = QString(), const QVariantMap& extraBinds = {}) const;
     const Row* rowForKey(qint64 key, bool withBlobs) const;
     const Row* rowAt(int position, int column, bool withBlobs) const;
     void fetchPage(int position) const;
@@ -281,6 +291,8 @@ private:
 
     bool m_filtered = false;
     QString m_filter;
+    QString m_condition;
+    QVariantMap m_conditionBinds;
     int m_disableCount = 0;
     bool m_pendingNotify = false;
     bool m_inPost = false;

@@ -65,6 +65,10 @@ private Q_SLOTS:
     void displayFormats();
     void disableControlsHoldsNotices();
     void maskedTextShownWithLiterals();
+    void conditionNarrowsWhileFiltered_data();
+    void conditionNarrowsWhileFiltered();
+    void locateNextFollowsTheOrder_data();
+    void locateNextFollowsTheOrder();
 
 private:
     void addChildren(int count, const QString& namePrefix = u"Ad"_s);
@@ -1074,6 +1078,89 @@ void tst_DataSet::textsSortInTurkishOrder()
     for (ds.First(); !ds.Eof(); ds.Next())
         shown << ds.FieldByName(u"soyadi"_s)->AsString();
     QCOMPARE(shown, expected);
+}
+
+void tst_DataSet::conditionNarrowsWhileFiltered_data()
+{
+    QTest::addColumn<QString>("statement");
+    QTest::newRow("table") << QString();
+    QTest::newRow("query in descending order") << u"Select * from hastasicil order by soyadi DESC"_s;
+}
+
+// The condition takes part in the filter: it narrows the rows only while Filtered, together
+// with the filter text, and a new condition is applied at once.
+void tst_DataSet::conditionNarrowsWhileFiltered()
+{
+    QFETCH(QString, statement);
+    addChildren(9);
+    DataSet ds(u"children"_s);
+    if (statement.isEmpty())
+        ds.setTableName(u"hastasicil"_s);
+    else
+        ds.setSQL(statement);
+    const auto codes = [&ds] {
+        QStringList out;
+        for (int row = 0; row < ds.rowCount(); ++row)
+            out << ds.rawValueAt(row, ds.FieldByName(u"hasta_kodu"_s)->index()).toString();
+        return out;
+    };
+    const bool descending = !statement.isEmpty();
+    const auto ordered = [descending](QStringList list) {
+        if (descending)
+            std::reverse(list.begin(), list.end());
+        return list;
+    };
+    ds.setCondition(u"hid % 3 = :r"_s, { { u":r"_s, 0 } });
+    ds.Open();
+    QCOMPARE(ds.RecordCount(), 9);
+    ds.setFiltered(true);
+    QCOMPARE(codes(), ordered({ u"3"_s, u"6"_s, u"9"_s }));
+    QCOMPARE(ds.RecordCount(), 3);
+    ds.setCondition(u"hid % 3 = :r"_s, { { u":r"_s, 1 } });
+    QCOMPARE(codes(), ordered({ u"1"_s, u"4"_s, u"7"_s }));
+    ds.setFilter(u"hasta_kodu <> '4'"_s);
+    QCOMPARE(codes(), ordered({ u"1"_s, u"7"_s }));
+    ds.setCondition(QString(), {});
+    QCOMPARE(ds.RecordCount(), 8);
+    ds.setFiltered(false);
+    QCOMPARE(ds.RecordCount(), 9);
+}
+
+void tst_DataSet::locateNextFollowsTheOrder_data()
+{
+    QTest::addColumn<int>("startHid");
+    QTest::addColumn<QString>("condition");
+    QTest::addColumn<bool>("found");
+    QTest::addColumn<int>("endHid");
+    // The list runs from hid 10 down to 1.
+    QTest::newRow("next below") << 10 << u"hid IN (2, 7)"_s << true << 7;
+    QTest::newRow("skips the current") << 7 << u"hid IN (2, 7)"_s << true << 2;
+    QTest::newRow("wraps to the top") << 2 << u"hid IN (2, 7)"_s << true << 7;
+    QTest::newRow("from the last row") << 1 << u"hid IN (2, 7)"_s << true << 7;
+    QTest::newRow("the current is tried last") << 5 << u"hid = 5"_s << true << 5;
+    QTest::newRow("none stays") << 5 << u"hid = 99"_s << false << 5;
+    QTest::newRow("filtered out is not reached") << 10 << u"hid IN (4, 3)"_s << true << 3;
+}
+
+// locateNext goes to the first record after the current one in the list's order, wrapping.
+void tst_DataSet::locateNextFollowsTheOrder()
+{
+    QFETCH(int, startHid);
+    QFETCH(QString, condition);
+    QFETCH(bool, found);
+    QFETCH(int, endHid);
+    addChildren(10);
+    DataSet ds(u"children"_s);
+    ds.setSQL(u"Select * from hastasicil order by hid DESC"_s);
+    ds.setFilter(u"hasta_kodu <> '4'"_s);
+    ds.setFiltered(true);
+    ds.Open();
+    QVERIFY(ds.Locate(u"hid"_s, startHid, {}));
+    QSignalSpy moved(&ds, &DataSet::currentChanged);
+    QCOMPARE(ds.locateNext(condition, {}), found);
+    QCOMPARE(ds.FieldByName(u"hid"_s)->AsInteger(), endHid);
+    QCOMPARE(moved.size(), endHid == startHid ? 0 : 1);
+    QVERIFY(!ds.Eof());
 }
 
 QTEST_GUILESS_MAIN(tst_DataSet)

@@ -223,7 +223,6 @@ private:
     void loadBlobs(Row& row, qint64 key) const;
     void markBlobsPresent(Row& row) const;
     void beginEditBuffer(const Row* row);
-    QVariant storageValue(const Field* field, const QVariant& value) const;
     void writeRecord();
     void beforeMove();
     void afterMove();

@@ -11,6 +11,7 @@
 #include "StoredValue.h"
 #include "ValueFormats.h"
 
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSet>
 #include <QSqlError>
@@ -25,6 +26,8 @@ namespace {
 constexpr int pageSize = 64;
 constexpr int maxPageSize = 1024;
 constexpr int cacheLimit = 4096;
+// Keys read when a list opens; the rest only when the list is walked past them.
+constexpr int firstKeys = 1024;
 
 const auto quoted = StatementBuilder::quoted;
 const auto splitNames = StatementBuilder::splitNames;
@@ -40,6 +43,7 @@ DataSet::DataSet(const QString& name, QObject* parent)
     , m_name(name)
 {
     setObjectName(name);
+    m_keys.follow(&m_pos);
 }
 
 DataSet::~DataSet()
@@ -426,7 +430,8 @@ QString DataSet::keyColumnSql() const
 // Runs a statement over this data set's own records (the query's text, or the master link and
 // the filter of a table, in the data set's order), reading the key and the given columns; an
 // extra condition narrows them further.
-QSqlQuery DataSet::selectMembers(const QStringList& columns, const QString& extra, const QVariantMap& extraBinds) const
+QSqlQuery DataSet::selectMembers(
+    const QStringList& columns, const QString& extra, const QVariantMap& extraBinds, int limit) const
 {
     QVariantMap binds;
     const QString key = keyColumnSql();
@@ -452,6 +457,8 @@ QSqlQuery DataSet::selectMembers(const QStringList& columns, const QString& extr
     }
     for (auto it = extraBinds.cbegin(); it != extraBinds.cend(); ++it)
         binds.insert(it.key(), it.value());
+    if (limit >= 0)
+        sql += u" LIMIT "_s + QString::number(limit);
     QSqlQuery q(db());
     q.setForwardOnly(true);
     if (!q.prepare(sql))
@@ -466,6 +473,7 @@ void DataSet::readKeys()
 {
     m_keys.clear();
     m_countBeforeHook = 0;
+    m_knownMax = -1;
     if (m_genericQuery) {
         QSqlQuery q(db());
         q.setForwardOnly(true);
@@ -482,29 +490,110 @@ void DataSet::readKeys()
                 m_fieldsByName.insert(rec.fieldName(i).toLower(), f);
             }
         }
+        QVector<qint64> keys;
         while (q.next()) {
             Row row;
             for (int i = 0; i < rec.count(); ++i)
                 row.values.append(q.value(i));
             row.blobsLoaded = true;
-            m_keys.append(m_genericRows.size());
+            keys.append(m_genericRows.size());
             m_genericRows.append(row);
         }
-        m_countBeforeHook = int(m_keys.size());
+        m_countBeforeHook = int(keys.size());
+        m_keys.setAll(keys);
         return;
     }
 
-    QSqlQuery q = selectMembers({});
-    while (q.next())
-        m_keys.append(q.value(0).toLongLong());
-    m_countBeforeHook = int(m_keys.size());
+    // A list that may be long is opened with its first page of keys and its count; the rest
+    // is read when something beyond that page is wanted.
+    const bool paged = !m_static && !usingHookFilter();
+    QVector<qint64> keys = readMemberKeys(paged ? firstKeys + 1 : -1);
+    if (paged && keys.size() > firstKeys) {
+        keys.removeLast();
+        const int count = countMembers();
+        if (count >= 0) {
+            m_countBeforeHook = count;
+            m_knownMax = -1;
+            if (!isQuery()) {
+                QVariantMap binds;
+                QSqlQuery q(db());
+                q.setForwardOnly(true);
+                if (!q.prepare(
+                        u"SELECT max("_s + keyColumnSql() + u") FROM "_s + quoted(m_def->name) + whereSql(binds)))
+                    throw DataError(DataError::engineText(q.lastError()));
+                for (auto it = binds.cbegin(); it != binds.cend(); ++it)
+                    q.bindValue(it.key(), it.value());
+                exec(q);
+                m_knownMax = q.next() && !q.value(0).isNull() ? q.value(0).toLongLong() : -1;
+            }
+            m_keys.setFirst(keys, count, [this] { return readMemberKeys(-1); });
+            return;
+        }
+        keys = readMemberKeys(-1);
+    }
+    m_countBeforeHook = int(keys.size());
+    m_knownMax = keys.isEmpty() ? -1 : *std::max_element(keys.cbegin(), keys.cend());
     // A static cursor takes its snapshot of the rows now (a child's visits are few).
-    if (m_static && m_keys.size() <= cacheLimit) {
-        for (int start = 0; start < m_keys.size(); start += 500)
-            fetchRows(m_keys.mid(start, 500), QBitArray());
+    if (m_static && keys.size() <= cacheLimit) {
+        for (int start = 0; start < keys.size(); start += 500)
+            fetchRows(keys.mid(start, 500), QBitArray());
     }
     if (usingHookFilter())
-        applyHookFilter(m_keys);
+        applyHookFilter(keys);
+    m_keys.setAll(keys);
+}
+
+// The keys of the data set's records in its order; limit < 0 reads them all.
+QVector<qint64> DataSet::readMemberKeys(int limit) const
+{
+    QSqlQuery q = selectMembers({}, QString(), {}, limit);
+    QVector<qint64> keys;
+    while (q.next())
+        keys.append(q.value(0).toLongLong());
+    return keys;
+}
+
+// How many records the data set lists, counted by the engine; -1 for a query whose text the
+// count cannot be sure of (its keys are then read).
+int DataSet::countMembers() const
+{
+    QVariantMap binds;
+    QString sql;
+    if (isQuery()) {
+        static const QRegularExpression unsure(
+            u"\\b(limit|offset|group|having|union|intersect|except|select|distinct)\\b"_s,
+            QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression orderBy(u"\\border\\s+by\\b.*$"_s,
+            QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+        if (m_queryTail.contains(unsure))
+            return -1;
+        QString tail = m_queryTail;
+        tail.remove(orderBy);
+        const QString filter = filterSql(binds);
+        const QString table = quoted(m_def->name);
+        if (filter.isEmpty())
+            sql = u"SELECT count(*) FROM "_s + table + u' ' + tail;
+        else
+            sql = u"SELECT count(*) FROM (SELECT * FROM "_s + table + u' ' + tail + u") WHERE "_s + filter;
+        for (auto it = m_params.cbegin(); it != m_params.cend(); ++it)
+            if (sql.contains(it.key()))
+                binds.insert(it.key(), it.value());
+    } else {
+        sql = u"SELECT count(*) FROM "_s + quoted(m_def->name) + whereSql(binds);
+    }
+    QSqlQuery q(db());
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        throw DataError(DataError::engineText(q.lastError()));
+    for (auto it = binds.cbegin(); it != binds.cend(); ++it)
+        q.bindValue(it.key(), it.value());
+    exec(q);
+    return q.next() ? q.value(0).toInt() : 0;
+}
+
+bool DataSet::allKeysRead() const
+{
+    return m_keys.complete();
 }
 
 bool DataSet::usingHookFilter() const
@@ -1258,9 +1347,10 @@ bool DataSet::Locate(const QString& fieldNames, const QVariantList& values, TLoc
             const QVector<qint64> first = matchingKeys(where + u" ORDER BY "_s + keyCol + u" LIMIT 1"_s, binds);
             if (first.isEmpty())
                 return false;
-            const auto it = std::lower_bound(m_keys.cbegin(), m_keys.cend(), first.first());
-            if (it != m_keys.cend() && *it == first.first())
-                found = int(it - m_keys.cbegin());
+            const QVector<qint64>& keys = m_keys.all();
+            const auto it = std::lower_bound(keys.cbegin(), keys.cend(), first.first());
+            if (it != keys.cend() && *it == first.first())
+                found = int(it - keys.cbegin());
         }
         // Otherwise (or when another copy changed the table since it was read): every hit,
         // and the first of them in the list's order.
@@ -1316,8 +1406,7 @@ bool DataSet::catchUp()
         return false;
     const int count = q.value(0).toInt();
     const qint64 highest = q.value(1).isNull() ? -1 : q.value(1).toLongLong();
-    const qint64 known = m_keys.isEmpty() ? -1 : *std::max_element(m_keys.cbegin(), m_keys.cend());
-    if (count == m_countBeforeHook && (highest == known || usingHookFilter()))
+    if (count == m_countBeforeHook && (highest == m_knownMax || usingHookFilter()))
         return false;
 
     const qint64 key = currentKey();
@@ -1558,6 +1647,7 @@ void DataSet::writeRecord()
             row.values[m_def->indexOf(m_def->keyField)] = newKey;
         m_keys.append(key);
         ++m_countBeforeHook;
+        m_knownMax = std::max(m_knownMax, key);
         m_pos = int(m_keys.size()) - 1;
     }
     if (!m_cache.contains(key))
@@ -1779,11 +1869,12 @@ bool DataSet::locateNext(const QString& sql, const QVariantMap& binds)
         hits.insert(q.value(0).toLongLong());
     if (hits.isEmpty())
         return false;
-    const int n = int(m_keys.size());
+    const QVector<qint64>& keys = m_keys.all();
+    const int n = int(keys.size());
     const int start = m_state == dsInsert ? -1 : m_pos;
     for (int step = 1; step <= n; ++step) {
         const int row = (start + step) % n;
-        if (!hits.contains(m_keys.at(row)))
+        if (!hits.contains(keys.at(row)))
             continue;
         if (row != m_pos) {
             moveTo(row);

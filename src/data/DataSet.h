@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FieldType.h"
+#include "KeyList.h"
 
 #include <QBitArray>
 #include <QFlags>
@@ -177,6 +178,8 @@ public:
 
     // Rows read from the database so far (for tests and benchmarks).
     int cachedRowCount() const;
+    // Whether every key of the list has been read (for tests and benchmarks).
+    bool allKeysRead() const;
 
 signals:
     void stateChanged();
@@ -207,8 +210,10 @@ private:
     QString filterSql(QVariantMap& binds) const;
     QString filterTextSql(QVariantMap& binds) const;
     QString keyColumnSql() const;
-    QSqlQuery selectMembers(
-        const QStringList& columns, const QString& extra = QString(), const QVariantMap& extraBinds = {}) const;
+    QSqlQuery selectMembers(const QStringList& columns, const QString& extra = QString(),
+        const QVariantMap& extraBinds = {}, int limit = -1) const;
+    QVector<qint64> readMemberKeys(int limit) const;
+    int countMembers() const;
     const Row* rowForKey(qint64 key, bool withBlobs) const;
     const Row* rowAt(int position, int column, bool withBlobs) const;
     void fetchPage(int position) const;
@@ -260,7 +265,8 @@ private:
 
     TDataSetState m_state = dsInactive;
     bool m_modified = false;
-    QVector<qint64> m_keys; // visible records in order
+    KeyList m_keys; // visible records in order
+    qint64 m_knownMax = -1; // highest key of the list as read, for catchUp
     int m_countBeforeHook = 0;
     int m_pos = -1; // current record, -1 when empty
     int m_posBeforeInsert = -1;

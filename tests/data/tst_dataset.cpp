@@ -4,12 +4,14 @@
 #include "DataSource.h"
 #include "Field.h"
 
+#include <QSet>
 #include <QSignalSpy>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -69,6 +71,8 @@ private Q_SLOTS:
     void conditionNarrowsWhileFiltered();
     void locateNextFollowsTheOrder_data();
     void locateNextFollowsTheOrder();
+    void longListOpensWithoutReadingEveryKey_data();
+    void longListOpensWithoutReadingEveryKey();
 
 private:
     void addChildren(int count, const QString& namePrefix = u"Ad"_s);
@@ -1161,6 +1165,74 @@ void tst_DataSet::locateNextFollowsTheOrder()
     QCOMPARE(ds.FieldByName(u"hid"_s)->AsInteger(), endHid);
     QCOMPARE(moved.size(), endHid == startHid ? 0 : 1);
     QVERIFY(!ds.Eof());
+}
+
+void tst_DataSet::longListOpensWithoutReadingEveryKey_data()
+{
+    QTest::addColumn<QString>("statement");
+    QTest::addColumn<bool>("descending");
+    QTest::newRow("table in key order") << QString() << false;
+    QTest::newRow("query by surname, descending") << u"Select * from hastasicil order by soyadi DESC"_s << true;
+    QTest::newRow("query with a condition") << u"select * from hastasicil where hid > 100 order by hid"_s << false;
+}
+
+// A long list opens with its count and first page; walking past that page, storing, deleting
+// and another copy's records keep the same rows in the same order as a list read whole.
+void tst_DataSet::longListOpensWithoutReadingEveryKey()
+{
+    QFETCH(QString, statement);
+    QFETCH(bool, descending);
+    addChildren(3000);
+    DataSet ds(u"children"_s);
+    if (statement.isEmpty())
+        ds.setTableName(u"hastasicil"_s);
+    else
+        ds.setSQL(statement);
+    ds.Open();
+    const int all = countRows(u"hastasicil"_s, statement.contains(u"where"_s) ? u"hid > 100"_s : QString());
+    QCOMPARE(ds.RecordCount(), all);
+    QVERIFY(!ds.allKeysRead());
+    const auto hidAt = [&ds](int row) { return ds.rawValueAt(row, ds.FieldByName(u"hid"_s)->index()).toInt(); };
+    const int firstHid = hidAt(0);
+    QCOMPARE(firstHid, descending ? 999 : (statement.contains(u"where"_s) ? 101 : 1));
+    QVERIFY(!ds.allKeysRead());
+
+    // Another copy adds a child past the first page; this data set stores one and deletes its
+    // first record.
+    QSqlQuery other(m_conn->database());
+    QVERIFY(other.exec(u"INSERT INTO hastasicil (hasta_kodu, adi, soyadi) VALUES ('x1', 'Öteki', 'Soyad00')"_s));
+    ds.Append();
+    ds.FieldByName(u"hasta_kodu"_s)->setAsString(u"x2"_s);
+    ds.FieldByName(u"soyadi"_s)->setAsString(u"Soyad0"_s);
+    ds.Post();
+    const int stored = ds.FieldByName(u"hid"_s)->AsInteger();
+    QCOMPARE(ds.RecNo(), all + 1);
+    QVERIFY(!ds.allKeysRead());
+    ds.First();
+    ds.Delete();
+    QCOMPARE(ds.RecordCount(), all);
+    QVERIFY(hidAt(0) != firstHid);
+
+    // Walking to the end reads the rest once: every record once, the stored one last.
+    QList<int> walked;
+    for (ds.First(); !ds.Eof(); ds.Next())
+        walked << ds.FieldByName(u"hid"_s)->AsInteger();
+    QVERIFY(ds.allKeysRead());
+    QCOMPARE(walked.last(), stored);
+    QCOMPARE(QSet<int>(walked.cbegin(), walked.cend()).size(), walked.size());
+    QVERIFY(!walked.contains(firstHid));
+    QCOMPARE(walked.size(), all + 1); // the other copy's child is reached too
+    QList<int> sorted = walked.mid(0, walked.size() - 1);
+    QList<int> expected = sorted;
+    std::sort(expected.begin(), expected.end(), [descending](int a, int b) {
+        if (!descending)
+            return a < b;
+        // Surnames "SoyadN" descending as texts, as the list sorts them.
+        const QString sa = a == 3001 ? u"Soyad00"_s : u"Soyad%1"_s.arg(a);
+        const QString sb = b == 3001 ? u"Soyad00"_s : u"Soyad%1"_s.arg(b);
+        return sa != sb ? sa > sb : a > b;
+    });
+    QCOMPARE(sorted, expected);
 }
 
 QTEST_GUILESS_MAIN(tst_DataSet)

@@ -47,6 +47,7 @@ void tst_LocateMatch::matchesAgreeWithSql_data()
     QTest::newRow("dotless i") << u"adi"_s << QVariant(u"IŞIK"_s) << QVariant(u"ışık"_s) << false << true;
     QTest::newRow("whole value only") << u"adi"_s << QVariant(u"Ali Can"_s) << QVariant(u"ali"_s) << false << false;
     QTest::newRow("prefix") << u"adi"_s << QVariant(u"Şükrü"_s) << QVariant(u"şük"_s) << true << true;
+    QTest::newRow("prefix is the whole value") << u"adi"_s << QVariant(u"Can"_s) << QVariant(u"CAN"_s) << true << true;
     QTest::newRow("prefix not inside") << u"adi"_s << QVariant(u"Aşkın"_s) << QVariant(u"şk"_s) << true << false;
     QTest::newRow("empty prefix takes all") << u"adi"_s << QVariant(u"Ece"_s) << QVariant(QString()) << true << true;
     QTest::newRow("empty text finds none") << u"adi"_s << QVariant() << QVariant(QString()) << false << true;

@@ -15,6 +15,8 @@ private Q_SLOTS:
     void removeBeforeAndAfterReading_data();
     void removeBeforeAndAfterReading();
     void shortListIsComplete();
+    void currentRecordKeepsItsRow_data();
+    void currentRecordKeepsItsRow();
 };
 
 namespace {
@@ -130,6 +132,40 @@ void tst_KeyList::shortListIsComplete()
     list.clear();
     QVERIFY(list.isEmpty());
     QCOMPARE(readings, 0);
+}
+
+void tst_KeyList::currentRecordKeepsItsRow_data()
+{
+    QTest::addColumn<int>("current");
+    QTest::addColumn<qint64>("key");
+    QTest::newRow("in the first page") << 1 << qint64(2);
+    QTest::newRow("stored here, last") << 6 << qint64(100);
+    QTest::newRow("last of the list") << 5 << qint64(6);
+}
+
+// Another copy stored two records since the list opened: the current record is the same one
+// after the rest is read.
+void tst_KeyList::currentRecordKeepsItsRow()
+{
+    QFETCH(int, current);
+    QFETCH(qint64, key);
+    int position = 0;
+    KeyList list;
+    list.follow(&position);
+    list.setFirst(range(1, 3), 6, [] {
+        QVector<qint64> keys = range(1, 6);
+        keys.insert(4, 50);
+        keys.insert(5, 51);
+        keys.append(100);
+        return keys;
+    });
+    list.append(100);
+    position = current;
+    if (current < 3)
+        QCOMPARE(list.at(current), key);
+    QCOMPARE(list.at(3), 4);
+    QCOMPARE(list.size(), 9);
+    QCOMPARE(list.at(position), key);
 }
 
 QTEST_GUILESS_MAIN(tst_KeyList)

@@ -402,6 +402,15 @@ void tst_Tsicrapor::filterKeepsSortedOrder()
     QCOMPARE(list->sicrapQuery->RecordCount(), shown.size());
     QCOMPARE(list->sicrapQuery->RecNo(), shown.isEmpty() ? 0 : 1);
 
+    // A picture of the searched, sorted list at the smallest screen a clinic uses.
+    if (typed == u"Ali"_s) {
+        list->setWindowState(Qt::WindowNoState);
+        list->resize(1366, 740);
+        QTRY_COMPARE(list->size(), QSize(1366, 740));
+        QVERIFY(list->grab().save(QDir(qEnvironmentVariable("PEDIAKAY_BUILD_DIR", u"."_s))
+                                      .filePath(u"tst_tsicrapor_filtered_sorted_1366.png"_s)));
+    }
+
     // "Yeni Arama" empties the box and searches for that; the sequential search shows every
     // child again, still in the same order.
     QTest::keyClick(searchBox(list), Qt::Key_F5);

@@ -27,7 +27,7 @@ constexpr int pageSize = 64;
 constexpr int maxPageSize = 1024;
 constexpr int cacheLimit = 4096;
 // Keys read when a list opens; the rest only when the list is walked past them.
-constexpr int firstKeys = 1024;
+constexpr int firstKeys = 256;
 
 const auto quoted = StatementBuilder::quoted;
 const auto splitNames = StatementBuilder::splitNames;
@@ -510,22 +510,11 @@ void DataSet::readKeys()
     QVector<qint64> keys = readMemberKeys(paged ? firstKeys + 1 : -1);
     if (paged && keys.size() > firstKeys) {
         keys.removeLast();
-        const int count = countMembers();
+        qint64 highest = -1;
+        const int count = countMembers(&highest);
         if (count >= 0) {
             m_countBeforeHook = count;
-            m_knownMax = -1;
-            if (!isQuery()) {
-                QVariantMap binds;
-                QSqlQuery q(db());
-                q.setForwardOnly(true);
-                if (!q.prepare(
-                        u"SELECT max("_s + keyColumnSql() + u") FROM "_s + quoted(m_def->name) + whereSql(binds)))
-                    throw DataError(DataError::engineText(q.lastError()));
-                for (auto it = binds.cbegin(); it != binds.cend(); ++it)
-                    q.bindValue(it.key(), it.value());
-                exec(q);
-                m_knownMax = q.next() && !q.value(0).isNull() ? q.value(0).toLongLong() : -1;
-            }
+            m_knownMax = highest;
             m_keys.setFirst(keys, count, [this] { return readMemberKeys(-1); });
             return;
         }
@@ -553,9 +542,9 @@ QVector<qint64> DataSet::readMemberKeys(int limit) const
     return keys;
 }
 
-// How many records the data set lists, counted by the engine; -1 for a query whose text the
-// count cannot be sure of (its keys are then read).
-int DataSet::countMembers() const
+// How many records the data set lists, counted by the engine, and for a table the highest key
+// among them; -1 for a query whose text the count cannot be sure of (its keys are then read).
+int DataSet::countMembers(qint64* highest) const
 {
     QVariantMap binds;
     QString sql;
@@ -579,7 +568,7 @@ int DataSet::countMembers() const
             if (sql.contains(it.key()))
                 binds.insert(it.key(), it.value());
     } else {
-        sql = u"SELECT count(*) FROM "_s + quoted(m_def->name) + whereSql(binds);
+        sql = u"SELECT count(*), max("_s + keyColumnSql() + u") FROM "_s + quoted(m_def->name) + whereSql(binds);
     }
     QSqlQuery q(db());
     q.setForwardOnly(true);
@@ -588,7 +577,11 @@ int DataSet::countMembers() const
     for (auto it = binds.cbegin(); it != binds.cend(); ++it)
         q.bindValue(it.key(), it.value());
     exec(q);
-    return q.next() ? q.value(0).toInt() : 0;
+    if (!q.next())
+        return 0;
+    if (highest && !isQuery())
+        *highest = q.value(1).isNull() ? -1 : q.value(1).toLongLong();
+    return q.value(0).toInt();
 }
 
 bool DataSet::allKeysRead() const

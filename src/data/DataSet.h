@@ -213,7 +213,7 @@ private:
     QSqlQuery selectMembers(const QStringList& columns, const QString& extra = QString(),
         const QVariantMap& extraBinds = {}, int limit = -1) const;
     QVector<qint64> readMemberKeys(int limit) const;
-    int countMembers() const;
+    int countMembers(qint64* highest) const;
     const Row* rowForKey(qint64 key, bool withBlobs) const;
     const Row* rowAt(int position, int column, bool withBlobs) const;
     void fetchPage(int position) const;

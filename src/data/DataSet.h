@@ -42,9 +42,10 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(TLocateOptions)
 // A named, ordered list of records from one table or one query statement, with a cursor on a
 // current record, an editing state and hooks.
 //
-// Only the ordered list of record keys is held after Open; rows are read in pages by key when
-// the cursor or a grid needs them and kept in a bounded cache, and pictures (Blob fields) are
-// read only for the record that asks for them. So a data set over a large table stays small.
+// Open reads the count and the first page of record keys (KeyList); the rest of the keys is read
+// once, when the list is walked past that page. Rows are read in pages by key when the cursor or
+// a grid needs them and kept in a bounded cache, and pictures (Blob fields) are read only for
+// the record that asks for them. So a data set over a large table stays small and opens at once.
 class DataSet : public QObject
 {
     Q_OBJECT

@@ -543,7 +543,8 @@ QVector<qint64> DataSet::readMemberKeys(int limit) const
 }
 
 // How many records the data set lists, counted by the engine, and for a table the highest key
-// among them; -1 for a query whose text the count cannot be sure of (its keys are then read).
+// among them (highest is left alone for a query); -1 for a query whose text the count cannot be
+// sure of (its keys are then read).
 int DataSet::countMembers(qint64* highest) const
 {
     QVariantMap binds;
@@ -568,7 +569,20 @@ int DataSet::countMembers(qint64* highest) const
             if (sql.contains(it.key()))
                 binds.insert(it.key(), it.value());
     } else {
-        sql = u"SELECT count(*), max("_s + keyColumnSql() + u") FROM "_s + quoted(m_def->name) + whereSql(binds);
+        sql = u"SELECT count(*) FROM "_s + quoted(m_def->name) + whereSql(binds);
+        // Asked apart: together they would make the engine walk the rows instead of
+        // counting the smallest index and reading the key's last entry.
+        if (highest) {
+            QVariantMap maxBinds;
+            QSqlQuery m(db());
+            m.setForwardOnly(true);
+            if (!m.prepare(u"SELECT max("_s + keyColumnSql() + u") FROM "_s + quoted(m_def->name) + whereSql(maxBinds)))
+                throw DataError(DataError::engineText(m.lastError()));
+            for (auto it = maxBinds.cbegin(); it != maxBinds.cend(); ++it)
+                m.bindValue(it.key(), it.value());
+            exec(m);
+            *highest = m.next() && !m.value(0).isNull() ? m.value(0).toLongLong() : -1;
+        }
     }
     QSqlQuery q(db());
     q.setForwardOnly(true);
@@ -577,11 +591,7 @@ int DataSet::countMembers(qint64* highest) const
     for (auto it = binds.cbegin(); it != binds.cend(); ++it)
         q.bindValue(it.key(), it.value());
     exec(q);
-    if (!q.next())
-        return 0;
-    if (highest && !isQuery())
-        *highest = q.value(1).isNull() ? -1 : q.value(1).toLongLong();
-    return q.value(0).toInt();
+    return q.next() ? q.value(0).toInt() : 0;
 }
 
 bool DataSet::allKeysRead() const

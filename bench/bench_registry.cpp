@@ -50,18 +50,6 @@ QSqlQuery run(QSqlDatabase& db, const QString& sql, const QVariantList& binds = 
     return q;
 }
 
-// Reads a key list to the end, as a data set's Open does; returns the number of keys.
-qint64 readKeys(QSqlDatabase& db, const QString& sql)
-{
-    QSqlQuery q = run(db, sql);
-    qint64 n = 0;
-    while (q.next()) {
-        touch(q.value(0));
-        ++n;
-    }
-    return n;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -101,8 +89,6 @@ int main(int argc, char** argv)
     // The data sets as the two screens set them up.
     DataSet sicrapQuery(u"sicrapQuery"_s);
     sicrapQuery.setSQL(RegistrySearch::initialStatement());
-    sicrapQuery.OnFilterRecord
-        = [&searchText](DataSet& ds, bool& accept) { accept = RegistrySearch::accepts(ds, searchText); };
     DataSet sicilTable(u"sicilTable"_s);
     sicilTable.setTableName(u"hastasicil"_s);
     sicilTable.setIndexName(u"PrimaryKey"_s);
@@ -139,9 +125,11 @@ int main(int argc, char** argv)
                         touch(sicrapQuery.rawValueAt(row, sicrapQuery.FieldByName(f)->index()));
                 return qint64(sicrapQuery.RecordCount());
             },
+        // The count the list shows and the grid's first 40 rows, nothing more.
         .floor =
             [&] {
-                const qint64 n = readKeys(db, u"SELECT hid FROM hastasicil ORDER BY hid"_s);
+                QSqlQuery c = run(db, u"SELECT count(*) FROM hastasicil"_s);
+                const qint64 n = c.next() ? c.value(0).toLongLong() : 0;
                 QSqlQuery q
                     = run(db, u"SELECT "_s + gridFields.join(u", "_s) + u" FROM hastasicil ORDER BY hid LIMIT 40"_s);
                 while (q.next())
@@ -157,6 +145,8 @@ int main(int argc, char** argv)
         .prepare = [&] { sicrapQuery.setFiltered(false); },
         .layer =
             [&] {
+                QVariantMap binds;
+                sicrapQuery.setCondition(RegistrySearch::filterCondition(searchText, binds), binds);
                 sicrapQuery.setFiltered(true);
                 return qint64(sicrapQuery.rowCount());
             },
@@ -195,10 +185,13 @@ int main(int argc, char** argv)
                 touch(sicrapQuery.FieldByName(u"soyadi"_s)->Value());
                 return qint64(sicrapQuery.RecordCount());
             },
+        // The count and the first child in the Turkish order, through the sort key's index.
         .floor =
             [&] {
-                const qint64 n = readKeys(db, u"SELECT hid FROM hastasicil ORDER BY soyadi"_s);
-                QSqlQuery q = run(db, u"SELECT * FROM hastasicil ORDER BY soyadi LIMIT 1"_s);
+                QSqlQuery c = run(db, u"SELECT count(*) FROM hastasicil"_s);
+                const qint64 n = c.next() ? c.value(0).toLongLong() : 0;
+                QSqlQuery q = run(db,
+                    u"SELECT * FROM hastasicil ORDER BY "_s + Schema::sortKeySql(u"\"soyadi\""_s) + u", hid LIMIT 1"_s);
                 if (q.next())
                     touch(q.value(0));
                 return n;

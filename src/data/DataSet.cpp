@@ -4,12 +4,13 @@
 #include "DataError.h"
 #include "DataSource.h"
 #include "Field.h"
+#include "LocateMatch.h"
+#include "RecordWriter.h"
 #include "Schema.h"
-#include "TurkishText.h"
+#include "StatementBuilder.h"
+#include "StoredValue.h"
 #include "ValueFormats.h"
-#include "WriteBatch.h"
 
-#include <QLocale>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSet>
@@ -17,7 +18,6 @@
 #include <QSqlRecord>
 
 #include <algorithm>
-#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -26,82 +26,13 @@ namespace {
 constexpr int pageSize = 64;
 constexpr int maxPageSize = 1024;
 constexpr int cacheLimit = 4096;
+// Keys read when a list opens; the rest only when the list is walked past them.
+constexpr int firstKeys = 256;
 
-QString quoted(const QString& identifier)
-{
-    return u'"' + identifier + u'"';
-}
-
-// A query's closing ORDER BY sorts its text columns by their Turkish sort key, so that every
-// list, printout and export made from it follows the Turkish alphabet; the record key breaks
-// ties (names equal but for letter case) in the direction of the last term. Anything the
-// pattern does not know is left to the engine as written.
-QString withTurkishOrder(const QString& tail, const TableDef& def)
-{
-    static const QRegularExpression orderBy(u"\\border\\s+by\\s+(.+)$"_s,
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-    static const QRegularExpression term(
-        u"^\\s*\"?([A-Za-z_][A-Za-z0-9_]*)\"?\\s*(asc|desc)?\\s*$"_s, QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = orderBy.match(tail);
-    if (!m.hasMatch())
-        return tail;
-    QStringList terms;
-    bool anyText = false;
-    QString direction;
-    for (const QString& text : m.captured(1).split(u',')) {
-        const QRegularExpressionMatch t = term.match(text);
-        if (!t.hasMatch())
-            return tail;
-        direction = t.captured(2).isEmpty() ? QString() : u' ' + t.captured(2).toUpper();
-        const FieldDef* f = def.field(t.captured(1));
-        if (f && (f->type == FieldType::WideString || f->type == FieldType::Memo)) {
-            terms << Schema::sortKeySql(quoted(f->name)) + direction;
-            anyText = true;
-        } else {
-            terms << text.trimmed();
-        }
-    }
-    if (!anyText)
-        return tail;
-    const QString key = def.rowKey() == u"rowid"_s ? u"rowid"_s : quoted(def.rowKey());
-    terms << key + direction;
-    return tail.left(m.capturedStart(0)) + u"ORDER BY "_s + terms.join(u", "_s);
-}
-
-bool isText(FieldType type)
-{
-    return type == FieldType::WideString || type == FieldType::Memo;
-}
-
-bool isNullValue(const QVariant& v)
-{
-    return !v.isValid() || v.isNull();
-}
-
-// A picture is stored when its field holds at least one byte.
-bool holdsBytes(const QVariant& v)
-{
-    return !isNullValue(v) && !v.toByteArray().isEmpty();
-}
-
-QStringList splitNames(const QString& names)
-{
-    QStringList out;
-    for (const QString& part : names.split(u';', Qt::SkipEmptyParts)) {
-        const QString name = part.trimmed();
-        if (!name.isEmpty())
-            out.append(name);
-    }
-    return out;
-}
-
-// A typed number the data layer can store: one ValueFormats reads, and finite.
-bool parseNumber(const QString& text, double& out)
-{
-    const std::optional<double> number = ValueFormats::readNumber(text);
-    out = number.value_or(0.0);
-    return number && std::isfinite(*number);
-}
+const auto quoted = StatementBuilder::quoted;
+const auto splitNames = StatementBuilder::splitNames;
+const auto isNullValue = StoredValue::isNull;
+const auto holdsBytes = StoredValue::holdsBytes;
 
 } // namespace
 
@@ -112,6 +43,7 @@ DataSet::DataSet(const QString& name, QObject* parent)
     , m_name(name)
 {
     setObjectName(name);
+    m_keys.follow(&m_pos);
 }
 
 DataSet::~DataSet()
@@ -254,24 +186,11 @@ bool DataSet::isQuery() const
 // and key and pages its rows like a table. Any other statement is read whole.
 void DataSet::parseQuery()
 {
-    static const QRegularExpression re(u"^\\s*select\\s+\\*\\s+from\\s+([A-Za-z_][A-Za-z0-9_]*)(.*)$"_s,
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-    QString text = m_sql;
-    text.replace(u'\n', u' ').replace(u'\r', u' ');
-    const QRegularExpressionMatch m = re.match(text);
-    const TableDef* def = m.hasMatch() ? Schema::table(m.captured(1)) : nullptr;
-    if (!def) {
-        m_genericQuery = true;
-        m_queryTail.clear();
-        return;
-    }
-    m_genericQuery = false;
-    QString tail = m.captured(2).trimmed();
-    while (tail.endsWith(u';'))
-        tail.chop(1);
-    m_queryTail = withTurkishOrder(tail, *def);
-    if (m_def != def)
-        buildFields(def);
+    const StatementBuilder::Query query = StatementBuilder::parseQuery(m_sql);
+    m_genericQuery = !query.table;
+    m_queryTail = query.tail;
+    if (query.table && m_def != query.table)
+        buildFields(query.table);
 }
 
 void DataSet::buildFields(const TableDef* def)
@@ -469,49 +388,27 @@ QVariant DataSet::masterValue() const
     return master->fieldValue(f);
 }
 
-// The filter text: comparisons "field op value" joined by and/or, values quoted or numbers.
+// What Filtered adds to the data set's own rows: the filter text and the condition.
 QString DataSet::filterSql(QVariantMap& binds) const
 {
-    if (!m_filtered || m_filter.trimmed().isEmpty())
+    if (!m_filtered)
         return {};
-    static const QRegularExpression token(
-        u"\\s*(?:(\\()|(\\))|(and|or|not)\\b|([A-Za-z_][A-Za-z0-9_]*)\\s*(=|<>|<=|>=|<|>)\\s*(?:'((?:[^']|'')*)'|\"([^\"]*)\"|(-?[0-9]+(?:[.,][0-9]+)?)))"_s,
-        QRegularExpression::CaseInsensitiveOption);
-    QString out;
-    int pos = 0;
-    const QString text = m_filter;
-    int n = int(binds.size());
-    while (pos < text.size()) {
-        if (text.mid(pos).trimmed().isEmpty())
-            break;
-        const QRegularExpressionMatch m
-            = token.match(text, pos, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption);
-        if (!m.hasMatch())
-            throw DataError(u"%1: süzgeç ifadesi anlaşılamadı: %2"_s.arg(m_name, m_filter));
-        if (!m.captured(1).isEmpty()) {
-            out += u" ("_s;
-        } else if (!m.captured(2).isEmpty()) {
-            out += u" )"_s;
-        } else if (!m.captured(3).isEmpty()) {
-            out += u' ' + m.captured(3).toUpper();
-        } else {
-            const Field* f = FieldByName(m.captured(4));
-            if (!f->isStored())
-                throw DataError(u"%1: süzgeçte hesaplanan alan kullanılamaz: %2"_s.arg(m_name, f->FieldName()));
-            QVariant value;
-            if (m.capturedStart(6) >= 0)
-                value = m.captured(6).replace(u"''"_s, u"'"_s);
-            else if (m.capturedStart(7) >= 0)
-                value = m.captured(7);
-            else
-                value = m.captured(8).replace(u',', u'.').toDouble();
-            const QString bind = u":f%1"_s.arg(n++);
-            binds.insert(bind, value);
-            out += u' ' + quoted(f->FieldName()) + u' ' + m.captured(5) + u' ' + bind;
-        }
-        pos = int(m.capturedEnd(0));
+    QStringList parts;
+    const QString text = filterTextSql(binds);
+    if (!text.isEmpty())
+        parts.append(u'(' + text + u')');
+    if (!m_condition.isEmpty()) {
+        parts.append(u'(' + m_condition + u')');
+        for (auto it = m_conditionBinds.cbegin(); it != m_conditionBinds.cend(); ++it)
+            binds.insert(it.key(), it.value());
     }
-    return out;
+    return parts.join(u" AND "_s);
+}
+
+QString DataSet::filterTextSql(QVariantMap& binds) const
+{
+    return StatementBuilder::filterCondition(
+        m_filter, [this](const QString& name) { return FieldByName(name); }, binds, m_name);
 }
 
 // Conditions of a table data set: the master link and the filter text.
@@ -531,21 +428,22 @@ QString DataSet::whereSql(QVariantMap& binds) const
     }
     const QString filter = filterSql(binds);
     if (!filter.isEmpty())
-        conds.append(u'(' + filter + u')');
+        conds.append(filter);
     if (conds.isEmpty())
         return {};
     return u" WHERE "_s + conds.join(u" AND "_s);
 }
 
-// The column that identifies a record: the table's key field, or SQLite's rowid.
 QString DataSet::keyColumnSql() const
 {
-    return m_def->rowKey() == u"rowid"_s ? u"rowid"_s : quoted(m_def->rowKey());
+    return StatementBuilder::keyColumn(*m_def);
 }
 
 // Runs a statement over this data set's own records (the query's text, or the master link and
-// the filter text of a table, in the data set's order), reading the key and the given columns.
-QSqlQuery DataSet::selectMembers(const QStringList& columns) const
+// the filter of a table, in the data set's order), reading the key and the given columns; an
+// extra condition narrows them further.
+QSqlQuery DataSet::selectMembers(
+    const QStringList& columns, const QString& extra, const QVariantMap& extraBinds, int limit) const
 {
     QVariantMap binds;
     const QString key = keyColumnSql();
@@ -553,7 +451,9 @@ QSqlQuery DataSet::selectMembers(const QStringList& columns) const
     const QString list = columns.isEmpty() ? QString() : u", "_s + columns.join(u", "_s);
     QString sql;
     if (isQuery()) {
-        const QString filter = filterSql(binds);
+        QString filter = filterSql(binds);
+        if (!extra.isEmpty())
+            filter = filter.isEmpty() ? u'(' + extra + u')' : filter + u" AND ("_s + extra + u')';
         if (filter.isEmpty())
             sql = u"SELECT "_s + key + list + u" FROM "_s + table + u' ' + m_queryTail;
         else
@@ -562,8 +462,15 @@ QSqlQuery DataSet::selectMembers(const QStringList& columns) const
         for (auto it = m_params.cbegin(); it != m_params.cend(); ++it)
             binds.insert(it.key(), it.value());
     } else {
-        sql = u"SELECT "_s + key + list + u" FROM "_s + table + whereSql(binds) + orderSql();
+        QString where = whereSql(binds);
+        if (!extra.isEmpty())
+            where += (where.isEmpty() ? u" WHERE ("_s : u" AND ("_s) + extra + u')';
+        sql = u"SELECT "_s + key + list + u" FROM "_s + table + where + orderSql();
     }
+    for (auto it = extraBinds.cbegin(); it != extraBinds.cend(); ++it)
+        binds.insert(it.key(), it.value());
+    if (limit >= 0)
+        sql += u" LIMIT "_s + QString::number(limit);
     QSqlQuery q(db());
     q.setForwardOnly(true);
     if (!q.prepare(sql))
@@ -578,6 +485,7 @@ void DataSet::readKeys()
 {
     m_keys.clear();
     m_countBeforeHook = 0;
+    m_knownMax = -1;
     if (m_genericQuery) {
         QSqlQuery q(db());
         q.setForwardOnly(true);
@@ -594,29 +502,113 @@ void DataSet::readKeys()
                 m_fieldsByName.insert(rec.fieldName(i).toLower(), f);
             }
         }
+        QVector<qint64> keys;
         while (q.next()) {
             Row row;
             for (int i = 0; i < rec.count(); ++i)
                 row.values.append(q.value(i));
             row.blobsLoaded = true;
-            m_keys.append(m_genericRows.size());
+            keys.append(m_genericRows.size());
             m_genericRows.append(row);
         }
-        m_countBeforeHook = int(m_keys.size());
+        m_countBeforeHook = int(keys.size());
+        m_keys.setAll(keys);
         return;
     }
 
-    QSqlQuery q = selectMembers({});
-    while (q.next())
-        m_keys.append(q.value(0).toLongLong());
-    m_countBeforeHook = int(m_keys.size());
+    // A list that may be long is opened with its first page of keys and its count; the rest
+    // is read when something beyond that page is wanted.
+    const bool paged = !m_static && !usingHookFilter();
+    QVector<qint64> keys = readMemberKeys(paged ? firstKeys + 1 : -1);
+    if (paged && keys.size() > firstKeys) {
+        keys.removeLast();
+        qint64 highest = -1;
+        const int count = countMembers(&highest);
+        if (count >= 0) {
+            m_countBeforeHook = count;
+            m_knownMax = highest;
+            m_keys.setFirst(keys, count, [this] { return readMemberKeys(-1); });
+            return;
+        }
+        keys = readMemberKeys(-1);
+    }
+    m_countBeforeHook = int(keys.size());
+    m_knownMax = keys.isEmpty() ? -1 : *std::max_element(keys.cbegin(), keys.cend());
     // A static cursor takes its snapshot of the rows now (a child's visits are few).
-    if (m_static && m_keys.size() <= cacheLimit) {
-        for (int start = 0; start < m_keys.size(); start += 500)
-            fetchRows(m_keys.mid(start, 500), QBitArray());
+    if (m_static && keys.size() <= cacheLimit) {
+        for (int start = 0; start < keys.size(); start += 500)
+            fetchRows(keys.mid(start, 500), QBitArray());
     }
     if (usingHookFilter())
-        applyHookFilter(m_keys);
+        applyHookFilter(keys);
+    m_keys.setAll(keys);
+}
+
+// The keys of the data set's records in its order; limit < 0 reads them all.
+QVector<qint64> DataSet::readMemberKeys(int limit) const
+{
+    QSqlQuery q = selectMembers({}, QString(), {}, limit);
+    QVector<qint64> keys;
+    while (q.next())
+        keys.append(q.value(0).toLongLong());
+    return keys;
+}
+
+// How many records the data set lists, counted by the engine, and for a table the highest key
+// among them (highest is left alone for a query); -1 for a query whose text the count cannot be
+// sure of (its keys are then read).
+int DataSet::countMembers(qint64* highest) const
+{
+    QVariantMap binds;
+    QString sql;
+    if (isQuery()) {
+        static const QRegularExpression unsure(
+            u"\\b(limit|offset|group|having|union|intersect|except|select|distinct)\\b"_s,
+            QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression orderBy(u"\\border\\s+by\\b.*$"_s,
+            QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+        if (m_queryTail.contains(unsure))
+            return -1;
+        QString tail = m_queryTail;
+        tail.remove(orderBy);
+        const QString filter = filterSql(binds);
+        const QString table = quoted(m_def->name);
+        if (filter.isEmpty())
+            sql = u"SELECT count(*) FROM "_s + table + u' ' + tail;
+        else
+            sql = u"SELECT count(*) FROM (SELECT * FROM "_s + table + u' ' + tail + u") WHERE "_s + filter;
+        for (auto it = m_params.cbegin(); it != m_params.cend(); ++it)
+            if (sql.contains(it.key()))
+                binds.insert(it.key(), it.value());
+    } else {
+        sql = u"SELECT count(*) FROM "_s + quoted(m_def->name) + whereSql(binds);
+        // Asked apart: together they would make the engine walk the rows instead of
+        // counting the smallest index and reading the key's last entry.
+        if (highest) {
+            QVariantMap maxBinds;
+            QSqlQuery m(db());
+            m.setForwardOnly(true);
+            if (!m.prepare(u"SELECT max("_s + keyColumnSql() + u") FROM "_s + quoted(m_def->name) + whereSql(maxBinds)))
+                throw DataError(DataError::engineText(m.lastError()));
+            for (auto it = maxBinds.cbegin(); it != maxBinds.cend(); ++it)
+                m.bindValue(it.key(), it.value());
+            exec(m);
+            *highest = m.next() && !m.value(0).isNull() ? m.value(0).toLongLong() : -1;
+        }
+    }
+    QSqlQuery q(db());
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        throw DataError(DataError::engineText(q.lastError()));
+    for (auto it = binds.cbegin(); it != binds.cend(); ++it)
+        q.bindValue(it.key(), it.value());
+    exec(q);
+    return q.next() ? q.value(0).toInt() : 0;
+}
+
+bool DataSet::allKeysRead() const
+{
+    return m_keys.complete();
 }
 
 bool DataSet::usingHookFilter() const
@@ -1343,25 +1335,7 @@ bool DataSet::Locate(const QString& fieldNames, const QVariantList& values, TLoc
             for (int i = 0; i < fields.size() && all; ++i) {
                 const Field* f = fields.at(i);
                 const bool last = i == fields.size() - 1 || partialAll;
-                const QVariant raw = rawValueAt(row, f->index());
-                const QVariant& want = values.at(i);
-                if (isText(f->DataType()) || f->kind() == FieldKind::fkLookup) {
-                    const QString have = TurkishText::fold(isNullValue(raw) ? QString() : raw.toString());
-                    const QString w = TurkishText::fold(want.toString());
-                    all = (partial && last) ? have.startsWith(w) : have == w;
-                } else if (f->DataType() == FieldType::DateTime) {
-                    all = f->formatEdit(raw) == want.toString() || (isNullValue(raw) && want.toString().isEmpty());
-                    if (!all && want.typeId() == QMetaType::QDateTime) {
-                        const QDateTime dt = ValueFormats::readDate(raw.toString());
-                        all = dt == want.toDateTime();
-                    }
-                } else {
-                    double a = 0;
-                    double b = 0;
-                    const bool okA = !isNullValue(raw) && parseNumber(raw.toString(), a);
-                    const bool okB = parseNumber(want.toString(), b);
-                    all = okA && okB ? a == b : (!okA && want.toString().isEmpty());
-                }
+                all = LocateMatch::matches(*f, rawValueAt(row, f->index()), values.at(i), partial && last);
             }
             if (all)
                 found = row;
@@ -1374,42 +1348,8 @@ bool DataSet::Locate(const QString& fieldNames, const QVariantList& values, TLoc
             if (!f->isStored())
                 throw DataError(u"%1: hesaplanan alanda arama yapılamaz: %2"_s.arg(m_name, f->FieldName()));
             const bool last = i == names.size() - 1 || partialAll;
-            const QString col = quoted(f->FieldName());
-            const QString b = u":l%1"_s.arg(i);
-            const QVariant& want = values.at(i);
-            if (isText(f->DataType())) {
-                const QString w = TurkishText::fold(want.toString());
-                const QString folded = Schema::foldSql(col);
-                if (partial && last) {
-                    if (w.isEmpty())
-                        continue;
-                    conds.append(folded + u" >= "_s + b + u" AND "_s + folded + u" < "_s + b + u'h');
-                    binds.insert(b, w);
-                    binds.insert(b + u'h', w + QString(QChar::highSurrogate(0x10FFFF)) + QChar::lowSurrogate(0x10FFFF));
-                } else if (w.isEmpty()) {
-                    conds.append(u"("_s + col + u" IS NULL OR "_s + col + u" = '')"_s);
-                } else {
-                    conds.append(folded + u" = "_s + b);
-                    binds.insert(b, w);
-                }
-            } else if (f->DataType() == FieldType::DateTime) {
-                QDateTime dt = want.typeId() == QMetaType::QDateTime ? want.toDateTime()
-                                                                     : ValueFormats::readDate(want.toString());
-                if (!dt.isValid())
-                    return false;
-                conds.append(col + u" = "_s + b);
-                binds.insert(b, ValueFormats::storedDate(dt));
-            } else {
-                double d = 0;
-                if (want.toString().isEmpty()) {
-                    conds.append(col + u" IS NULL"_s);
-                } else {
-                    if (!parseNumber(want.toString(), d))
-                        return false;
-                    conds.append(col + u" = "_s + b);
-                    binds.insert(b, d);
-                }
-            }
+            if (!LocateMatch::condition(*f, values.at(i), partial && last, u":l%1"_s.arg(i), conds, binds))
+                return false;
         }
         // A table read in key order without a hook filter: the first hit in key order is the
         // one, and its place in the (ascending) key list is found by halving.
@@ -1426,9 +1366,10 @@ bool DataSet::Locate(const QString& fieldNames, const QVariantList& values, TLoc
             const QVector<qint64> first = matchingKeys(where + u" ORDER BY "_s + keyCol + u" LIMIT 1"_s, binds);
             if (first.isEmpty())
                 return false;
-            const auto it = std::lower_bound(m_keys.cbegin(), m_keys.cend(), first.first());
-            if (it != m_keys.cend() && *it == first.first())
-                found = int(it - m_keys.cbegin());
+            const QVector<qint64>& keys = m_keys.all();
+            const auto it = std::lower_bound(keys.cbegin(), keys.cend(), first.first());
+            if (it != keys.cend() && *it == first.first())
+                found = int(it - keys.cbegin());
         }
         // Otherwise (or when another copy changed the table since it was read): every hit,
         // and the first of them in the list's order.
@@ -1484,8 +1425,7 @@ bool DataSet::catchUp()
         return false;
     const int count = q.value(0).toInt();
     const qint64 highest = q.value(1).isNull() ? -1 : q.value(1).toLongLong();
-    const qint64 known = m_keys.isEmpty() ? -1 : *std::max_element(m_keys.cbegin(), m_keys.cend());
-    if (count == m_countBeforeHook && (highest == known || usingHookFilter()))
+    if (count == m_countBeforeHook && (highest == m_knownMax || usingHookFilter()))
         return false;
 
     const qint64 key = currentKey();
@@ -1595,82 +1535,6 @@ void DataSet::setFieldValue(Field* field, const QVariant& value)
         Q_EMIT fieldChanged(i);
 }
 
-// Converts a value of the edit buffer to what is stored, or explains in Turkish why it can't be.
-QVariant DataSet::storageValue(const Field* field, const QVariant& value) const
-{
-    if (isNullValue(value))
-        return {};
-    const QString label = field->FieldName();
-    switch (field->DataType()) {
-    case FieldType::WideString: {
-        const QString s = value.toString();
-        if (s.isEmpty())
-            return {};
-        if (field->Size() > 0 && s.size() > field->Size())
-            throw DataError(u"\"%1\" alanına en fazla %2 karakter girilebilir; girilen değer %3 karakter: %4"_s.arg(
-                label, QString::number(field->Size()), QString::number(s.size()), s));
-        return s;
-    }
-    case FieldType::Memo: {
-        const QString s = value.toString();
-        return s.isEmpty() ? QVariant() : QVariant(s);
-    }
-    case FieldType::AutoInc:
-    case FieldType::Integer:
-    case FieldType::Smallint: {
-        double d = 0;
-        if (value.typeId() == QMetaType::QString) {
-            const QString s = value.toString().trimmed();
-            if (s.isEmpty())
-                return {};
-            if (!parseNumber(s, d) || d != std::floor(d))
-                throw DataError(u"'%1' geçerli bir tam sayı değil (%2 alanı)."_s.arg(s, label));
-        } else {
-            bool ok = false;
-            d = value.toDouble(&ok);
-            if (!ok || d != std::floor(d))
-                throw DataError(u"'%1' geçerli bir tam sayı değil (%2 alanı)."_s.arg(value.toString(), label));
-        }
-        const double lo = field->DataType() == FieldType::Smallint ? -32768.0 : -2147483648.0;
-        const double hi = field->DataType() == FieldType::Smallint ? 32767.0 : 2147483647.0;
-        if (d < lo || d > hi)
-            throw DataError(u"%1 değeri %2 alanı için geçersiz: %3 ile %4 arasında olmalıdır."_s.arg(
-                TurkishText::locale().toString(d, 'f', 0), label, QString::number(qlonglong(lo)),
-                QString::number(qlonglong(hi))));
-        return qlonglong(d);
-    }
-    case FieldType::Float: {
-        double d = 0;
-        if (value.typeId() == QMetaType::QString) {
-            const QString s = value.toString().trimmed();
-            if (s.isEmpty())
-                return {};
-            if (!parseNumber(s, d))
-                throw DataError(u"'%1' geçerli bir sayı değil (%2 alanı)."_s.arg(s, label));
-        } else {
-            bool ok = false;
-            d = value.toDouble(&ok);
-            if (!ok || !std::isfinite(d))
-                throw DataError(u"'%1' geçerli bir sayı değil (%2 alanı)."_s.arg(value.toString(), label));
-        }
-        return d;
-    }
-    case FieldType::DateTime: {
-        QDateTime dt;
-        if (value.typeId() == QMetaType::QDateTime)
-            dt = value.toDateTime();
-        else
-            dt = ValueFormats::readDate(value.toString());
-        if (!dt.isValid() || dt.date().year() < 100 || dt.date().year() > 9999)
-            throw DataError(u"'%1' geçerli bir tarih değil (%2 alanı)."_s.arg(value.toString(), label));
-        return ValueFormats::storedDate(dt);
-    }
-    case FieldType::Blob:
-        return value.toByteArray();
-    }
-    return value;
-}
-
 void DataSet::UpdateRecord()
 {
     Q_EMIT updateRecordRequested();
@@ -1720,7 +1584,7 @@ void DataSet::writeRecord()
         const bool take = inserting ? !isNullValue(m_buffer.at(i)) : m_changed.testBit(i);
         if (!take)
             continue;
-        const QVariant v = storageValue(f, m_buffer.at(i));
+        const QVariant v = StoredValue::of(*f, m_buffer.at(i));
         stored[i] = v;
         if (inserting && isNullValue(v))
             continue;
@@ -1736,52 +1600,19 @@ void DataSet::writeRecord()
         return;
     }
 
-    // Inside a command's WriteBatch the record is a savepoint of the batch's transaction.
-    const bool batched = WriteBatch::active(database.connectionName());
-    QSqlQuery begin(database);
-    if (!begin.exec(batched ? u"SAVEPOINT pediakay_record"_s : u"BEGIN IMMEDIATE"_s))
-        throw DataError(DataError::engineText(begin.lastError()));
     qint64 newKey = -1;
-    try {
-        QSqlQuery q(database);
+    {
+        RecordWriter writer(database);
         if (inserting) {
-            QString sql;
-            if (cols.isEmpty()) {
-                sql = u"INSERT INTO "_s + quoted(m_def->name) + u" DEFAULT VALUES"_s;
-            } else {
-                QStringList marks;
-                for (int i = 0; i < cols.size(); ++i)
-                    marks.append(u"?"_s);
-                sql = u"INSERT INTO "_s + quoted(m_def->name) + u" ("_s + cols.join(u", "_s) + u") VALUES ("_s
-                    + marks.join(u", "_s) + u')';
-            }
-            if (!q.prepare(sql))
-                throw DataError(DataError::engineText(q.lastError()));
-            for (const QVariant& v : std::as_const(vals))
-                q.addBindValue(v);
-            exec(q);
-            newKey = q.lastInsertId().toLongLong();
+            newKey = writer.insert(quoted(m_def->name), cols, vals);
         } else {
-            QStringList sets;
-            QStringList checks;
-            for (const QString& c : std::as_const(cols)) {
-                sets.append(c + u" = ?"_s);
-                checks.append(c + u" IS ?"_s);
-            }
-            const QString sql = u"UPDATE "_s + quoted(m_def->name) + u" SET "_s + sets.join(u", "_s) + u" WHERE "_s
-                + keyCol + u" = ? AND "_s + checks.join(u" AND "_s);
-            if (!q.prepare(sql))
-                throw DataError(DataError::engineText(q.lastError()));
-            for (const QVariant& v : std::as_const(vals))
-                q.addBindValue(v);
-            q.addBindValue(currentKey());
+            QVariantList originals;
             for (int i = 0; i < m_def->fields.size(); ++i) {
                 const Field* f = m_fields.at(i);
                 if (f->DataType() != FieldType::AutoInc && m_changed.testBit(i))
-                    q.addBindValue(m_original.at(i));
+                    originals.append(m_original.at(i));
             }
-            exec(q);
-            m_staleRecord = q.numRowsAffected() != 1;
+            m_staleRecord = !writer.update(quoted(m_def->name), keyCol, currentKey(), cols, vals, originals);
             if (m_staleRecord)
                 throw DataError(
                     u"Bu kayıt siz okuduktan sonra başka bir kullanıcı tarafından değiştirilmiş veya silinmiş. "
@@ -1801,18 +1632,7 @@ void DataSet::writeRecord()
             }
             m_buffer = saved;
         }
-        QSqlQuery commit(database);
-        if (!commit.exec(batched ? u"RELEASE pediakay_record"_s : u"COMMIT"_s))
-            throw DataError(DataError::engineText(commit.lastError()));
-    } catch (...) {
-        QSqlQuery rollback(database);
-        if (batched) {
-            rollback.exec(u"ROLLBACK TO pediakay_record"_s);
-            rollback.exec(u"RELEASE pediakay_record"_s);
-        } else {
-            rollback.exec(u"ROLLBACK"_s);
-        }
-        throw;
+        writer.commit();
     }
 
     // The record is stored: bring the list and the cache up to date.
@@ -1846,6 +1666,7 @@ void DataSet::writeRecord()
             row.values[m_def->indexOf(m_def->keyField)] = newKey;
         m_keys.append(key);
         ++m_countBeforeHook;
+        m_knownMax = std::max(m_knownMax, key);
         m_pos = int(m_keys.size()) - 1;
     }
     if (!m_cache.contains(key))
@@ -2035,4 +1856,50 @@ void DataSet::setFilter(const QString& filter)
         m_filtered = false;
         setFiltered(true);
     }
+}
+
+void DataSet::setCondition(const QString& sql, const QVariantMap& binds)
+{
+    if (m_condition == sql && m_conditionBinds == binds)
+        return;
+    m_condition = sql;
+    m_conditionBinds = binds;
+    if (Active() && m_filtered) {
+        m_filtered = false;
+        setFiltered(true);
+    }
+}
+
+QString DataSet::condition() const
+{
+    return m_condition;
+}
+
+bool DataSet::locateNext(const QString& sql, const QVariantMap& binds)
+{
+    checkActive();
+    if (m_genericQuery)
+        throw DataError(u"%1: bu sorguda koşullu arama yapılamaz."_s.arg(m_name));
+    if (m_keys.isEmpty())
+        return false;
+    QSqlQuery q = selectMembers({}, sql, binds);
+    QSet<qint64> hits;
+    while (q.next())
+        hits.insert(q.value(0).toLongLong());
+    if (hits.isEmpty())
+        return false;
+    const QVector<qint64>& keys = m_keys.all();
+    const int n = int(keys.size());
+    const int start = m_state == dsInsert ? -1 : m_pos;
+    for (int step = 1; step <= n; ++step) {
+        const int row = (start + step) % n;
+        if (!hits.contains(keys.at(row)))
+            continue;
+        if (row != m_pos) {
+            moveTo(row);
+            m_eof = false;
+        }
+        return true;
+    }
+    return false;
 }

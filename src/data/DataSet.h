@@ -2,6 +2,7 @@
 
 #include "Field.h"
 #include "FieldType.h"
+#include "KeyList.h"
 
 #include <QBitArray>
 #include <QFlags>
@@ -42,9 +43,10 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(TLocateOptions)
 // A named, ordered list of records from one table or one query statement, with a cursor on a
 // current record, an editing state and hooks.
 //
-// Only the ordered list of record keys is held after Open; rows are read in pages by key when
-// the cursor or a grid needs them and kept in a bounded cache, and pictures (Blob fields) are
-// read only for the record that asks for them. So a data set over a large table stays small.
+// Open reads the count and the first page of record keys (KeyList); the rest of the keys is read
+// once, when the list is walked past that page. Rows are read in pages by key when the cursor or
+// a grid needs them and kept in a bounded cache, and pictures (Blob fields) are read only for
+// the record that asks for them. So a data set over a large table stays small and opens at once.
 class DataSet : public QObject
 {
     Q_OBJECT
@@ -131,6 +133,14 @@ public:
     void setFiltered(bool filtered);
     QString Filter() const;
     void setFilter(const QString& filter);
+    // An SQL condition on the rows of a table or a one-table query, with its bound values, ANDed
+    // to the data set's own rows while Filtered, like the filter text; empty for none.
+    void setCondition(const QString& sql, const QVariantMap& binds);
+    QString condition() const;
+    // Moves to the first record after the current one, in the data set's order, that meets the
+    // condition, wrapping once to the first record (the current one is tried last). False, and
+    // the cursor stays, when no record meets it.
+    bool locateNext(const QString& sql, const QVariantMap& binds);
 
     void DisableControls();
     void EnableControls();
@@ -172,6 +182,8 @@ public:
 
     // Rows read from the database so far (for tests and benchmarks).
     int cachedRowCount() const;
+    // Whether every key of the list has been read (for tests and benchmarks).
+    bool allKeysRead() const;
 
 signals:
     void stateChanged();
@@ -200,8 +212,12 @@ private:
     void applyHookFilter(QVector<qint64>& keys);
     QString whereSql(QVariantMap& binds) const;
     QString filterSql(QVariantMap& binds) const;
+    QString filterTextSql(QVariantMap& binds) const;
     QString keyColumnSql() const;
-    QSqlQuery selectMembers(const QStringList& columns) const;
+    QSqlQuery selectMembers(const QStringList& columns, const QString& extra = QString(),
+        const QVariantMap& extraBinds = {}, int limit = -1) const;
+    QVector<qint64> readMemberKeys(int limit) const;
+    int countMembers(qint64* highest) const;
     const Row* rowForKey(qint64 key, bool withBlobs) const;
     const Row* rowAt(int position, int column, bool withBlobs) const;
     void fetchPage(int position) const;
@@ -216,7 +232,6 @@ private:
     void loadBlobs(Row& row, qint64 key) const;
     void markBlobsPresent(Row& row) const;
     void beginEditBuffer(const Row* row);
-    QVariant storageValue(const Field* field, const QVariant& value) const;
     void writeRecord();
     void beforeMove();
     void afterMove();
@@ -254,7 +269,8 @@ private:
 
     TDataSetState m_state = dsInactive;
     bool m_modified = false;
-    QVector<qint64> m_keys; // visible records in order
+    KeyList m_keys; // visible records in order
+    qint64 m_knownMax = -1; // highest key of the list as read, for catchUp
     int m_countBeforeHook = 0;
     int m_pos = -1; // current record, -1 when empty
     int m_posBeforeInsert = -1;
@@ -284,6 +300,8 @@ private:
 
     bool m_filtered = false;
     QString m_filter;
+    QString m_condition;
+    QVariantMap m_conditionBinds;
     int m_disableCount = 0;
     bool m_pendingNotify = false;
     bool m_inPost = false;

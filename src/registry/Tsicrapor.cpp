@@ -74,7 +74,6 @@ Tsicrapor::Tsicrapor()
     dogumtarihi->EditMask = u"!99/99/0000;1;_"_s;
     for (const QString& phone : { u"evtel"_s, u"istel"_s, u"ceptel"_s, u"fax"_s })
         sicrapQuery->FieldByName(phone)->EditMask = u"(000) 000 00 00;0;*"_s;
-    sicrapQuery->OnFilterRecord = [this](DataSet& dataSet, bool& accept) { sicrapQueryFilterRecord(dataSet, accept); };
 
     // The grid: read-only, titles act as buttons, long texts wrap.
     DBGrid* grid = ui->bolumgrid;
@@ -179,14 +178,13 @@ bool Tsicrapor::screenKey(QKeyEvent* event)
     return true;
 }
 
-void Tsicrapor::sicrapQueryFilterRecord(DataSet& dataSet, bool& accept)
-{
-    accept = RegistrySearch::accepts(dataSet, ui->JvDotNetEdit3->text());
-}
-
 void Tsicrapor::araButtonClick()
 {
+    // One statement over the indexed fields, in the list's current order.
+    QVariantMap binds;
+    const QString condition = RegistrySearch::filterCondition(ui->JvDotNetEdit3->text(), binds);
     sicrapQuery->setFiltered(false);
+    sicrapQuery->setCondition(condition, binds);
     sicrapQuery->setFiltered(true);
 }
 

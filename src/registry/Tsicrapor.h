@@ -53,8 +53,6 @@ public:
     // Shows the help topic of the list.
     void tfXPButton1Click();
 
-    // Shows a record while the filter is on when it matches the search box.
-    void sicrapQueryFilterRecord(DataSet& dataSet, bool& accept);
     // Moves to the next record, wrapping, whose names contain text; no message either way.
     void siraliara(const QString& text);
     // Puts the default statement (ordered by hid) back; the query must be closed.

@@ -4,12 +4,14 @@
 #include "DataSource.h"
 #include "Field.h"
 
+#include <QSet>
 #include <QSignalSpy>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -65,6 +67,12 @@ private Q_SLOTS:
     void displayFormats();
     void disableControlsHoldsNotices();
     void maskedTextShownWithLiterals();
+    void conditionNarrowsWhileFiltered_data();
+    void conditionNarrowsWhileFiltered();
+    void locateNextFollowsTheOrder_data();
+    void locateNextFollowsTheOrder();
+    void longListOpensWithoutReadingEveryKey_data();
+    void longListOpensWithoutReadingEveryKey();
 
 private:
     void addChildren(int count, const QString& namePrefix = u"Ad"_s);
@@ -1074,6 +1082,157 @@ void tst_DataSet::textsSortInTurkishOrder()
     for (ds.First(); !ds.Eof(); ds.Next())
         shown << ds.FieldByName(u"soyadi"_s)->AsString();
     QCOMPARE(shown, expected);
+}
+
+void tst_DataSet::conditionNarrowsWhileFiltered_data()
+{
+    QTest::addColumn<QString>("statement");
+    QTest::newRow("table") << QString();
+    QTest::newRow("query in descending order") << u"Select * from hastasicil order by soyadi DESC"_s;
+}
+
+// The condition takes part in the filter: it narrows the rows only while Filtered, together
+// with the filter text, and a new condition is applied at once.
+void tst_DataSet::conditionNarrowsWhileFiltered()
+{
+    QFETCH(QString, statement);
+    addChildren(9);
+    DataSet ds(u"children"_s);
+    if (statement.isEmpty())
+        ds.setTableName(u"hastasicil"_s);
+    else
+        ds.setSQL(statement);
+    const auto codes = [&ds] {
+        QStringList out;
+        for (int row = 0; row < ds.rowCount(); ++row)
+            out << ds.rawValueAt(row, ds.FieldByName(u"hasta_kodu"_s)->index()).toString();
+        return out;
+    };
+    const bool descending = !statement.isEmpty();
+    const auto ordered = [descending](QStringList list) {
+        if (descending)
+            std::reverse(list.begin(), list.end());
+        return list;
+    };
+    ds.setCondition(u"hid % 3 = :r"_s, { { u":r"_s, 0 } });
+    ds.Open();
+    QCOMPARE(ds.RecordCount(), 9);
+    ds.setFiltered(true);
+    QCOMPARE(codes(), ordered({ u"3"_s, u"6"_s, u"9"_s }));
+    QCOMPARE(ds.RecordCount(), 3);
+    ds.setCondition(u"hid % 3 = :r"_s, { { u":r"_s, 1 } });
+    QCOMPARE(codes(), ordered({ u"1"_s, u"4"_s, u"7"_s }));
+    ds.setFilter(u"hasta_kodu <> '4'"_s);
+    QCOMPARE(codes(), ordered({ u"1"_s, u"7"_s }));
+    ds.setCondition(QString(), {});
+    QCOMPARE(ds.RecordCount(), 8);
+    ds.setFiltered(false);
+    QCOMPARE(ds.RecordCount(), 9);
+}
+
+void tst_DataSet::locateNextFollowsTheOrder_data()
+{
+    QTest::addColumn<int>("startHid");
+    QTest::addColumn<QString>("condition");
+    QTest::addColumn<bool>("found");
+    QTest::addColumn<int>("endHid");
+    // The list runs from hid 10 down to 1.
+    QTest::newRow("next below") << 10 << u"hid IN (2, 7)"_s << true << 7;
+    QTest::newRow("skips the current") << 7 << u"hid IN (2, 7)"_s << true << 2;
+    QTest::newRow("wraps to the top") << 2 << u"hid IN (2, 7)"_s << true << 7;
+    QTest::newRow("from the last row") << 1 << u"hid IN (2, 7)"_s << true << 7;
+    QTest::newRow("the current is tried last") << 5 << u"hid = 5"_s << true << 5;
+    QTest::newRow("none stays") << 5 << u"hid = 99"_s << false << 5;
+    QTest::newRow("filtered out is not reached") << 10 << u"hid IN (4, 3)"_s << true << 3;
+}
+
+// locateNext goes to the first record after the current one in the list's order, wrapping.
+void tst_DataSet::locateNextFollowsTheOrder()
+{
+    QFETCH(int, startHid);
+    QFETCH(QString, condition);
+    QFETCH(bool, found);
+    QFETCH(int, endHid);
+    addChildren(10);
+    DataSet ds(u"children"_s);
+    ds.setSQL(u"Select * from hastasicil order by hid DESC"_s);
+    ds.setFilter(u"hasta_kodu <> '4'"_s);
+    ds.setFiltered(true);
+    ds.Open();
+    QVERIFY(ds.Locate(u"hid"_s, startHid, {}));
+    QSignalSpy moved(&ds, &DataSet::currentChanged);
+    QCOMPARE(ds.locateNext(condition, {}), found);
+    QCOMPARE(ds.FieldByName(u"hid"_s)->AsInteger(), endHid);
+    QCOMPARE(moved.size(), endHid == startHid ? 0 : 1);
+    QVERIFY(!ds.Eof());
+}
+
+void tst_DataSet::longListOpensWithoutReadingEveryKey_data()
+{
+    QTest::addColumn<QString>("statement");
+    QTest::addColumn<bool>("descending");
+    QTest::newRow("table in key order") << QString() << false;
+    QTest::newRow("query by surname, descending") << u"Select * from hastasicil order by soyadi DESC"_s << true;
+    QTest::newRow("query with a condition") << u"select * from hastasicil where hid > 100 order by hid"_s << false;
+}
+
+// A long list opens with its count and first page; walking past that page, storing, deleting
+// and another copy's records keep the same rows in the same order as a list read whole.
+void tst_DataSet::longListOpensWithoutReadingEveryKey()
+{
+    QFETCH(QString, statement);
+    QFETCH(bool, descending);
+    addChildren(3000);
+    DataSet ds(u"children"_s);
+    if (statement.isEmpty())
+        ds.setTableName(u"hastasicil"_s);
+    else
+        ds.setSQL(statement);
+    ds.Open();
+    const int all = countRows(u"hastasicil"_s, statement.contains(u"where"_s) ? u"hid > 100"_s : QString());
+    QCOMPARE(ds.RecordCount(), all);
+    QVERIFY(!ds.allKeysRead());
+    const auto hidAt = [&ds](int row) { return ds.rawValueAt(row, ds.FieldByName(u"hid"_s)->index()).toInt(); };
+    const int firstHid = hidAt(0);
+    QCOMPARE(firstHid, descending ? 999 : (statement.contains(u"where"_s) ? 101 : 1));
+    QVERIFY(!ds.allKeysRead());
+
+    // Another copy adds a child past the first page; this data set stores one and deletes its
+    // first record.
+    QSqlQuery other(m_conn->database());
+    QVERIFY(other.exec(u"INSERT INTO hastasicil (hasta_kodu, adi, soyadi) VALUES ('x1', 'Öteki', 'Soyad00')"_s));
+    ds.Append();
+    ds.FieldByName(u"hasta_kodu"_s)->setAsString(u"x2"_s);
+    ds.FieldByName(u"soyadi"_s)->setAsString(u"Soyad0"_s);
+    ds.Post();
+    const int stored = ds.FieldByName(u"hid"_s)->AsInteger();
+    QCOMPARE(ds.RecNo(), all + 1);
+    QVERIFY(!ds.allKeysRead());
+    ds.First();
+    ds.Delete();
+    QCOMPARE(ds.RecordCount(), all);
+    QVERIFY(hidAt(0) != firstHid);
+
+    // Walking to the end reads the rest once: every record once, the stored one last.
+    QList<int> walked;
+    for (ds.First(); !ds.Eof(); ds.Next())
+        walked << ds.FieldByName(u"hid"_s)->AsInteger();
+    QVERIFY(ds.allKeysRead());
+    QCOMPARE(walked.last(), stored);
+    QCOMPARE(QSet<int>(walked.cbegin(), walked.cend()).size(), walked.size());
+    QVERIFY(!walked.contains(firstHid));
+    QCOMPARE(walked.size(), all + 1); // the other copy's child is reached too
+    QList<int> sorted = walked.mid(0, walked.size() - 1);
+    QList<int> expected = sorted;
+    std::sort(expected.begin(), expected.end(), [descending](int a, int b) {
+        if (!descending)
+            return a < b;
+        // Surnames "SoyadN" descending as texts, as the list sorts them.
+        const QString sa = a == 3001 ? u"Soyad00"_s : u"Soyad%1"_s.arg(a);
+        const QString sb = b == 3001 ? u"Soyad00"_s : u"Soyad%1"_s.arg(b);
+        return sa != sb ? sa > sb : a > b;
+    });
+    QCOMPARE(sorted, expected);
 }
 
 QTEST_GUILESS_MAIN(tst_DataSet)

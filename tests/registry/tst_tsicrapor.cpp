@@ -170,6 +170,10 @@ private slots:
     void sortRefusesOtherNames();
     void sequentialSearch_data();
     void sequentialSearch();
+    void filterKeepsSortedOrder_data();
+    void filterKeepsSortedOrder();
+    void sequentialSearchInSortedOrder_data();
+    void sequentialSearchInSortedOrder();
     void chooseWholeCode();
     void childOfAnotherCopyIsChosen();
     void closeHandsBack();
@@ -353,6 +357,122 @@ void tst_Tsicrapor::sequentialSearch()
     list->findChild<QLineEdit*>(u"JvDotNetEdit6"_s)->setText(text);
     QTest::mouseClick(list->findChild<QPushButton*>(u"JvXPButton2"_s), Qt::LeftButton);
     QCOMPARE(currentCode(list->sicrapQuery), foundCode);
+    QCOMPARE(app.messages().shown().size(), 0);
+}
+
+void tst_Tsicrapor::filterKeepsSortedOrder_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("shown");
+    // Surnames descending: Yılmaz, Kaya, Er (1234 before 123), Demir, Ak, "" and none last.
+    QTest::newRow("as typed and in capitals") << u"Ali"_s << QStringList { u"1"_s, u"2"_s, u"4"_s };
+    QTest::newRow("capitals of a small-letter text") << u"ali"_s << QStringList { u"2"_s };
+    QTest::newRow("same surname keeps the order") << u"Er"_s << QStringList { u"1234"_s, u"123"_s };
+    QTest::newRow("code that begins another") << u"123"_s << QStringList { u"123"_s };
+    QTest::newRow("empty box: empty texts, not missing ones") << QString() << QStringList { u"5"_s };
+    QTest::newRow("nothing") << u"Zeki"_s << QStringList();
+}
+
+// "Ara" on a list sorted by a column title shows the matches in that order.
+void tst_Tsicrapor::filterKeepsSortedOrder()
+{
+    QFETCH(QString, typed);
+    QFETCH(QStringList, shown);
+    AppFixture app;
+    seed(app,
+        {
+            { u"1"_s, u"Ali"_s, u"Yılmaz"_s },
+            { u"2"_s, u"ALİ"_s, u"Kaya"_s },
+            { u"3"_s, u"Ali Can"_s, u"Demir"_s },
+            { u"4"_s, u"Veli"_s, u"Ak"_s, null, u"Ali"_s },
+            { u"5"_s, u"Can"_s, u""_s },
+            { u"6"_s, u"Cem"_s, null },
+            { u"123"_s, u"Deniz"_s, u"Er"_s },
+            { u"1234"_s, u"Ece"_s, u"Er"_s },
+        });
+    Tsicrapor* list = showList(app);
+    clickTitle(list, 2);
+    clickTitle(list, 2);
+    QCOMPARE(list->sicrapQuery->SQL(), u"Select * from hastasicil order by soyadi DESC"_s);
+    QCOMPARE(shownCodes(list), (QStringList { u"1"_s, u"2"_s, u"1234"_s, u"123"_s, u"3"_s, u"4"_s, u"5"_s, u"6"_s }));
+    searchBox(list)->setText(typed);
+    QTest::keyClick(searchBox(list), Qt::Key_F6);
+    QVERIFY(list->sicrapQuery->Filtered());
+    QCOMPARE(shownCodes(list), shown);
+    QCOMPARE(list->sicrapQuery->RecordCount(), shown.size());
+    QCOMPARE(list->sicrapQuery->RecNo(), shown.isEmpty() ? 0 : 1);
+
+    // A picture of the searched, sorted list at the smallest screen a clinic uses.
+    if (typed == u"Ali"_s) {
+        list->setWindowState(Qt::WindowNoState);
+        list->resize(1366, 740);
+        QTRY_COMPARE(list->size(), QSize(1366, 740));
+        QVERIFY(list->grab().save(QDir(qEnvironmentVariable("PEDIAKAY_BUILD_DIR", u"."_s))
+                                      .filePath(u"tst_tsicrapor_filtered_sorted_1366.png"_s)));
+    }
+
+    // "Yeni Arama" empties the box and searches for that; the sequential search shows every
+    // child again, still in the same order.
+    QTest::keyClick(searchBox(list), Qt::Key_F5);
+    QCOMPARE(shownCodes(list), QStringList { u"5"_s });
+    QTest::mouseClick(list->findChild<QPushButton*>(u"JvXPButton2"_s), Qt::LeftButton);
+    QVERIFY(!list->sicrapQuery->Filtered());
+    QCOMPARE(shownCodes(list), (QStringList { u"1"_s, u"2"_s, u"1234"_s, u"123"_s, u"3"_s, u"4"_s, u"5"_s, u"6"_s }));
+    QVERIFY(app.messages().shown().isEmpty());
+}
+
+void tst_Tsicrapor::sequentialSearchInSortedOrder_data()
+{
+    QTest::addColumn<QString>("startCode");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("foundCode");
+    QTest::addColumn<bool>("eof");
+    // Surnames descending: 4 Yılmaz, 7 Şahin, 1 Kaya, 2 Işık, 3 Doğan, 5 Çelik, 6 Ağaoğlu.
+    QTest::newRow("next in the shown order") << u"4"_s << u"ali"_s << u"1"_s << false;
+    QTest::newRow("skips a name with the letters apart") << u"1"_s << u"ali"_s << u"6"_s << false;
+    QTest::newRow("last record matching stays, past the end") << u"6"_s << u"ali"_s << u"6"_s << true;
+    QTest::newRow("wraps from the last record") << u"6"_s << u"kaya"_s << u"1"_s << false;
+    QTest::newRow("text over two words, wrapping") << u"1"_s << u"yılmaz mehmet"_s << u"4"_s << false;
+    QTest::newRow("dotless i typed small") << u"4"_s << u"ışık"_s << u"2"_s << false;
+    QTest::newRow("dotless i typed in capitals") << u"4"_s << u"IŞIK"_s << u"2"_s << false;
+    QTest::newRow("dotted capital I") << u"4"_s << u"İSMAİL"_s << u"2"_s << false;
+    QTest::newRow("Ş and Ğ") << u"1"_s << u"ŞULE DOĞ"_s << u"3"_s << false;
+    QTest::newRow("ğ inside a word") << u"7"_s << u"ğaoğ"_s << u"6"_s << false;
+    QTest::newRow("only the current matches") << u"5"_s << u"çelik"_s << u"5"_s << false;
+    QTest::newRow("no match stays") << u"1"_s << u"zeki"_s << u"1"_s << false;
+    QTest::newRow("short text, walked") << u"4"_s << u"ka"_s << u"1"_s << false;
+    QTest::newRow("one letter, walked") << u"1"_s << u"ş"_s << u"2"_s << false;
+}
+
+// "Sırayla arama yap" on a list sorted by surname, descending: from the row after the current,
+// in the shown order, wrapping once.
+void tst_Tsicrapor::sequentialSearchInSortedOrder()
+{
+    QFETCH(QString, startCode);
+    QFETCH(QString, text);
+    QFETCH(QString, foundCode);
+    QFETCH(bool, eof);
+    AppFixture app;
+    seed(app,
+        {
+            { u"1"_s, u"Ali"_s, u"Kaya"_s },
+            { u"2"_s, u"İsmail"_s, u"Işık"_s },
+            { u"3"_s, u"Şule"_s, u"Doğan"_s },
+            { u"4"_s, u"Ali"_s, u"Yılmaz"_s, u"Mehmet"_s },
+            { u"5"_s, u"Ayşe"_s, u"Çelik"_s },
+            { u"6"_s, u"Ali"_s, u"Ağaoğlu"_s },
+            { u"7"_s, u"Işıl"_s, u"Şahin"_s },
+        });
+    Tsicrapor* list = showList(app);
+    clickTitle(list, 2);
+    clickTitle(list, 2);
+    QCOMPARE(shownCodes(list), (QStringList { u"4"_s, u"7"_s, u"1"_s, u"2"_s, u"3"_s, u"5"_s, u"6"_s }));
+    QVERIFY(list->sicrapQuery->Locate(u"hasta_kodu"_s, startCode, {}));
+    list->findChild<QLineEdit*>(u"JvDotNetEdit6"_s)->setText(text);
+    QTest::mouseClick(list->findChild<QPushButton*>(u"JvXPButton2"_s), Qt::LeftButton);
+    QCOMPARE(currentCode(list->sicrapQuery), foundCode);
+    QCOMPARE(list->sicrapQuery->Eof(), eof);
+    QCOMPARE(shownCodes(list).indexOf(foundCode), list->sicrapQuery->RecNo() - 1);
     QCOMPARE(app.messages().shown().size(), 0);
 }
 

@@ -3,6 +3,7 @@
 #include "DataError.h"
 #include "DataSet.h"
 #include "Field.h"
+#include "NameSearch.h"
 #include "TurkishText.h"
 
 using namespace Qt::StringLiterals;
@@ -57,37 +58,20 @@ QString RegistrySearch::sortStatement(const QString& fieldName, const QString& d
     return u"Select * from hastasicil order by "_s + gridFields().at(i) + u' ' + direction;
 }
 
-namespace {
-
-// A field without a value equals nothing; one holding an empty text equals an empty text.
-bool equalsText(const Field* field, const QString& text)
+QString RegistrySearch::filterCondition(const QString& typed, QVariantMap& binds)
 {
-    const QVariant value = field->Value();
-    return value.isValid() && !value.isNull() && value.toString() == text;
-}
-
-} // namespace
-
-bool RegistrySearch::accepts(const DataSet& dataSet, const QString& typed)
-{
-    const Field* kod = dataSet.FieldByName(u"hasta_kodu"_s);
-    const Field* names[] = {
-        dataSet.FieldByName(u"adi"_s),
-        dataSet.FieldByName(u"adi2"_s),
-        dataSet.FieldByName(u"soyadi"_s),
-        dataSet.FieldByName(u"baba"_s),
-        dataSet.FieldByName(u"anne"_s),
-    };
-    if (equalsText(kod, typed))
-        return true;
-    for (const Field* f : names)
-        if (equalsText(f, typed))
-            return true;
-    const QString capitals = TurkishText::buyukharf(typed);
-    for (const Field* f : names)
-        if (equalsText(f, capitals))
-            return true;
-    return false;
+    // NULL = text is never true, so a field without a value equals nothing.
+    static const QString names[] = { u"adi"_s, u"adi2"_s, u"soyadi"_s, u"baba"_s, u"anne"_s };
+    const QString asTyped = u":rs%1"_s.arg(binds.size());
+    binds.insert(asTyped, typed);
+    const QString capitals = u":rs%1"_s.arg(binds.size());
+    binds.insert(capitals, TurkishText::buyukharf(typed));
+    QStringList tests { u"\"hasta_kodu\" = "_s + asTyped };
+    for (const QString& name : names)
+        tests.append(u'"' + name + u"\" = "_s + asTyped);
+    for (const QString& name : names)
+        tests.append(u'"' + name + u"\" = "_s + capitals);
+    return tests.join(u" OR "_s);
 }
 
 QString RegistrySearch::searchText(const QString& adi, const QString& soyadi, const QString& adi2)
@@ -107,12 +91,26 @@ bool RegistrySearch::siraliara(DataSet& dataSet, const QString& text)
         const QVariant v = dataSet.rawValueAt(row, column);
         return v.isNull() ? QString() : v.toString();
     };
+    const auto matchesAt = [&](int row) {
+        return searchText(textAt(row, adi), textAt(row, soyadi), textAt(row, adi2)).contains(wanted);
+    };
 
-    // The steps of Next and First are followed on the rows themselves, so that the cursor
-    // (and everything bound to it) moves once, to where the search stops: Next from the last
-    // record stays there with Eof set, and a step with Eof set goes to the first record.
+    // On the last record the first step goes past the end: that record is tried first, and a
+    // match there leaves Eof set.
     const int rows = dataSet.rowCount();
     const int start = dataSet.RecNo() - 1;
+    if (!dataSet.Eof() && start == rows - 1 && matchesAt(start)) {
+        dataSet.Next();
+        return true;
+    }
+    QVariantMap binds;
+    const QString condition = NameSearch::condition(text, binds);
+    if (!condition.isEmpty())
+        return dataSet.locateNext(condition, binds);
+
+    // A text the index cannot answer: the steps of Next and First are followed on the rows
+    // themselves, so that the cursor (and everything bound to it) moves once, to where the
+    // search stops. Such a short text matches almost at once.
     int pos = start;
     bool eof = dataSet.Eof();
     const int steps = dataSet.RecordCount() + 1;
@@ -126,7 +124,7 @@ bool RegistrySearch::siraliara(DataSet& dataSet, const QString& text)
         } else {
             ++pos;
         }
-        found = searchText(textAt(pos, adi), textAt(pos, soyadi), textAt(pos, adi2)).contains(wanted);
+        found = matchesAt(pos);
     }
     if (pos != start)
         dataSet.setRecNo(pos + 1);

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariantMap>
 
 class DataSet;
 
@@ -23,18 +24,19 @@ public:
     // or direction, so no free text ever reaches the statement.
     static QString sortStatement(const QString& fieldName, const QString& direction);
 
-    // The record filter: the current record of dataSet is shown when its code or one of the
-    // five names equals typed, or one of the names equals its capitals. Whole values, letter
-    // case kept; a field without a value equals nothing.
-    static bool accepts(const DataSet& dataSet, const QString& typed);
+    // The record filter as a condition on the list's rows: a child is shown when its code or one
+    // of the five names equals typed, or one of the names equals its capitals. Whole values,
+    // letter case kept; a field without a value equals nothing, so an empty box shows the
+    // children with an empty text there.
+    static QString filterCondition(const QString& typed, QVariantMap& binds);
 
     // The text the sequential search looks in: first name, surname and second name in small
     // letters, one blank between them.
     static QString searchText(const QString& adi, const QString& soyadi, const QString& adi2);
 
-    // The sequential search (siraliara): moves forward record by record from the one after
-    // the current, wrapping from the end to the first record, at most RecordCount + 1 steps,
-    // and stops on the first record whose searchText contains text. True when it found one;
-    // otherwise the current record is again where the search started.
+    // The sequential search (siraliara): moves forward from the record after the current,
+    // wrapping from the end to the first record, to the first record whose searchText contains
+    // text; when the current record is the last one, it is tried first (and Eof is then set, as
+    // a step past the end would). True when it found one; otherwise the cursor stays.
     static bool siraliara(DataSet& dataSet, const QString& text);
 };

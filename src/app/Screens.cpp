@@ -1,5 +1,6 @@
 #include "Screens.h"
 
+#include "Connection.h"
 #include "DataSet.h"
 #include "DataSource.h"
 #include "HelpButton.h"
@@ -15,6 +16,10 @@
 #include "TsifrelerF.h"
 #include "TtetkikgirisF.h"
 #include "TyardimF.h"
+
+#include <QScopeGuard>
+
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -33,7 +38,18 @@ void Screens::build()
     listeAcan.clear();
 
     // The sign-in dialog comes first: it sets the working directory and opens the connection
-    // that every later data set uses.
+    // that every later data set uses. An older clinic file is brought up to date as it opens,
+    // before any screen is there: a wait window of its own says so meanwhile.
+    std::unique_ptr<ThazirlaF> upgradeWait;
+    Connection::setUpgradeNotice([&upgradeWait](bool busy) {
+        if (!busy) {
+            upgradeWait.reset();
+            return;
+        }
+        upgradeWait = std::make_unique<ThazirlaF>();
+        upgradeWait->showMessage(ThazirlaF::updatingText());
+    });
+    const auto noNotice = qScopeGuard([] { Connection::setUpgradeNotice({}); });
     PasswordDlg = new TPasswordDlg;
     frmMain = new TfrmMain;
     sicrapor = new Tsicrapor;

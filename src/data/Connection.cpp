@@ -17,6 +17,12 @@ namespace {
 Connection* s_defaultConnection = nullptr;
 QAtomicInt s_connectionCounter;
 
+std::function<void(bool)>& upgradeNotice()
+{
+    static std::function<void(bool)> notice;
+    return notice;
+}
+
 // Runs one statement; false keeps the engine's text in error.
 bool run(QSqlDatabase& db, const QString& sql, QString& error)
 {
@@ -105,7 +111,7 @@ bool Connection::open()
     }
 
     try {
-        Schema::ensure(m_db);
+        Schema::ensure(m_db, upgradeNotice());
     } catch (const DataError& e) {
         m_lastError = e.text();
         close();
@@ -170,4 +176,9 @@ Connection* Connection::defaultConnection()
 void Connection::setDefaultConnection(Connection* connection)
 {
     s_defaultConnection = connection;
+}
+
+void Connection::setUpgradeNotice(std::function<void(bool busy)> notice)
+{
+    upgradeNotice() = std::move(notice);
 }

@@ -3,6 +3,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <functional>
+
 // The one connection to the clinic database (anaConnection). The file is created with its
 // schema when missing. When it cannot be opened, the engine's text is kept and every later
 // access through database() tries again.
@@ -37,6 +39,10 @@ public:
     // The connection most data sets use when none is given (the program has exactly one).
     static Connection* defaultConnection();
     static void setDefaultConnection(Connection* connection);
+
+    // Told true before an older database file is brought up to date as it opens, and false after,
+    // so the program can show that it is busy; empty: nobody is told.
+    static void setUpgradeNotice(std::function<void(bool busy)> notice);
 
 private:
     QString m_path;

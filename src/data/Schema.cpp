@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QHash>
+#include <QScopeGuard>
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -648,7 +649,7 @@ int Schema::version(QSqlDatabase& db)
     return scalar(db, u"PRAGMA user_version"_s).toInt();
 }
 
-void Schema::ensure(QSqlDatabase& db)
+void Schema::ensure(QSqlDatabase& db, const std::function<void(bool busy)>& busy)
 {
     // The usual case reads the version and the file's columns and takes no write lock.
     int fileVersion = version(db);
@@ -669,12 +670,20 @@ void Schema::ensure(QSqlDatabase& db)
         fileVersion = version(db);
         if (fileVersion > currentVersion)
             throw DataError(newerFileText(fileVersion));
+        // An older file's steps and the refilling of a lost name index read every record.
+        const bool slow = fileVersion > 0 && (fileVersion < currentVersion || findMissingParts(db).nameSearch);
         if (fileVersion == 0) {
             // Empty, or tables made without a recorded version: the tables are made as this
             // version has them and the repair below adds the rest, so no step applies.
             createTables(db);
             fileVersion = currentVersion;
         }
+        if (slow && busy)
+            busy(true);
+        const auto notBusy = qScopeGuard([&] {
+            if (slow && busy)
+                busy(false);
+        });
         for (int v = fileVersion; v < currentVersion; ++v)
             migrateStep(db, v);
         // A table gone from a file the program made means lost records: refuse the file rather

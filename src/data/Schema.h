@@ -2,6 +2,8 @@
 
 #include "FieldType.h"
 
+#include <functional>
+
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
@@ -35,8 +37,9 @@ public:
     // Creates every table, index and the reference rows in an empty database, or migrates an
     // older file; adds the columns, indexes and reference rows a file lacks, and refuses a file
     // that lacks a table or a record key, naming them. Throws DataError with the text on failure;
-    // nothing is half-written.
-    static void ensure(QSqlDatabase& db);
+    // nothing is half-written. busy is told true before an older file's records are brought up
+    // to date (on a large clinic that takes a while) and false when that is over.
+    static void ensure(QSqlDatabase& db, const std::function<void(bool busy)>& busy = {});
 
     // SQL for the Turkish case fold of a column, built only from SQLite's own functions so that
     // any client can use the indexes made on it.

@@ -39,6 +39,11 @@ void ThazirlaF::showMessage(const QString& caption)
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
+QString ThazirlaF::updatingText()
+{
+    return u"BEKLEYİN DOSYA GÜNCELLENİYOR..."_s;
+}
+
 void ThazirlaF::hideMessage()
 {
     hide();

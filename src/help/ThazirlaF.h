@@ -26,6 +26,8 @@ public:
 
     // Shows the window with the message as its caption, painted at once.
     void showMessage(const QString& caption);
+    // The caption while a file is being brought up to date.
+    static QString updatingText();
     void hideMessage();
 
     // "KAPAT": hides the window.

@@ -56,7 +56,7 @@ namespace {
 // Where the division between the entry area and the history is kept in the settings file.
 const QString divisionKey = QStringLiteral("muayene/bolme");
 
-const QString waitUpdating = u"BEKLEYİN DOSYA GÜNCELLENİYOR..."_s;
+const QString waitUpdating = ThazirlaF::updatingText();
 
 // Hides the wait window however the step it covers ends.
 struct WaitWindow {

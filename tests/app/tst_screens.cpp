@@ -4,6 +4,7 @@
 #include "DataSource.h"
 #include "Field.h"
 #include "PediakayApplication.h"
+#include "Schema.h"
 #include "Screens.h"
 #include "TChartF.h"
 #include "TPasswordDlg.h"
@@ -21,6 +22,7 @@
 #include <QDate>
 #include <QDateEdit>
 #include <QDateTimeEdit>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenuBar>
@@ -97,6 +99,7 @@ private Q_SLOTS:
     void closingOtherScreensKeepsRunning();
     void programEndDiscardsPendingEdits();
     void unopenableDatabaseIsReportedAtStart();
+    void olderFileIsUpdatedUnderWaitWindow();
     void programFolderIsWorkingDirectory();
 };
 
@@ -458,6 +461,41 @@ void tst_Screens::programEndDiscardsPendingEdits()
     // The new run sees the same database through its own, new screens.
     app.screens().ozluk->sicilTable->Open();
     QCOMPARE(app.screens().ozluk->sicilTable->RecordCount(), 1);
+}
+
+// An older clinic file is brought up to date before the sign-in dialog shows, with the wait
+// window up meanwhile; the next start finds it current and shows no wait window.
+void tst_Screens::olderFileIsUpdatedUnderWaitWindow()
+{
+    // Records the captions of wait windows shown, whichever instance shows them.
+    struct WaitWatcher final : QObject {
+        QStringList shown;
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            if (event->type() == QEvent::Show && watched->objectName() == u"hazirlaF"_s)
+                shown << static_cast<QWidget*>(watched)->windowTitle();
+            return false;
+        }
+    } watcher;
+    qApp->installEventFilter(&watcher);
+
+    AppFixture app(AppFixture::Start::Later);
+    QVERIFY(QDir().mkpath(QFileInfo(app.databasePath()).absolutePath()));
+    QVERIFY(QFile::copy(
+        qEnvironmentVariable("PEDIAKAY_SOURCE_DIR") + u"/tests/data/schema-version1.db"_s, app.databasePath()));
+    QVERIFY(QFile::setPermissions(app.databasePath(), QFile::ReadOwner | QFile::WriteOwner));
+
+    app.start();
+    QCOMPARE(watcher.shown, QStringList { ThazirlaF::updatingText() });
+    QVERIFY(app.screens().PasswordDlg->anaConnection->isOpen());
+    QCOMPARE(Schema::version(app.screens().PasswordDlg->anaConnection->database()), Schema::currentVersion);
+    // Only the screens' own wait window is left, hidden.
+    QVERIFY(!app.screens().hazirlaF->isVisible());
+
+    watcher.shown.clear();
+    app.restart();
+    QCOMPARE(watcher.shown, QStringList());
+    qApp->removeEventFilter(&watcher);
 }
 
 void tst_Screens::unopenableDatabaseIsReportedAtStart()

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
@@ -32,6 +33,7 @@ private Q_SLOTS:
     void openFailures();
     void retriesAfterFileIsFixed();
     void refusesNewerFile();
+    void upgradeOfOlderFileIsAnnounced();
     void closeAndDefaultConnection();
     void newDatabaseIsOwnersOnly();
     void existingPermissionsAreKept();
@@ -92,6 +94,39 @@ void tst_Connection::runAsNobody(const QString& testFunction)
         output.contains(u"PASS   : tst_Connection::"_s + testFunction.section(u':', 0, 0) + u'('), qPrintable(output));
     QVERIFY2(!output.contains(u"SKIP"_s), qPrintable(output));
     QVERIFY2(output.contains(u"Totals: 3 passed, 0 failed, 0 skipped"_s), qPrintable(output));
+}
+
+// The program is told when an older file is being brought up to date, before and after, and
+// only then: not for a new file, not for a current one.
+void tst_Connection::upgradeOfOlderFileIsAnnounced()
+{
+    QList<bool> told;
+    Connection::setUpgradeNotice([&told](bool busy) { told << busy; });
+    const auto noNotice = qScopeGuard([] { Connection::setUpgradeNotice({}); });
+
+    {
+        Connection fresh;
+        QVERIFY2(fresh.open(), qPrintable(fresh.lastError()));
+    }
+    QCOMPARE(told, QList<bool>());
+
+    QVERIFY(QFile::remove(u"Data/Pediakay.db"_s));
+    QFile::remove(u"Data/Pediakay.db-wal"_s);
+    QFile::remove(u"Data/Pediakay.db-shm"_s);
+    QVERIFY(QFile::copy(
+        qEnvironmentVariable("PEDIAKAY_SOURCE_DIR") + u"/tests/data/schema-version1.db"_s, u"Data/Pediakay.db"_s));
+    QVERIFY(QFile::setPermissions(u"Data/Pediakay.db"_s, QFile::ReadOwner | QFile::WriteOwner));
+    {
+        Connection older;
+        QVERIFY2(older.open(), qPrintable(older.lastError()));
+        QCOMPARE(told, QList<bool>({ true, false }));
+        QCOMPARE(Schema::version(older.database()), Schema::currentVersion);
+    }
+    {
+        Connection current;
+        QVERIFY2(current.open(), qPrintable(current.lastError()));
+    }
+    QCOMPARE(told, QList<bool>({ true, false }));
 }
 
 void tst_Connection::init()

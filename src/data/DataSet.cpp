@@ -609,98 +609,29 @@ bool DataSet::usingHookFilter() const
     return m_filtered && bool(OnFilterRecord);
 }
 
-// Streams the candidate rows through OnFilterRecord and keeps the keys it accepts. Only the
-// columns the hook reads are fetched; a column it reads for the first time is fetched for
-// that candidate and added for the rest.
+// Keeps the keys OnFilterRecord accepts. Over a table only the columns the hook reads are
+// fetched (see HookFilter).
 void DataSet::applyHookFilter(QVector<qint64>& keys)
 {
     if (keys.isEmpty())
         return;
-    const int n = int(m_def ? m_def->fields.size() : m_fields.size());
-    QVector<qint64> accepted;
-    accepted.reserve(keys.size());
-
-    auto runHook = [this](const Row& row) {
+    const auto decide = [this] {
         bool accept = true;
-        m_filterRow = &row;
-        m_filterMiss = false;
-        try {
-            OnFilterRecord(*this, accept);
-        } catch (...) {
-            m_filterRow = nullptr;
-            throw;
-        }
-        m_filterRow = nullptr;
+        OnFilterRecord(*this, accept);
         return accept;
     };
-
+    const auto fullRow = [this](qint64 key) { return rowForKey(key, false); };
     if (m_genericQuery) {
-        for (qint64 k : std::as_const(keys))
-            if (runHook(m_genericRows.at(int(k))))
-                accepted.append(k);
-        keys = accepted;
+        keys = m_hookFilter.filterRows(keys, fullRow, decide);
         return;
     }
-
-    m_filterTouched = QBitArray(n);
-
-    // The first candidate runs on a full row and shows which columns the hook reads; then one
-    // streaming pass reads just those columns of every candidate into one reused row. A hook
-    // that reads a column for the first time gets that record's full row; if that keeps
-    // happening, the pass starts again with the wider column set.
-    const qint64 firstKey = keys.first();
-    const Row* first = rowForKey(firstKey, false);
-    const bool firstAccepted = first && runHook(*first);
-
-    QSet<qint64> hits;
-    for (int attempt = 0;; ++attempt) {
-        hits.clear();
-        if (firstAccepted)
-            hits.insert(firstKey);
+    const auto stream = [this](const QVector<int>& columns) {
         QStringList names;
-        QVector<int> cols;
-        for (int i = 0; i < n; ++i) {
-            if (m_filterTouched.testBit(i)) {
-                cols.append(i);
-                names.append(quoted(m_def->fields.at(i).name));
-            }
-        }
-        QSqlQuery q = selectMembers(names);
-        Row row;
-        row.values.resize(n);
-        row.loaded = QBitArray(n);
-        for (int c : std::as_const(cols))
-            row.loaded.setBit(c);
-        int misses = 0;
-        bool widened = false;
-        while (q.next()) {
-            const qint64 k = q.value(0).toLongLong();
-            if (k == firstKey)
-                continue;
-            for (int j = 0; j < cols.size(); ++j)
-                row.values[cols.at(j)] = q.value(j + 1);
-            bool accept = runHook(row);
-            if (m_filterMiss) {
-                if (++misses > 256 && attempt < 3) {
-                    widened = true;
-                    break;
-                }
-                const Row* full = rowForKey(k, false);
-                if (!full)
-                    continue;
-                accept = runHook(*full);
-            }
-            if (accept)
-                hits.insert(k);
-        }
-        if (!widened)
-            break;
-    }
-    // Keep the accepted records in the data set's order.
-    for (qint64 k : std::as_const(keys))
-        if (hits.contains(k))
-            accepted.append(k);
-    keys = accepted;
+        for (int c : columns)
+            names.append(quoted(m_def->fields.at(c).name));
+        return selectMembers(names);
+    };
+    keys = m_hookFilter.filterStreaming(keys, int(m_def->fields.size()), fullRow, stream, decide);
 }
 
 // --- rows -------------------------------------------------------------------------------
@@ -796,22 +727,15 @@ bool DataSet::hasBlobAt(int row, int fieldIndex) const
 QVariant DataSet::fieldValue(const Field* field) const
 {
     if (field->kind() == FieldKind::fkCalculated)
-        return m_filterRow || !Active() ? QVariant() : field->calculatedAt(m_pos);
-    if (m_filterRow) {
+        return m_hookFilter.running() || !Active() ? QVariant() : field->calculatedAt(m_pos);
+    if (m_hookFilter.running()) {
         if (field->kind() == FieldKind::fkLookup) {
             const Field* key = FindField(field->KeyFields);
             if (!key || !field->LookupDataSet)
                 return {};
             return field->LookupDataSet->lookupValue(field->LookupKeyFields, fieldValue(key), field->LookupResultField);
         }
-        const int i = field->index();
-        if (!m_filterTouched.isEmpty())
-            m_filterTouched.setBit(i);
-        if (!m_filterRow->loaded.isEmpty() && !m_filterRow->loaded.testBit(i)) {
-            m_filterMiss = true;
-            return {};
-        }
-        return m_filterRow->values.value(i);
+        return m_hookFilter.value(field->index());
     }
     if (!Active())
         return {};

@@ -2,6 +2,7 @@
 
 #include "Field.h"
 #include "FieldType.h"
+#include "HookFilter.h"
 #include "KeyList.h"
 #include "RowCache.h"
 
@@ -272,12 +273,11 @@ private:
     mutable RowCache m_rows { m_keys, [this]() -> QSqlDatabase& { return db(); }, [this] { return currentKey(); } };
     QVector<Row> m_genericRows; // rows of a statement the layer cannot page
 
+    HookFilter m_hookFilter; // runs OnFilterRecord over the candidates
+
     QVector<QVariant> m_buffer; // edit buffer of the current record
     QVector<QVariant> m_original; // values as read, to detect another copy's change
     QBitArray m_changed;
-    const Row* m_filterRow = nullptr; // candidate row while OnFilterRecord runs
-    mutable QBitArray m_filterTouched; // columns the filter hook read
-    mutable bool m_filterMiss = false; // the hook read a column the candidate lacks
 
     bool m_filtered = false;
     QString m_filter;

@@ -136,8 +136,14 @@ void tst_HookFilter::keepsAcceptedInListOrder()
     for (qint64 k : std::as_const(keys))
         if (k / 10.0 > over)
             expected.append(k);
-    const QVector<qint64> accepted = filter(keys, [this, over] { return m_filter.value(Weight).toDouble() > over; });
+    int runs = 0;
+    const QVector<qint64> accepted = filter(keys, [this, over, &runs] {
+        ++runs;
+        return m_filter.value(Weight).toDouble() > over;
+    });
     QCOMPARE(accepted, expected);
+    // The hook runs once for each record, the first one too.
+    QCOMPARE(runs, records);
     // Only the weight is streamed; the first candidate alone got its full row.
     QCOMPARE(m_streams, QList<QVector<int>> { { Weight } });
     QCOMPARE(m_fullRows, 1);

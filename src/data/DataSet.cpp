@@ -23,9 +23,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int pageSize = 64;
-constexpr int maxPageSize = 1024;
-constexpr int cacheLimit = 4096;
 // Keys read when a list opens; the rest only when the list is walked past them.
 constexpr int firstKeys = 256;
 
@@ -207,17 +204,13 @@ void DataSet::buildFields(const TableDef* def)
     }
     m_fields.clear();
     m_fieldsByName.clear();
-    m_blobColumns.clear();
     m_def = def;
-    m_hot = QBitArray(int(def->fields.size()));
-    m_everRead = m_hot;
+    m_rows.setTable(def);
     int i = 0;
     for (const FieldDef& fd : def->fields) {
         auto* f = new Field(this, i, fd.name, fd.type, fd.size);
         m_fields.append(f);
         m_fieldsByName.insert(fd.name.toLower(), f);
-        if (fd.type == FieldType::Blob)
-            m_blobColumns.append(i);
         ++i;
     }
     for (Field* f : std::as_const(lookups)) {
@@ -288,7 +281,7 @@ void DataSet::Open()
     if (!m_def && !m_genericQuery)
         throw DataError(u"%1: tablo veya sorgu belirtilmemiş."_s.arg(m_name));
     db(); // opens the connection or reports the engine's error
-    dropCache();
+    m_rows.clear();
     m_genericRows.clear();
     m_linkValue = masterValue();
     readKeys();
@@ -317,7 +310,7 @@ void DataSet::Close()
     m_pos = -1;
     m_eof = true;
     m_countBeforeHook = 0;
-    dropCache();
+    m_rows.clear();
     notifyReset();
     Q_EMIT stateChanged();
     for (DataSource* source : std::as_const(m_sources))
@@ -535,9 +528,9 @@ void DataSet::readKeys()
     m_countBeforeHook = int(keys.size());
     m_knownMax = keys.isEmpty() ? -1 : *std::max_element(keys.cbegin(), keys.cend());
     // A static cursor takes its snapshot of the rows now (a child's visits are few).
-    if (m_static && keys.size() <= cacheLimit) {
+    if (m_static && keys.size() <= RowCache::limit) {
         for (int start = 0; start < keys.size(); start += 500)
-            fetchRows(keys.mid(start, 500), QBitArray());
+            m_rows.fetchRows(keys.mid(start, 500), QBitArray());
     }
     if (usingHookFilter())
         applyHookFilter(keys);
@@ -616,318 +609,44 @@ bool DataSet::usingHookFilter() const
     return m_filtered && bool(OnFilterRecord);
 }
 
-// Streams the candidate rows through OnFilterRecord and keeps the keys it accepts. Only the
-// columns the hook reads are fetched; a column it reads for the first time is fetched for
-// that candidate and added for the rest.
+// Keeps the keys OnFilterRecord accepts. Over a table only the columns the hook reads are
+// fetched (see HookFilter).
 void DataSet::applyHookFilter(QVector<qint64>& keys)
 {
     if (keys.isEmpty())
         return;
-    const int n = int(m_def ? m_def->fields.size() : m_fields.size());
-    QVector<qint64> accepted;
-    accepted.reserve(keys.size());
-
-    auto runHook = [this](const Row& row) {
+    const auto decide = [this] {
         bool accept = true;
-        m_filterRow = &row;
-        m_filterMiss = false;
-        try {
-            OnFilterRecord(*this, accept);
-        } catch (...) {
-            m_filterRow = nullptr;
-            throw;
-        }
-        m_filterRow = nullptr;
+        OnFilterRecord(*this, accept);
         return accept;
     };
-
+    const auto fullRow = [this](qint64 key) { return rowForKey(key, false); };
     if (m_genericQuery) {
-        for (qint64 k : std::as_const(keys))
-            if (runHook(m_genericRows.at(int(k))))
-                accepted.append(k);
-        keys = accepted;
+        keys = m_hookFilter.filterRows(keys, fullRow, decide);
         return;
     }
-
-    m_filterTouched = QBitArray(n);
-
-    // The first candidate runs on a full row and shows which columns the hook reads; then one
-    // streaming pass reads just those columns of every candidate into one reused row. A hook
-    // that reads a column for the first time gets that record's full row; if that keeps
-    // happening, the pass starts again with the wider column set.
-    const qint64 firstKey = keys.first();
-    const Row* first = rowForKey(firstKey, false);
-    const bool firstAccepted = first && runHook(*first);
-
-    QSet<qint64> hits;
-    for (int attempt = 0;; ++attempt) {
-        hits.clear();
-        if (firstAccepted)
-            hits.insert(firstKey);
+    const auto stream = [this](const QVector<int>& columns) {
         QStringList names;
-        QVector<int> cols;
-        for (int i = 0; i < n; ++i) {
-            if (m_filterTouched.testBit(i)) {
-                cols.append(i);
-                names.append(quoted(m_def->fields.at(i).name));
-            }
-        }
-        QSqlQuery q = selectMembers(names);
-        Row row;
-        row.values.resize(n);
-        row.loaded = QBitArray(n);
-        for (int c : std::as_const(cols))
-            row.loaded.setBit(c);
-        int misses = 0;
-        bool widened = false;
-        while (q.next()) {
-            const qint64 k = q.value(0).toLongLong();
-            if (k == firstKey)
-                continue;
-            for (int j = 0; j < cols.size(); ++j)
-                row.values[cols.at(j)] = q.value(j + 1);
-            bool accept = runHook(row);
-            if (m_filterMiss) {
-                if (++misses > 256 && attempt < 3) {
-                    widened = true;
-                    break;
-                }
-                const Row* full = rowForKey(k, false);
-                if (!full)
-                    continue;
-                accept = runHook(*full);
-            }
-            if (accept)
-                hits.insert(k);
-        }
-        if (!widened)
-            break;
-    }
-    // Keep the accepted records in the data set's order.
-    for (qint64 k : std::as_const(keys))
-        if (hits.contains(k))
-            accepted.append(k);
-    keys = accepted;
+        for (int c : columns)
+            names.append(quoted(m_def->fields.at(c).name));
+        return selectMembers(names);
+    };
+    keys = m_hookFilter.filterStreaming(keys, int(m_def->fields.size()), fullRow, stream, decide);
 }
 
 // --- rows -------------------------------------------------------------------------------
 
-void DataSet::dropCache()
-{
-    m_cache.clear();
-    m_cacheOrder.clear();
-}
-
-void DataSet::forget(qint64 key)
-{
-    m_cache.remove(key);
-}
-
 int DataSet::cachedRowCount() const
 {
-    return int(m_cache.size());
+    return m_rows.size();
 }
 
-// Keys are the data set's own integers, so they are written into the statement: binding
-// thousands of parameters costs more than the query itself.
-QString DataSet::keyListSql(const QVector<qint64>& keys) const
-{
-    QString list;
-    list.reserve(keys.size() * 8);
-    for (qint64 k : keys) {
-        if (!list.isEmpty())
-            list += u',';
-        list += QString::number(k);
-    }
-    const QString keyCol = keyColumnSql();
-    return keyCol + u" IN ("_s + list + u')';
-}
-
-// Reads the given columns (all but pictures when columns is empty) of the rows with these keys
-// into the cache, completing rows already there.
-void DataSet::fetchRows(const QVector<qint64>& keys, const QBitArray& columns) const
-{
-    if (keys.isEmpty())
-        return;
-    const int n = int(m_def->fields.size());
-    QVector<int> cols;
-    for (int i = 0; i < n; ++i)
-        if (m_def->fields.at(i).type != FieldType::Blob && (columns.isEmpty() || columns.testBit(i)))
-            cols.append(i);
-    QStringList names { keyColumnSql() };
-    for (int c : std::as_const(cols))
-        names.append(quoted(m_def->fields.at(c).name));
-    // Whether each picture holds bytes; the engine answers from the record's header.
-    const int blobFlagsAt = int(names.size());
-    for (int c : std::as_const(m_blobColumns))
-        names.append(u"length("_s + quoted(m_def->fields.at(c).name) + u") > 0"_s);
-    QSqlQuery q(db());
-    q.setForwardOnly(true);
-    // Keys of a page in ascending, nearly gapless order (a walk in key order) are read as one
-    // range: a scan instead of a search per key.
-    const bool ascending = std::is_sorted(keys.cbegin(), keys.cend());
-    const bool asRange = keys.size() > 8 && ascending && keys.last() - keys.first() < 2 * qint64(keys.size());
-    QSet<qint64> wanted;
-    QString where;
-    if (asRange) {
-        wanted = QSet<qint64>(keys.cbegin(), keys.cend());
-        where = names.first() + u" BETWEEN "_s + QString::number(keys.first()) + u" AND "_s
-            + QString::number(keys.last());
-    } else {
-        where = keyListSql(keys);
-    }
-    if (!q.exec(u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + quoted(m_def->name) + u" WHERE "_s + where))
-        throw DataError(DataError::engineText(q.lastError()));
-    while (q.next()) {
-        const qint64 k = q.value(0).toLongLong();
-        if (asRange && !wanted.contains(k))
-            continue;
-        auto it = m_cache.find(k);
-        if (it == m_cache.end()) {
-            Row row;
-            row.values.resize(n);
-            row.loaded = QBitArray(n);
-            row.blobsLoaded = m_blobColumns.isEmpty();
-            it = m_cache.insert(k, row);
-            m_cacheOrder.append(k);
-        }
-        Row& row = it.value();
-        if (!row.blobsLoaded) {
-            row.blobsPresent = QBitArray(int(m_blobColumns.size()));
-            for (int b = 0; b < m_blobColumns.size(); ++b)
-                row.blobsPresent.setBit(b, q.value(blobFlagsAt + b).toBool());
-        }
-        if (row.loaded.isEmpty())
-            continue; // already complete
-        for (int j = 0; j < cols.size(); ++j) {
-            row.values[cols.at(j)] = q.value(j + 1);
-            row.loaded.setBit(cols.at(j));
-        }
-        for (int c : std::as_const(m_blobColumns))
-            row.loaded.setBit(c);
-        if (row.loaded.count(true) == n)
-            row.loaded = QBitArray();
-    }
-    // Keep the cache bounded: drop the oldest rows, never the current one or those just read.
-    if (m_cache.size() > cacheLimit) {
-        const qint64 current = currentKey();
-        const QSet<qint64> wanted(keys.cbegin(), keys.cend());
-        int dropCount = int(m_cache.size()) - cacheLimit / 2;
-        QVector<qint64> keep;
-        for (qint64 k : std::as_const(m_cacheOrder)) {
-            if (!m_cache.contains(k))
-                continue;
-            if (dropCount > 0 && k != current && !wanted.contains(k)) {
-                m_cache.remove(k);
-                --dropCount;
-            } else {
-                keep.append(k);
-            }
-        }
-        m_cacheOrder = keep;
-    }
-}
-
-bool DataSet::rowHas(const Row& row, int column)
-{
-    return row.loaded.isEmpty() || row.loaded.testBit(column);
-}
-
-// Reads the page around a position: the columns read so far by anyone (the "hot" ones), for
-// every row of the page that lacks one of them.
-void DataSet::fetchPage(int position) const
-{
-    // A cursor walking forward past the last page gets ever longer pages.
-    const bool walking = position >= m_lastPageEnd - 1 && position <= m_lastPageEnd + 1;
-    m_pageSpan = walking ? std::min(m_pageSpan * 2, maxPageSize) : pageSize;
-    const int start = walking ? position : std::max(0, position - pageSize / 4);
-    const int end = std::min<int>(int(m_keys.size()), start + m_pageSpan);
-    m_lastPageEnd = end;
-    // A jump brings every column read so far; a walk only those read since the last page.
-    const QBitArray& wanted = walking ? m_hot : m_everRead;
-    QVector<qint64> missing;
-    for (int i = start; i < end; ++i) {
-        const auto it = m_cache.constFind(m_keys.at(i));
-        bool complete = it != m_cache.cend();
-        if (complete && !it->loaded.isEmpty())
-            for (int c = 0; c < wanted.size() && complete; ++c)
-                complete = !wanted.testBit(c) || it->loaded.testBit(c);
-        if (!complete)
-            missing.append(m_keys.at(i));
-    }
-    fetchRows(missing, wanted);
-}
-
-void DataSet::loadBlobs(Row& row, qint64 key) const
-{
-    if (row.blobsLoaded || m_blobColumns.isEmpty())
-        return;
-    QStringList names;
-    for (int c : m_blobColumns)
-        names.append(quoted(m_def->fields.at(c).name));
-    const QString keyCol = keyColumnSql();
-    QSqlQuery q(db());
-    q.setForwardOnly(true);
-    if (!q.prepare(
-            u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + quoted(m_def->name) + u" WHERE "_s + keyCol + u" = ?"_s))
-        throw DataError(DataError::engineText(q.lastError()));
-    q.addBindValue(key);
-    exec(q);
-    if (q.next())
-        for (int i = 0; i < m_blobColumns.size(); ++i)
-            row.values[m_blobColumns.at(i)] = q.value(i);
-    row.blobsLoaded = true;
-    markBlobsPresent(row);
-}
-
-// The presence bits of a row whose pictures are read.
-void DataSet::markBlobsPresent(Row& row) const
-{
-    row.blobsPresent = QBitArray(int(m_blobColumns.size()));
-    for (int b = 0; b < m_blobColumns.size(); ++b) {
-        row.blobsPresent.setBit(b, holdsBytes(row.values.at(m_blobColumns.at(b))));
-    }
-}
-
-// The row at a list position with the given column read (-1: every column). A page read brings
-// the columns read since the previous page read ("hot"), so a walk that reads a few columns
-// reads only those, and a grid its shown columns.
+// The row at a list position with the given column read (-1: every column).
 const DataSet::Row* DataSet::rowAt(int position, int column, bool withBlobs) const
 {
-    if (position < 0 || position >= m_keys.size())
-        return nullptr;
-    const qint64 key = m_keys.at(position);
     if (m_genericQuery)
-        return rowForKey(key, withBlobs);
-    if (column < 0)
-        return rowForKey(key, withBlobs);
-    auto it = m_cache.find(key);
-    const bool blob = m_def->fields.at(column).type == FieldType::Blob;
-    if (!blob && column < m_hot.size()) {
-        m_hot.setBit(column);
-        m_everRead.setBit(column);
-    }
-    if (it == m_cache.end() || (!blob && !rowHas(*it, column))) {
-        fetchPage(position);
-        // The next page brings what is read from here on: a grid's columns, or the few
-        // columns of a walk through the records.
-        m_hot.fill(false);
-        m_hot.setBit(column);
-        it = m_cache.find(key);
-        if (it == m_cache.end())
-            return nullptr;
-        if (!blob && !rowHas(*it, column)) {
-            QBitArray one(int(m_def->fields.size()));
-            one.setBit(column);
-            fetchRows({ key }, one);
-            it = m_cache.find(key);
-            if (it == m_cache.end())
-                return nullptr;
-        }
-    }
-    if (withBlobs && !it->blobsLoaded)
-        loadBlobs(*it, key);
-    return &it.value();
+        return position < 0 || position >= m_keys.size() ? nullptr : rowForKey(m_keys.at(position), withBlobs);
+    return m_rows.rowAt(position, column, withBlobs);
 }
 
 // The complete row of a key (every column but pictures unless asked for).
@@ -935,16 +654,7 @@ const DataSet::Row* DataSet::rowForKey(qint64 key, bool withBlobs) const
 {
     if (m_genericQuery)
         return key >= 0 && key < m_genericRows.size() ? &m_genericRows.at(int(key)) : nullptr;
-    auto it = m_cache.find(key);
-    if (it == m_cache.end() || !it->loaded.isEmpty()) {
-        fetchRows({ key }, QBitArray());
-        it = m_cache.find(key);
-        if (it == m_cache.end())
-            return nullptr;
-    }
-    if (withBlobs && !it->blobsLoaded)
-        loadBlobs(*it, key);
-    return &it.value();
+    return m_rows.rowForKey(key, withBlobs);
 }
 
 int DataSet::rowCount() const
@@ -998,14 +708,14 @@ bool DataSet::hasBlobAt(int row, int fieldIndex) const
 {
     if (!Active() || fieldIndex < 0 || fieldIndex >= m_fields.size())
         return false;
-    const int b = int(m_blobColumns.indexOf(fieldIndex));
+    const int b = int(m_rows.blobColumns().indexOf(fieldIndex));
     const bool editing = row == m_pos && (m_state == dsEdit || m_state == dsInsert);
     if (b < 0 || m_genericQuery || editing)
         return holdsBytes(rawValueAt(row, fieldIndex));
     const Row* r = rowAt(row, fieldIndex, false);
     if (!r)
         return false;
-    if (r->blobsPresent.size() != m_blobColumns.size()) {
+    if (r->blobsPresent.size() != m_rows.blobColumns().size()) {
         // A row stored by this data set whose picture was never read: read it now.
         r = rowAt(row, fieldIndex, true);
         if (!r)
@@ -1017,22 +727,15 @@ bool DataSet::hasBlobAt(int row, int fieldIndex) const
 QVariant DataSet::fieldValue(const Field* field) const
 {
     if (field->kind() == FieldKind::fkCalculated)
-        return m_filterRow || !Active() ? QVariant() : field->calculatedAt(m_pos);
-    if (m_filterRow) {
+        return m_hookFilter.running() || !Active() ? QVariant() : field->calculatedAt(m_pos);
+    if (m_hookFilter.running()) {
         if (field->kind() == FieldKind::fkLookup) {
             const Field* key = FindField(field->KeyFields);
             if (!key || !field->LookupDataSet)
                 return {};
             return field->LookupDataSet->lookupValue(field->LookupKeyFields, fieldValue(key), field->LookupResultField);
         }
-        const int i = field->index();
-        if (!m_filterTouched.isEmpty())
-            m_filterTouched.setBit(i);
-        if (!m_filterRow->loaded.isEmpty() && !m_filterRow->loaded.testBit(i)) {
-            m_filterMiss = true;
-            return {};
-        }
-        return m_filterRow->values.value(i);
+        return m_hookFilter.value(field->index());
     }
     if (!Active())
         return {};
@@ -1167,7 +870,7 @@ void DataSet::masterMoved(bool force)
         return;
     completePending();
     m_linkValue = value;
-    dropCache();
+    m_rows.clear();
     readKeys();
     m_pos = m_keys.isEmpty() ? -1 : 0;
     m_eof = m_keys.isEmpty();
@@ -1325,7 +1028,7 @@ bool DataSet::Locate(const QString& fieldNames, const QVariantList& values, TLoc
         return false;
 
     int found = -1;
-    if (m_genericQuery || m_static || m_keys.size() <= pageSize) {
+    if (m_genericQuery || m_static || m_keys.size() <= RowCache::pageSize) {
         // Small or fully read lists: compare in memory.
         QVector<const Field*> fields;
         for (const QString& n : names)
@@ -1639,22 +1342,22 @@ void DataSet::writeRecord()
     Row row;
     row.values = stored.mid(0, m_def->fields.size());
     row.blobsLoaded = true;
-    for (int c : std::as_const(m_blobColumns)) {
+    for (int c : m_rows.blobColumns()) {
         if (!inserting && !m_changed.testBit(c)) {
-            const auto it = m_cache.constFind(currentKey());
-            if (it != m_cache.cend() && it->blobsLoaded)
-                row.values[c] = it->values.value(c);
+            const Row* old = m_rows.find(currentKey());
+            if (old && old->blobsLoaded)
+                row.values[c] = old->values.value(c);
             else
                 row.blobsLoaded = false;
         }
     }
     if (row.blobsLoaded) {
-        markBlobsPresent(row);
-    } else if (const auto old = m_cache.constFind(currentKey()); old != m_cache.cend()) {
+        m_rows.markBlobsPresent(row);
+    } else if (const Row* old = m_rows.find(currentKey())) {
         // Pictures left as they were keep what was known of them; a changed one is known now.
         row.blobsPresent = old->blobsPresent;
-        for (int b = 0; b < m_blobColumns.size() && b < row.blobsPresent.size(); ++b) {
-            const int c = m_blobColumns.at(b);
+        for (int b = 0; b < m_rows.blobColumns().size() && b < row.blobsPresent.size(); ++b) {
+            const int c = m_rows.blobColumns().at(b);
             if (m_changed.testBit(c))
                 row.blobsPresent.setBit(b, holdsBytes(row.values.at(c)));
         }
@@ -1669,9 +1372,7 @@ void DataSet::writeRecord()
         m_knownMax = std::max(m_knownMax, key);
         m_pos = int(m_keys.size()) - 1;
     }
-    if (!m_cache.contains(key))
-        m_cacheOrder.append(key);
-    m_cache.insert(key, row);
+    m_rows.store(key, row);
     m_modified = false;
     m_buffer.clear();
     m_original.clear();
@@ -1727,7 +1428,7 @@ void DataSet::showStoredRecord()
 {
     m_staleRecord = false;
     const qint64 key = currentKey();
-    forget(key);
+    m_rows.forget(key);
     QSqlQuery q(db());
     q.setForwardOnly(true);
     if (!q.prepare(u"SELECT 1 FROM "_s + quoted(m_def->name) + u" WHERE "_s + keyColumnSql() + u" = ?"_s))
@@ -1747,7 +1448,7 @@ void DataSet::showStoredRecord()
 void DataSet::dropCurrentRow()
 {
     const int row = m_pos;
-    forget(m_keys.at(row));
+    m_rows.forget(m_keys.at(row));
     m_keys.removeAt(row);
     --m_countBeforeHook;
     if (m_pos >= m_keys.size())
@@ -1788,7 +1489,7 @@ void DataSet::Refresh()
 {
     checkActive();
     beforeMove();
-    dropCache();
+    m_rows.clear();
     m_genericRows.clear();
     readKeysKeepingCurrent();
     afterMove();
@@ -1824,7 +1525,7 @@ void DataSet::setFiltered(bool filtered)
     }
     beforeMove();
     m_filtered = filtered;
-    dropCache();
+    m_rows.clear();
     m_genericRows.clear();
     try {
         readKeys();

@@ -2,7 +2,9 @@
 
 #include "Field.h"
 #include "FieldType.h"
+#include "HookFilter.h"
 #include "KeyList.h"
+#include "RowCache.h"
 
 #include <QBitArray>
 #include <QFlags>
@@ -196,13 +198,7 @@ signals:
     void updateRecordRequested();
 
 private:
-    struct Row {
-        QVector<QVariant> values;
-        QBitArray loaded; // columns read; empty when every non-picture column was read
-        bool blobsLoaded = false;
-        // One bit per picture column: it holds bytes. Read with the other columns, without the bytes.
-        QBitArray blobsPresent;
-    };
+    using Row = RowCache::Row;
 
     QSqlDatabase& db() const;
     void checkActive() const;
@@ -220,17 +216,9 @@ private:
     int countMembers(qint64* highest) const;
     const Row* rowForKey(qint64 key, bool withBlobs) const;
     const Row* rowAt(int position, int column, bool withBlobs) const;
-    void fetchPage(int position) const;
-    void fetchRows(const QVector<qint64>& keys, const QBitArray& columns) const;
-    QString keyListSql(const QVector<qint64>& keys) const;
-    static bool rowHas(const Row& row, int column);
-    void dropCache();
-    void forget(qint64 key);
     void completePending();
     void setState(TDataSetState state);
     void moveTo(int position);
-    void loadBlobs(Row& row, qint64 key) const;
-    void markBlobsPresent(Row& row) const;
     void beginEditBuffer(const Row* row);
     void writeRecord();
     void beforeMove();
@@ -265,7 +253,6 @@ private:
     const TableDef* m_def = nullptr;
     QList<Field*> m_fields;
     QHash<QString, Field*> m_fieldsByName; // lower-case names
-    QVector<int> m_blobColumns;
 
     TDataSetState m_state = dsInactive;
     bool m_modified = false;
@@ -283,20 +270,14 @@ private:
     // The last save was refused because another copy changed or deleted the record.
     bool m_staleRecord = false;
 
-    mutable QHash<qint64, Row> m_cache;
-    mutable QBitArray m_hot; // columns read since the last page read: a walk's next page brings these
-    mutable QBitArray m_everRead; // columns read at all: a page after a jump brings these
-    mutable int m_lastPageEnd = -10;
-    mutable int m_pageSpan = 64;
-    mutable QVector<qint64> m_cacheOrder;
+    mutable RowCache m_rows { m_keys, [this]() -> QSqlDatabase& { return db(); }, [this] { return currentKey(); } };
     QVector<Row> m_genericRows; // rows of a statement the layer cannot page
+
+    HookFilter m_hookFilter; // runs OnFilterRecord over the candidates
 
     QVector<QVariant> m_buffer; // edit buffer of the current record
     QVector<QVariant> m_original; // values as read, to detect another copy's change
     QBitArray m_changed;
-    const Row* m_filterRow = nullptr; // candidate row while OnFilterRecord runs
-    mutable QBitArray m_filterTouched; // columns the filter hook read
-    mutable bool m_filterMiss = false; // the hook read a column the candidate lacks
 
     bool m_filtered = false;
     QString m_filter;

@@ -394,7 +394,7 @@ void TChartF::Chart1MouseMove(const QPoint& position)
             = m_weight->mapToValue(m_weight->mapFromScene(ui->Chart1->mapToScene(position)), m_weight->line(0));
         ui->kiloEdit->setText(GrowthChart::formatValue(value.y()));
         ui->kiloAyEdit->setText(GrowthChart::formatValue(value.x()));
-        showNearestPoint(m_weight, ui->Chart1, position, findChild<QLabel*>(u"kiloNoktaLabel"_s));
+        showNearestPoint(m_weight, ui->Chart1, position, m_weightPointLabel);
     });
 }
 
@@ -405,7 +405,7 @@ void TChartF::Chart2MouseMove(const QPoint& position)
             = m_height->mapToValue(m_height->mapFromScene(ui->Chart2->mapToScene(position)), m_height->line(0));
         ui->boyEdit->setText(GrowthChart::formatValue(value.y()));
         ui->boyAyEdit->setText(GrowthChart::formatValue(value.x()));
-        showNearestPoint(m_height, ui->Chart2, position, findChild<QLabel*>(u"boyNoktaLabel"_s));
+        showNearestPoint(m_height, ui->Chart2, position, m_heightPointLabel);
     });
 }
 
@@ -489,7 +489,7 @@ GrowthIndicator indicatorOf(const DataSet* table)
 
 void TChartF::setUpGrowthReference()
 {
-    auto* combo = new QComboBox(this);
+    auto* combo = m_referenceCombo = new QComboBox(this);
     combo->setObjectName(u"referansCombo"_s);
     combo->addItems({ u"CDC 2000"_s, u"WHO"_s });
     combo->setToolTip(u"Büyüme referansı (bütün program için)"_s);
@@ -502,20 +502,21 @@ void TChartF::setUpGrowthReference()
     connect(combo, &QComboBox::currentIndexChanged, this, &TChartF::referansComboChange);
 
     // The percentile and z of the child's point nearest the mouse, after the read-outs.
-    for (const auto& [layout, name] :
-        { std::pair { ui->kiloLayout, u"kiloNoktaLabel"_s }, std::pair { ui->boyLayout, u"boyNoktaLabel"_s } }) {
+    const auto pointLabel = [this](QBoxLayout* layout, const QString& name) {
         auto* label = new QLabel(this);
         label->setObjectName(name);
         layout->insertWidget(layout->count() - 1, label);
-    }
+        return label;
+    };
+    m_weightPointLabel = pointLabel(ui->kiloLayout, u"kiloNoktaLabel"_s);
+    m_heightPointLabel = pointLabel(ui->boyLayout, u"boyNoktaLabel"_s);
 }
 
 // The reference box shows the program's choice as it stands when the charts are drawn.
 void TChartF::showChosenReference()
 {
-    auto* combo = findChild<QComboBox*>(u"referansCombo"_s);
-    const QSignalBlocker quiet(combo);
-    combo->setCurrentIndex(GrowthSettings::standard() == GrowthStandard::Who ? 1 : 0);
+    const QSignalBlocker quiet(m_referenceCombo);
+    m_referenceCombo->setCurrentIndex(GrowthSettings::standard() == GrowthStandard::Who ? 1 : 0);
 }
 
 void TChartF::referansComboChange(int index)

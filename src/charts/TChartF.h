@@ -11,6 +11,7 @@ class DataSet;
 class DataSource;
 class GrowthChart;
 class QChartView;
+class QComboBox;
 class QHideEvent;
 class QLabel;
 class QPoint;
@@ -96,4 +97,8 @@ private:
     GrowthChart* m_height = nullptr;
     GrowthChart* m_head = nullptr;
     int m_rangeStep = 0;
+    // Made in code: the reference choice and the nearest point's percentile under each chart.
+    QComboBox* m_referenceCombo = nullptr;
+    QLabel* m_weightPointLabel = nullptr;
+    QLabel* m_heightPointLabel = nullptr;
 };

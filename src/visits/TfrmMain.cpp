@@ -1157,28 +1157,29 @@ void TfrmMain::setUpGrowthTexts()
     };
     auto* percentiles = new QHBoxLayout;
     percentiles->setSpacing(ui->olcuLayout->spacing());
-    for (const char16_t* name : { u"kiloPLabel", u"boyPLabel", u"bascPLabel" }) {
-        QLabel* under = label(name);
-        under->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        percentiles->addWidget(under, 1);
+    for (auto [under, name] : { std::pair { &m_growthLabels.weight, u"kiloPLabel" },
+             std::pair { &m_growthLabels.height, u"boyPLabel" }, std::pair { &m_growthLabels.head, u"bascPLabel" } }) {
+        *under = label(name);
+        (*under)->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        percentiles->addWidget(*under, 1);
     }
     ui->entryLeftLayout->addLayout(percentiles, 3, 1);
 
     auto* second = new QHBoxLayout;
     second->setSpacing(12);
-    second->addWidget(label(u"vkiLabel"));
-    second->addWidget(label(u"hedefBoyLabel"));
+    second->addWidget(m_growthLabels.bmi = label(u"vkiLabel"));
+    second->addWidget(m_growthLabels.targetHeight = label(u"hedefBoyLabel"));
     second->addStretch(1);
     ui->entryLeftLayout->addLayout(second, 4, 1);
 
     // The warnings take the width the entry area has and wrap there, rather than widen it.
-    QLabel* warning = label(u"growthWarningLabel");
+    QLabel* warning = m_growthLabels.warning = label(u"growthWarningLabel");
     warning->setStyleSheet(flaggedStyle);
     warning->setWordWrap(true);
     warning->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     ui->entryLeftLayout->addWidget(warning, 5, 0, 1, 2);
 
-    ui->yasLayout->addWidget(label(u"duzeltilmisYasLabel"));
+    ui->yasLayout->addWidget(m_growthLabels.correctedAge = label(u"duzeltilmisYasLabel"));
 
     setUpGrowthColumns();
 
@@ -1193,15 +1194,15 @@ void TfrmMain::updateGrowthTexts()
 {
     CommandGuard::run([&] {
         const DataSet* sicil = screens().ozluk ? screens().ozluk->sicilTable : nullptr;
-        const auto show = [this](const char16_t* name, const QString& text, VisitGrowth::Flag flag) {
-            auto* l = findChild<QLabel*>(QString::fromUtf16(name));
+        const auto show = [](QLabel* l, const QString& text, VisitGrowth::Flag flag) {
             l->setText(text);
             l->setStyleSheet(styleOf(flag));
         };
+        const GrowthLabels& labels = m_growthLabels;
         if (!sicil || !sicil->Active()) {
-            for (const char16_t* name : { u"kiloPLabel", u"boyPLabel", u"bascPLabel", u"vkiLabel", u"hedefBoyLabel",
-                     u"growthWarningLabel", u"duzeltilmisYasLabel" })
-                findChild<QLabel*>(QString::fromUtf16(name))->clear();
+            for (QLabel* l : { labels.weight, labels.height, labels.head, labels.bmi, labels.targetHeight,
+                     labels.warning, labels.correctedAge })
+                l->clear();
             return;
         }
 
@@ -1235,23 +1236,22 @@ void TfrmMain::updateGrowthTexts()
         }
 
         const VisitGrowth growth(in);
-        show(u"kiloPLabel", VisitGrowth::readOut(growth.weight()), growth.weightFlag());
-        show(u"boyPLabel", VisitGrowth::readOut(growth.height()), growth.heightFlag());
-        show(u"bascPLabel", VisitGrowth::readOut(growth.head()), growth.headFlag());
-        show(u"vkiLabel", growth.bmiText(), growth.bmiFlag());
+        show(labels.weight, VisitGrowth::readOut(growth.weight()), growth.weightFlag());
+        show(labels.height, VisitGrowth::readOut(growth.height()), growth.heightFlag());
+        show(labels.head, VisitGrowth::readOut(growth.head()), growth.headFlag());
+        show(labels.bmi, growth.bmiText(), growth.bmiFlag());
         const QString corrected = CorrectedAge::text(in.gestationalWeeks, in.birth, in.visit);
-        show(u"duzeltilmisYasLabel", corrected.isEmpty() ? QString() : u"Düzeltilmiş yaş: "_s + corrected,
+        show(labels.correctedAge, corrected.isEmpty() ? QString() : u"Düzeltilmiş yaş: "_s + corrected,
             VisitGrowth::Flag::None);
         const TargetHeight target = TargetHeight::of(
             in.sex, storedNumber(sicil->FieldByName(u"anneboy"_s)), storedNumber(sicil->FieldByName(u"bababoy"_s)));
         const QLocale turkish = TurkishText::locale();
-        show(u"hedefBoyLabel",
+        show(labels.targetHeight,
             target.isValid() ? u"Hedef boy: %1 cm (%2–%3)"_s.arg(turkish.toString(target.centre, 'f', 1),
                 turkish.toString(target.low(), 'f', 1), turkish.toString(target.high(), 'f', 1))
                              : QString(),
             VisitGrowth::Flag::None);
-        auto* warning = findChild<QLabel*>(u"growthWarningLabel"_s);
-        warning->setText(growth.warnings().join(u"; "_s));
+        labels.warning->setText(growth.warnings().join(u"; "_s));
     });
 }
 

@@ -12,6 +12,7 @@ class DataSet;
 class DataSource;
 class QAction;
 class QCloseEvent;
+class QLabel;
 class QMenu;
 class QShowEvent;
 
@@ -171,4 +172,14 @@ private:
     QString m_followedCode;
     int m_sortFlag = 0;
     int m_toolTipTime = 5000;
+    // Made in code: the growth texts beside the measurement boxes.
+    struct GrowthLabels {
+        QLabel* weight = nullptr;
+        QLabel* height = nullptr;
+        QLabel* head = nullptr;
+        QLabel* bmi = nullptr;
+        QLabel* targetHeight = nullptr;
+        QLabel* warning = nullptr;
+        QLabel* correctedAge = nullptr;
+    } m_growthLabels;
 };

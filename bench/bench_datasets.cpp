@@ -31,6 +31,7 @@
 #include <vector>
 
 using namespace Qt::StringLiterals;
+using bench::touch;
 
 namespace {
 
@@ -44,13 +45,6 @@ QString historyStatement(const QString& code)
 }
 
 // Keeps the compiler from dropping reads whose result is not used otherwise.
-volatile qint64 g_sink = 0;
-
-void touch(const QVariant& value)
-{
-    g_sink = g_sink + (value.isNull() ? 0 : 1);
-}
-
 // Reads every stored field of the current record, as the bound controls of a screen do.
 // Pictures are left out: they are read only when shown.
 void touchRecord(DataSet& ds)

@@ -26,15 +26,10 @@
 #include <vector>
 
 using namespace Qt::StringLiterals;
+using bench::run;
+using bench::touch;
 
 namespace {
-
-volatile qint64 g_sink = 0;
-
-void touch(const QVariant& value)
-{
-    g_sink = g_sink + (value.isNull() ? 0 : 1);
-}
 
 // What a grid shows of a list: every field, looked-up ones included, of its first rows.
 qint64 touchRows(const DataSet& ds, int rows)
@@ -44,19 +39,6 @@ qint64 touchRows(const DataSet& ds, int rows)
         for (int c = 0; c < int(ds.Fields().size()); ++c)
             touch(ds.rawValueAt(row, c));
     return ds.RecordCount();
-}
-
-QSqlQuery run(QSqlDatabase& db, const QString& sql, const QVariantList& binds = {})
-{
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        throw DataError(u"%1: %2"_s.arg(sql, q.lastError().text()));
-    for (const QVariant& b : binds)
-        q.addBindValue(b);
-    if (!q.exec())
-        throw DataError(u"%1: %2"_s.arg(sql, q.lastError().text()));
-    return q;
 }
 
 // The floor of showing one visit's rows of a detail table: every column of its rows in key order,

@@ -31,6 +31,7 @@
 #include <vector>
 
 using namespace Qt::StringLiterals;
+using bench::run;
 
 namespace {
 
@@ -41,15 +42,6 @@ struct Run {
     qint64 rows = 0;
     qint64 bytes = 0;
 };
-
-QSqlQuery run(QSqlDatabase& db, const QString& sql)
-{
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (!q.exec(sql))
-        throw DataError(u"%1: %2"_s.arg(sql, q.lastError().text()));
-    return q;
-}
 
 // The columns of the sheet and whether each is a picture, a date or a number.
 struct Columns {

@@ -27,30 +27,10 @@
 #include <vector>
 
 using namespace Qt::StringLiterals;
+using bench::run;
+using bench::touch;
 
-namespace {
-
-volatile qint64 g_sink = 0;
-
-void touch(const QVariant& value)
-{
-    g_sink = g_sink + (value.isNull() ? 0 : 1);
-}
-
-QSqlQuery run(QSqlDatabase& db, const QString& sql, const QVariantList& binds = {})
-{
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        throw DataError(u"%1: %2"_s.arg(sql, q.lastError().text()));
-    for (const QVariant& b : binds)
-        q.addBindValue(b);
-    if (!q.exec())
-        throw DataError(u"%1: %2"_s.arg(sql, q.lastError().text()));
-    return q;
-}
-
-} // namespace
+namespace { } // namespace
 
 int main(int argc, char** argv)
 {

@@ -30,15 +30,10 @@
 #include <vector>
 
 using namespace Qt::StringLiterals;
+using bench::run;
+using bench::touch;
 
 namespace {
-
-volatile qint64 g_sink = 0;
-
-void touch(const QVariant& value)
-{
-    g_sink = g_sink + (value.isNull() ? 0 : 1);
-}
 
 // What a grid shows of a data set: every field of the first rows.
 qint64 touchRows(const DataSet& ds, int rows)
@@ -48,19 +43,6 @@ qint64 touchRows(const DataSet& ds, int rows)
         for (int c = 0; c < int(ds.Fields().size()); ++c)
             touch(ds.rawValueAt(row, c));
     return ds.rowCount();
-}
-
-QSqlQuery run(QSqlDatabase& db, const QString& sql, const QVariantList& binds = {})
-{
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        throw DataError(u"%1: %2"_s.arg(sql, q.lastError().text()));
-    for (const QVariant& b : binds)
-        q.addBindValue(b);
-    if (!q.exec())
-        throw DataError(u"%1: %2"_s.arg(sql, q.lastError().text()));
-    return q;
 }
 
 // Reads every column of every row; the number of rows.

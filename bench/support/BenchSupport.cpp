@@ -4,6 +4,7 @@
 #include "DataError.h"
 
 #include <QFileInfo>
+#include <QSqlError>
 
 #include <sys/resource.h>
 
@@ -123,6 +124,28 @@ double median(std::vector<double> values)
     std::sort(values.begin(), values.end());
     const size_t mid = values.size() / 2;
     return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+namespace {
+volatile qint64 g_sink = 0;
+} // namespace
+
+void touch(const QVariant& value)
+{
+    g_sink = g_sink + (value.isNull() ? 0 : 1);
+}
+
+QSqlQuery run(QSqlDatabase& db, const QString& sql, const QVariantList& binds)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        throw DataError(u"%1: %2"_s.arg(sql, q.lastError().text()));
+    for (const QVariant& b : binds)
+        q.addBindValue(b);
+    if (!q.exec())
+        throw DataError(u"%1: %2"_s.arg(sql, q.lastError().text()));
+    return q;
 }
 
 void print(const QString& line)

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
+#include <QVariantList>
 
 #include <functional>
 #include <vector>
@@ -49,6 +52,13 @@ double peakMemoryMb();
 qint64 databaseFileSize(const QString& path);
 
 double median(std::vector<double> values);
+
+// Reads a value in a way the compiler cannot leave out, so a benchmark's reads are really done.
+void touch(const QVariant& value);
+
+// Runs a forward-only statement with positional bound values; throws DataError naming the
+// statement when it fails.
+QSqlQuery run(QSqlDatabase& db, const QString& sql, const QVariantList& binds = {});
 
 // Prints a line to standard output (UTF-8) and flushes it.
 void print(const QString& line);

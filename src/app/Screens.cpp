@@ -1,9 +1,11 @@
 #include "Screens.h"
 
+#include "AutoBackup.h"
 #include "Connection.h"
 #include "DataSet.h"
 #include "DataSource.h"
 #include "HelpButton.h"
+#include "Messages.h"
 #include "TChartF.h"
 #include "TPasswordDlg.h"
 #include "TTetkikF.h"
@@ -19,6 +21,7 @@
 
 #include <QScopeGuard>
 
+#include <chrono>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -64,6 +67,7 @@ void Screens::build()
     yardimF = new TyardimF;
 
     wire();
+    startBackups();
 }
 
 void Screens::start()
@@ -109,6 +113,18 @@ void Screens::unwire()
     frmMain->muayeneTable->setMasterSource(nullptr);
 }
 
+// The daily copy is first looked for a few minutes after start, then every half hour; a
+// failure is told once, in an error box.
+void Screens::startBackups()
+{
+    using namespace std::chrono_literals;
+    if (!automaticBackups || !Connection::defaultConnection())
+        return;
+    m_backups = new AutoBackup(Connection::defaultConnection()->path());
+    m_backups->onFailure = [](const QString& text) { Messages::error(text); };
+    m_backups->start(3min, 30min);
+}
+
 void Screens::destroy()
 {
     if (!built())
@@ -144,6 +160,13 @@ void Screens::destroy()
     yardimF = nullptr;
     ozlukAcan.clear();
     listeAcan.clear();
+
+    // Every data set and the connection are closed: the last copy has everything stored.
+    if (m_backups) {
+        m_backups->finish();
+        delete m_backups;
+        m_backups = nullptr;
+    }
 }
 
 bool Screens::built() const
@@ -180,4 +203,9 @@ void Screens::end()
 bool Screens::ended() const
 {
     return m_ended;
+}
+
+AutoBackup* Screens::backups() const
+{
+    return m_backups;
 }

@@ -17,6 +17,7 @@ class ThazirlaF;
 class TtetkikgirisF;
 class TreceteF;
 class TyardimF;
+class AutoBackup;
 class Connection;
 class TScreen;
 
@@ -47,6 +48,9 @@ public:
     // is built, before the connection opens. The program sets it; tests leave it off and work
     // in a folder of their own.
     bool useProgramFolder = false;
+    // When set, the database is backed up once a day while the program runs and once more when
+    // it ends. The program sets it; tests leave it off unless they test the backups.
+    bool automaticBackups = false;
     // Runs when the program ends (the program leaves its event loop here).
     std::function<void()> onEnd;
 
@@ -70,11 +74,16 @@ public:
     void end();
     bool ended() const;
 
+    // The automatic backups while the program runs (nullptr when off).
+    AutoBackup* backups() const;
+
 private:
     void wire();
     void unwire();
+    void startBackups();
 
     bool m_ended = false;
+    AutoBackup* m_backups = nullptr;
 };
 
 Screens& screens();

@@ -1,9 +1,11 @@
 #include "PediakayApplication.h"
+#include "RestoreCommand.h"
 #include "Screens.h"
 #include "TPasswordDlg.h"
 
 #include <QCoreApplication>
 #include <QStringList>
+#include <QTextStream>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -14,8 +16,16 @@ int main(int argc, char** argv)
     // The program ends only when the sign-in dialog closes, not when its last window hides.
     app.setQuitOnLastWindowClosed(false);
 
+    // pediakay --restore FILE: a backup takes the database's place, and the program ends.
+    QString backup;
+    if (RestoreCommand::asked(QCoreApplication::arguments(), backup)) {
+        QTextStream console(stderr);
+        return RestoreCommand::run(backup, QCoreApplication::applicationDirPath(), console);
+    }
+
     Screens& all = screens();
     all.useProgramFolder = true;
+    all.automaticBackups = true;
     // exit() rather than quit(): quitting would first ask every window to close.
     all.onEnd = [] { QCoreApplication::exit(0); };
     all.start();

@@ -1,9 +1,12 @@
 #include "AppFixture.h"
+#include "AutoBackup.h"
+#include "BackupRestore.h"
 #include "Connection.h"
 #include "DataSet.h"
 #include "DataSource.h"
 #include "Field.h"
 #include "PediakayApplication.h"
+#include "ProgramSettings.h"
 #include "Schema.h"
 #include "Screens.h"
 #include "TChartF.h"
@@ -25,8 +28,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QProcess>
+#include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -101,6 +107,9 @@ private Q_SLOTS:
     void unopenableDatabaseIsReportedAtStart();
     void olderFileIsUpdatedUnderWaitWindow();
     void programFolderIsWorkingDirectory();
+    void failedBackupToldOnceAndWorkGoesOn();
+    void backupAtProgramEnd();
+    void programRestoresFromCommandLine();
 };
 
 void tst_Screens::buildsTwelveScreensInOrder()
@@ -546,6 +555,122 @@ void tst_Screens::programFolderIsWorkingDirectory()
 
     QVERIFY(QFileInfo::exists(programFolder.filePath(Connection::defaultPath())));
     QVERIFY(!QFileInfo::exists(elsewhere.filePath(u"Data"_s)));
+}
+
+// The backup folder cannot be made (a file stands in its path): the first failure is told in one
+// error box, later ones are not, and the program goes on as usual.
+void tst_Screens::failedBackupToldOnceAndWorkGoesOn()
+{
+    AppFixture app(AppFixture::Start::Later);
+    app.screens().automaticBackups = true;
+    const auto off = qScopeGuard([&app] { app.screens().automaticBackups = false; });
+    ProgramSettings::setValue(AutoBackup::folderKey(), u"Data/Pediakay.db/Yedek"_s);
+    app.start();
+    AutoBackup* backups = app.screens().backups();
+    QVERIFY(backups);
+    app.exec(u"INSERT INTO sifre (sid, kullanici, sifre) VALUES (1, 'ayse', 'p1')"_s);
+
+    app.messages().expectError();
+    QVERIFY(backups->backUpNow());
+    // Meanwhile the user signs in.
+    TPasswordDlg* signIn = app.screens().PasswordDlg;
+    signIn->findChild<QLineEdit*>(u"kullan"_s)->setText(u"ayse"_s);
+    signIn->findChild<QLineEdit*>(u"Password"_s)->setText(u"p1"_s);
+    QTest::mouseClick(signIn->findChild<QPushButton*>(u"OKBtn"_s), Qt::LeftButton);
+    QTRY_VERIFY(!backups->running());
+    QString problems;
+    QVERIFY2(app.messages().verifyDone(&problems), qPrintable(problems));
+    QVERIFY(app.screens().frmMain->isVisible());
+    const QString told = app.messages().shown().constFirst().text;
+    QVERIFY2(told.startsWith(u"Otomatik yedek alınamadı"_s), qPrintable(told));
+    QVERIFY2(told.contains(u"Yedek klasörü oluşturulamadı"_s), qPrintable(told));
+
+    QVERIFY(backups->backUpNow());
+    QTRY_VERIFY(!backups->running());
+    QCOMPARE(app.messages().shown().size(), 1);
+    QVERIFY(!app.programEnded());
+    // The folder is fixed: the copy at the end goes through without a word.
+    ProgramSettings::setValue(AutoBackup::folderKey(), QString());
+}
+
+// The program's end leaves a checked copy of everything stored; a copy of today makes the daily
+// check wait.
+void tst_Screens::backupAtProgramEnd()
+{
+    AppFixture app(AppFixture::Start::Later);
+    app.screens().automaticBackups = true;
+    const auto off = qScopeGuard([&app] { app.screens().automaticBackups = false; });
+    app.start();
+    app.exec(u"INSERT INTO hastasicil (hasta_kodu, adi) VALUES ('1', 'Ali')"_s);
+    QVERIFY(!QFileInfo::exists(app.path(u"Data/Yedek"_s)));
+
+    app.restart();
+    const QStringList copies = QDir(app.path(u"Data/Yedek"_s)).entryList({ u"Pediakay-*.db"_s }, QDir::Files);
+    QCOMPARE(copies.size(), 1);
+    QVERIFY(AutoBackup::copiesIn(app.path(u"Data/Yedek"_s)).constFirst().secsTo(QDateTime::currentDateTime()) < 120);
+    {
+        Connection copy(app.path(u"Data/Yedek/"_s + copies.first()), u"backup-check"_s);
+        QVERIFY(copy.open());
+        QSqlQuery q(copy.database());
+        QVERIFY(q.exec(u"SELECT adi FROM hastasicil"_s) && q.next());
+        QCOMPARE(q.value(0).toString(), u"Ali"_s);
+    }
+    QVERIFY(!app.screens().backups()->backUpIfDue());
+    QVERIFY(app.messages().verifyDone());
+}
+
+// pediakay --restore FILE, on a copy of the real program: the copy its own end left is put back
+// (a relative name is taken against the folder it was typed in), and refused while the database is
+// open elsewhere.
+void tst_Screens::programRestoresFromCommandLine()
+{
+    const QString program = qEnvironmentVariable("PEDIAKAY_BUILD_DIR") + u"/pediakay"_s;
+    if (!QFileInfo(program).isExecutable())
+        QSKIP("the program is not built");
+    QTemporaryDir programFolder;
+    QTemporaryDir elsewhere;
+    QVERIFY(programFolder.isValid() && elsewhere.isValid());
+    const QString copy = programFolder.filePath(u"pediakay"_s);
+    QVERIFY(QFile::copy(program, copy));
+    struct Run {
+        int exitCode = -1;
+        QString output;
+    };
+    const auto run = [&](const QStringList& arguments) {
+        QProcess process;
+        process.setWorkingDirectory(elsewhere.path());
+        process.start(copy, QStringList { u"-platform"_s, u"offscreen"_s } + arguments);
+        Run result;
+        if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit)
+            result.exitCode = process.exitCode();
+        result.output = QString::fromUtf8(process.readAllStandardError());
+        return result;
+    };
+
+    QCOMPARE(run({ u"--quit-after-start"_s }).exitCode, 0);
+    const QStringList copies
+        = QDir(programFolder.filePath(u"Data/Yedek"_s)).entryList({ u"Pediakay-*.db"_s }, QDir::Files);
+    QCOMPARE(copies.size(), 1);
+    QVERIFY(QFile::copy(programFolder.filePath(u"Data/Yedek/"_s + copies.first()), elsewhere.filePath(u"eski.db"_s)));
+
+    {
+        Connection other(programFolder.filePath(Connection::defaultPath()));
+        QVERIFY(other.open());
+        const Run refused = run({ u"--restore"_s, u"eski.db"_s });
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY2(refused.output.contains(BackupRestore::openElsewhere), qPrintable(refused.output));
+    }
+    QCOMPARE(QDir(programFolder.filePath(u"Data"_s)).entryList({ u"Pediakay-oncesi-*"_s }, QDir::Files).size(), 0);
+
+    const Run restored = run({ u"--restore"_s, u"eski.db"_s });
+    QCOMPARE(restored.exitCode, 0);
+    QVERIFY2(restored.output.contains(u"Yedek geri yüklendi"_s), qPrintable(restored.output));
+    QCOMPARE(QDir(programFolder.filePath(u"Data"_s)).entryList({ u"Pediakay-oncesi-*.db"_s }, QDir::Files).size(), 1);
+
+    const Run missing = run({ u"--restore"_s, u"yok.db"_s });
+    QCOMPARE(missing.exitCode, 1);
+    QVERIFY2(missing.output.contains(u"Yedek dosyası bulunamadı"_s), qPrintable(missing.output));
+    QCOMPARE(run({ u"--restore"_s }).exitCode, 2);
 }
 
 int main(int argc, char** argv)

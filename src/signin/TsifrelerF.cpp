@@ -2,14 +2,18 @@
 
 #include "ui_TsifrelerF.h"
 
+#include "AutoBackup.h"
+#include "BackupRestore.h"
 #include "ColumnChooser.h"
 #include "ColumnChooserButton.h"
 #include "CommandGuard.h"
+#include "Connection.h"
 #include "DBEdit.h"
 #include "DataError.h"
 #include "DataSet.h"
 #include "DataSetModel.h"
 #include "DataSource.h"
+#include "Dialogs.h"
 #include "EditKeys.h"
 #include "Field.h"
 #include "HelpButton.h"
@@ -21,6 +25,8 @@
 #include <QAbstractItemDelegate>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDateTime>
+#include <QDir>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -35,6 +41,10 @@ namespace {
 const QString onlyOneAccount = u"Eğer tek şifre mevcut ise silemezsiniz!"_s;
 const QString deleteRecord = u"Delete record?"_s;
 const QString applyLetterheadQuestion = u"Kurum bilgileri tüm hesaplara uygulansınmı?"_s;
+const QString chooseBackup = u"Geri yüklenecek yedeği seçin"_s;
+const QString backupFilter = u"Pediakay yedekleri (*.db)"_s;
+const QString restoreQuestion = u"Seçilen yedek şimdiki veritabanının yerine konacak; şimdiki veritabanı "
+                                u"Data klasöründe ayrıca saklanacak. Geri yükleme yapılsınmı?\n\n%1"_s;
 
 struct GridColumn {
     QString field;
@@ -143,6 +153,7 @@ TsifrelerF::TsifrelerF()
     connect(ui->JvXPButton3, &QPushButton::clicked, this, &TsifrelerF::JvXPButton3Click);
     connect(ui->JvXPButton1, &QPushButton::clicked, this, &TsifrelerF::JvXPButton1Click);
     connect(ui->OKBtn, &QPushButton::clicked, this, &TsifrelerF::OKBtnClick);
+    connect(ui->geriYukleButton, &QPushButton::clicked, this, &TsifrelerF::geriYukleButtonClick);
     connect(ui->tfXPButton1, &QToolButton::clicked, this, &TsifrelerF::tfXPButton1Click);
     connect(ui->TumHesaplaraButton, &QPushButton::clicked, this, &TsifrelerF::TumHesaplaraButtonClick);
     connect(qApp, &QApplication::focusChanged, this, &TsifrelerF::onFocusChanged);
@@ -172,6 +183,48 @@ void TsifrelerF::JvXPButton4Click()
                 break;
             }
         }
+    });
+}
+
+void TsifrelerF::geriYukleButtonClick()
+{
+    // Restores a chosen backup in the database's place after checking it and asking.
+    CommandGuard::run([&] {
+        const QString file = Dialogs::getOpenFileName(this, chooseBackup, AutoBackup::folder(), backupFilter);
+        if (file.isEmpty())
+            return;
+        QString reason;
+        if (!BackupRestore::checkBackup(file, reason)) {
+            Messages::error(reason);
+            return;
+        }
+        if (Messages::ask(restoreQuestion.arg(QDir::toNativeSeparators(file))) != Messages::Answer::Yes)
+            return;
+
+        // The database must be free: the daily copy ends first, and every data set and the
+        // program's own connection close; they open again on the restored file (or on the old
+        // one when the restore did not happen).
+        Screens& all = screens();
+        if (all.backups())
+            all.backups()->wait();
+        for (TScreen* screen : all.all()) {
+            for (DataSet* dataSet : screen->findChildren<DataSet*>())
+                dataSet->Close();
+        }
+        Connection* connection = Connection::defaultConnection();
+        connection->close();
+        const BackupRestore::Result result
+            = BackupRestore::restore(file, connection->path(), QDateTime::currentDateTime());
+        if (!connection->open()) {
+            Messages::error(connection->lastError());
+            return;
+        }
+        sifreTable->Open();
+        masterTable->Open();
+        if (result.ok)
+            Messages::information(result.text);
+        else
+            Messages::error(result.text);
     });
 }
 

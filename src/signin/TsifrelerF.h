@@ -48,6 +48,8 @@ public:
     void JvXPButton3Click();
     // Stores the changed master password after asking ("Master Şifreyi Değiştir").
     void JvXPButton1Click();
+    // Puts a chosen backup in the place of the database after asking ("Yedekten Geri Yükle").
+    void geriYukleButtonClick();
     // Leaves the screen and hands the current account to the sign-in dialog ("Tamam").
     void OKBtnClick();
     // Shows the help viewer on the accounts topic.

@@ -1,17 +1,24 @@
 #include "AppFixture.h"
+#include "AutoBackup.h"
+#include "BackupRestore.h"
 #include "ColumnChooser.h"
 #include "ColumnChooserButton.h"
 #include "DBEdit.h"
 #include "DBGrid.h"
 #include "DataSet.h"
+#include "Dialogs.h"
 #include "Field.h"
 #include "Messages.h"
 #include "PediakayApplication.h"
 #include "Screens.h"
+#include "SqliteBackup.h"
+#include "SqliteHandle.h"
 #include "TPasswordDlg.h"
 #include "TsifrelerF.h"
 
+#include <QColor>
 #include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -21,6 +28,8 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(Messages::Answer)
 
 namespace {
 
@@ -100,6 +109,51 @@ void typeInCell(TsifrelerF* accounts, const QString& text)
         line->insert(text); // typed through an input method
 }
 
+// Answers the file dialog with a fixed file (empty: cancelled) and keeps the folder it opened in.
+class FileAnswer final : public Dialogs::Handler
+{
+public:
+    QString file;
+    QString folder;
+    int asked = 0;
+
+    FileAnswer()
+    {
+        Dialogs::setHandler(this);
+    }
+    ~FileAnswer() override
+    {
+        Dialogs::setHandler(nullptr);
+    }
+    FileAnswer(const FileAnswer&) = delete;
+    FileAnswer& operator=(const FileAnswer&) = delete;
+
+    QString openFileName(QWidget*, const QString&, const QString& directory, const QString&) override
+    {
+        ++asked;
+        folder = directory;
+        return file;
+    }
+    QString saveFileName(QWidget*, const QString&, const QString&, const QString&, QString*) override
+    {
+        return {};
+    }
+    bool choosePrinter(QWidget*, QPrinter&, int) override
+    {
+        return false;
+    }
+    bool printersAvailable() override
+    {
+        return false;
+    }
+    QColor color(QWidget*, const QColor&, const QString&) override
+    {
+        return {};
+    }
+};
+
+const QString restoreQuestionStart = u"Seçilen yedek şimdiki veritabanının yerine konacak"_s;
+
 QString stored(AppFixture& app, int sid, const QString& column)
 {
     QSqlQuery q = app.exec(u"SELECT %1 FROM sifre WHERE sid = ?"_s.arg(column), { sid });
@@ -135,6 +189,8 @@ private slots:
     void letterheadCopyAfterAnotherCopy();
     void everyButtonAndKey_data();
     void everyButtonAndKey();
+    void restoreFromBackup_data();
+    void restoreFromBackup();
 };
 
 void tst_TsifrelerF::layout()
@@ -175,10 +231,10 @@ void tst_TsifrelerF::layout()
     QStringList names;
     for (QWidget* c : chain)
         names.append(c->objectName());
-    // The letterhead boxes come after the screen's own order.
+    // The letterhead boxes come after the screen's own order, the restore command last.
     QCOMPARE(names.join(u' '),
         u"OKBtn JvDBUltimGrid1 JvDotNetDBEdit1 JvXPButton1 JvXPButton2 JvXPButton3 JvXPButton4 "
-        u"firmaadiEdit firmaadresEdit firmatelEdit firmafaxEdit TumHesaplaraButton"_s);
+        u"firmaadiEdit firmaadresEdit firmatelEdit firmafaxEdit TumHesaplaraButton geriYukleButton"_s);
 }
 
 void tst_TsifrelerF::gridEnterSteps_data()
@@ -642,6 +698,9 @@ void tst_TsifrelerF::everyButtonAndKey_data()
     QTest::newRow("Yardım") << u"tfXPButton1"_s << QKeySequence() << QString() << u"help ysifreler"_s;
     QTest::newRow("Tüm Hesaplara Uygula")
         << u"TumHesaplaraButton"_s << QKeySequence() << QString() << u"letterhead copied"_s;
+    // The test's own connection has the database open, as another copy of the program would.
+    QTest::newRow("Yedekten Geri Yükle") << u"geriYukleButton"_s << QKeySequence() << QString()
+                                         << u"restore refused: open elsewhere"_s;
 }
 
 // Each button and key of the accounts screen does its own command, on the first of two accounts.
@@ -675,6 +734,13 @@ void tst_TsifrelerF::everyButtonAndKey()
         screen->sifreTable->Refresh();
         app.messages().expectQuestion(u"Kurum bilgileri tüm hesaplara uygulansınmı?"_s, Messages::Answer::Yes);
     }
+    FileAnswer files;
+    if (effect.startsWith(u"restore"_s)) {
+        files.file = app.path(u"yedek.db"_s);
+        QVERIFY(SqliteBackup::copy(app.databasePath(), files.file).ok);
+        app.messages().expect(Messages::Kind::Question, QString(), Messages::Answer::Yes);
+        app.messages().expectError(BackupRestore::openElsewhere);
+    }
     if (!keys.isEmpty()) {
         QWidget* target = grid(screen)->indexWidget(grid(screen)->currentIndex());
         QVERIFY(target);
@@ -694,9 +760,94 @@ void tst_TsifrelerF::everyButtonAndKey()
     QCOMPARE(screen->sifreTable->State(), effect == u"new account"_s ? dsInsert : dsBrowse);
     QCOMPARE(screen->isHidden(), effect == u"back to sign-in"_s);
     QCOMPARE(app.shownHelpTopic(), effect.startsWith(u"help "_s) ? effect.mid(5) : QString());
+    QCOMPARE(files.asked, effect.startsWith(u"restore"_s) ? 1 : 0);
     if (effect == u"back to sign-in"_s) {
         QVERIFY(app.screens().PasswordDlg->isEnabled());
         QCOMPARE(ctl<QLineEdit>(app.screens().PasswordDlg, "kullan")->text(), u"ayse"_s);
+    }
+}
+
+void tst_TsifrelerF::restoreFromBackup_data()
+{
+    QTest::addColumn<QString>("backup"); // "good", "damaged", "none" (the dialog was cancelled)
+    QTest::addColumn<Messages::Answer>("answer");
+    QTest::addColumn<bool>("restored");
+
+    QTest::newRow("a good backup, Yes") << u"good"_s << Messages::Answer::Yes << true;
+    QTest::newRow("a good backup, No") << u"good"_s << Messages::Answer::No << false;
+    QTest::newRow("a damaged file: no question") << u"damaged"_s << Messages::Answer::Yes << false;
+    QTest::newRow("no file chosen") << u"none"_s << Messages::Answer::Yes << false;
+}
+
+// The backup holds one account the database does not; the database holds one the backup does
+// not. Until the end, nothing here opens the database beside the program.
+void tst_TsifrelerF::restoreFromBackup()
+{
+    QFETCH(QString, backup);
+    QFETCH(Messages::Answer, answer);
+    QFETCH(bool, restored);
+
+    AppFixture app;
+    FileAnswer files;
+    if (backup != u"none"_s)
+        files.file = app.path(u"Data/Yedek/Pediakay-2026-12-01_1800.db"_s);
+    QVERIFY(SqliteBackup::copy(app.databasePath(), app.path(u"Data/Yedek/Pediakay-2026-12-01_1800.db"_s)).ok);
+    {
+        SqliteHandle copy(app.path(u"Data/Yedek/Pediakay-2026-12-01_1800.db"_s), SqliteHandle::Mode::ReadWrite);
+        QVERIFY(copy.exec(u"INSERT INTO sifre (sid, kullanici, sifre) VALUES (1, 'yedekteki', 'y1')"_s));
+    }
+    if (backup == u"damaged"_s) {
+        QFile f(files.file);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        // A page in the middle: the file still opens, its tables do not check.
+        f.seek(f.size() / 2 / 4096 * 4096);
+        f.write(QByteArray(4096, '\x5a'));
+    }
+    {
+        SqliteHandle current(app.databasePath(), SqliteHandle::Mode::ReadWrite);
+        QVERIFY(current.exec(u"INSERT INTO sifre (sid, kullanici, sifre) VALUES (1, 'simdiki', 's1')"_s));
+    }
+    TsifrelerF* screen = openAccounts(app);
+    QCOMPARE(screen->sifreTable->FieldByName(u"kullanici"_s)->AsString(), u"simdiki"_s);
+
+    if (backup == u"damaged"_s)
+        app.messages().expectError();
+    if (backup == u"good"_s)
+        app.messages().expect(Messages::Kind::Question, QString(), answer);
+    if (restored)
+        app.messages().expect(Messages::Kind::Information, QString(), Messages::Answer::Ok);
+    QTest::mouseClick(ctl<QPushButton>(screen, "geriYukleButton"), Qt::LeftButton);
+    VERIFY_BOXES(app);
+
+    QCOMPARE(files.asked, 1);
+    QCOMPARE(files.folder, AutoBackup::folder());
+    const QList<MessageScript::Shown> shown = app.messages().shown();
+    if (backup == u"good"_s) {
+        QVERIFY2(shown.first().text.startsWith(restoreQuestionStart), qPrintable(shown.first().text));
+        QVERIFY(shown.first().text.contains(QDir::toNativeSeparators(files.file)));
+    }
+    if (backup == u"damaged"_s)
+        QVERIFY2(shown.first().text.startsWith(u"Yedek dosyası bozuk"_s), qPrintable(shown.first().text));
+    const QStringList aside = QDir(app.path(u"Data"_s)).entryList({ u"Pediakay-oncesi-*.db"_s }, QDir::Files);
+    QCOMPARE(aside.size(), restored ? 1 : 0);
+    if (restored)
+        QVERIFY(shown.last().text.contains(aside.first()));
+
+    // The screen shows the database it now has, and can go on storing.
+    const QString expected = restored ? u"yedekteki"_s : u"simdiki"_s;
+    QCOMPARE(screen->sifreTable->FieldByName(u"kullanici"_s)->AsString(), expected);
+    QVERIFY(screen->masterTable->Active());
+    goToCell(screen, 0, u"adi"_s);
+    typeInCell(screen, u"Veli"_s);
+    QTest::mouseClick(ctl<QPushButton>(screen, "JvXPButton2"), Qt::LeftButton);
+    VERIFY_BOXES(app);
+    QCOMPARE(stored(app, 1, u"kullanici"_s), expected);
+    QCOMPARE(stored(app, 1, u"adi"_s), u"Veli"_s);
+    if (restored) {
+        SqliteHandle kept(app.path(u"Data/"_s + aside.first()), SqliteHandle::Mode::ReadOnly);
+        QStringList names;
+        QVERIFY(kept.rows(u"SELECT kullanici FROM sifre"_s, names));
+        QCOMPARE(names, QStringList { u"simdiki"_s });
     }
 }
 

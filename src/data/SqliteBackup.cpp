@@ -8,6 +8,10 @@
 
 #include <sqlite3.h>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -15,6 +19,9 @@ namespace {
 // How long a step waits for a writer that holds the file before the copy gives up.
 constexpr int busyRetries = 500;
 constexpr int busyPauseMs = 10;
+// The copy is written to disk every so many steps: a large copy left to the system's write-back
+// would be flushed in one go at its end, and every other program's save would wait behind it.
+constexpr int stepsPerFlush = 4;
 
 } // namespace
 
@@ -88,8 +95,18 @@ SqliteBackup::Result SqliteBackup::copy(
         QStringList ignored;
         if (!from.exec(u"BEGIN"_s) || !from.rows(u"SELECT count(*) FROM sqlite_master"_s, ignored))
             return fail(u"Veritabanı yedek için okunamadı: %1"_s.arg(from.error()));
+        QFile written(partial);
+        written.open(QIODevice::ReadOnly);
+        int steps = 0;
+        const auto betweenSteps = [&] {
+#ifdef Q_OS_UNIX
+            if (++steps % stepsPerFlush == 0 && written.isOpen())
+                ::fdatasync(written.handle());
+#endif
+            return cancelled && cancelled();
+        };
         QString error;
-        const bool copied = copyPages(from.get(), to.get(), pagesPerStep, cancelled, error);
+        const bool copied = copyPages(from.get(), to.get(), pagesPerStep, betweenSteps, error);
         from.exec(u"COMMIT"_s);
         if (!copied)
             return fail(u"Yedek dosyası yazılamadı: %1 (%2)"_s.arg(QDir::toNativeSeparators(partial), error));

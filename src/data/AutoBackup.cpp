@@ -2,12 +2,14 @@
 
 #include "BackupNames.h"
 #include "BackupThinning.h"
+#include "PgDumpBackup.h"
 #include "ProgramSettings.h"
 #include "SqliteBackup.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMultiMap>
 #include <QThread>
 
 using namespace Qt::StringLiterals;
@@ -20,8 +22,11 @@ constexpr qint64 secondsPerDay = 24 * 60 * 60;
 
 AutoBackup::AutoBackup(const QString& databasePath, QObject* parent)
     : QObject(parent)
-    , m_databasePath(QFileInfo(databasePath).absoluteFilePath())
+    , m_databasePath(databasePath)
+    , m_server(isServerAddress(databasePath))
 {
+    if (!m_server)
+        m_databasePath = QFileInfo(databasePath).absoluteFilePath();
     connect(&m_timer, &QTimer::timeout, this, &AutoBackup::backUpIfDue);
 }
 
@@ -29,6 +34,18 @@ AutoBackup::~AutoBackup()
 {
     m_cancelled = true;
     wait();
+}
+
+// The connection's addresses of server databases; when the connection tells which engine it
+// uses, ask it instead.
+bool AutoBackup::isServerAddress(const QString& databasePath)
+{
+    return databasePath.startsWith(u"postgresql://"_s) || databasePath.startsWith(u"postgres://"_s);
+}
+
+bool AutoBackup::databaseExists() const
+{
+    return m_server || QFileInfo(m_databasePath).isFile();
 }
 
 QString AutoBackup::folderKey()
@@ -73,14 +90,16 @@ bool AutoBackup::backUpIfDue()
 
 bool AutoBackup::backUpNow()
 {
-    if (running() || !QFileInfo(m_databasePath).isFile())
+    if (running() || !databaseExists())
         return false;
     const QDateTime taken = now();
     m_lastAttempt = taken;
     const QString target = folder();
     const QString database = m_databasePath;
-    m_worker = QThread::create(
-        [this, database, target, taken] { m_workerOutcome = takeCopy(database, target, taken, &m_cancelled); });
+    const bool server = m_server;
+    m_worker = QThread::create([this, database, server, target, taken] {
+        m_workerOutcome = takeCopy(database, server, target, taken, &m_cancelled);
+    });
     QThread* worker = m_worker;
     connect(worker, &QThread::finished, this, [this, worker] {
         // A copy already waited for and reported is not reported again.
@@ -108,17 +127,17 @@ void AutoBackup::finish()
 {
     m_timer.stop();
     wait();
-    if (!QFileInfo(m_databasePath).isFile())
+    if (!databaseExists())
         return;
     const QDateTime taken = now();
     m_lastAttempt = taken;
-    report(takeCopy(m_databasePath, folder(), taken, nullptr));
+    report(takeCopy(m_databasePath, m_server, folder(), taken, nullptr));
 }
 
 QList<QDateTime> AutoBackup::copiesIn(const QString& folder)
 {
     QList<QDateTime> copies;
-    const QStringList names = QDir(folder).entryList({ u"Pediakay-*.db"_s }, QDir::Files);
+    const QStringList names = QDir(folder).entryList({ u"Pediakay-*"_s }, QDir::Files);
     for (const QString& name : names) {
         const QDateTime taken = BackupNames::takenAt(name);
         if (taken.isValid())
@@ -127,25 +146,39 @@ QList<QDateTime> AutoBackup::copiesIn(const QString& folder)
     return copies;
 }
 
-AutoBackup::Outcome AutoBackup::takeCopy(
-    const QString& databasePath, const QString& folder, const QDateTime& taken, const std::atomic<bool>* cancelled)
+AutoBackup::Outcome AutoBackup::takeCopy(const QString& databasePath, bool server, const QString& folder,
+    const QDateTime& taken, const std::atomic<bool>* cancelled)
 {
     Outcome outcome;
     // Two copies in the same minute: the second one is not needed.
-    const QString destination = QDir(folder).absoluteFilePath(BackupNames::backupFile(taken));
+    const QString destination
+        = QDir(folder).absoluteFilePath(BackupNames::backupFile(taken, server ? u"dump"_s : u"db"_s));
     if (QFileInfo::exists(destination)) {
         outcome.ok = true;
         outcome.text = destination;
         return outcome;
     }
-    const SqliteBackup::Result copied = SqliteBackup::copy(databasePath, destination, 1024,
-        cancelled ? std::function<bool()>([cancelled] { return cancelled->load(); }) : std::function<bool()>());
-    if (!copied.ok) {
-        outcome.text = copied.error;
-        return outcome;
+    if (server) {
+        if (!PgDumpBackup::copy(databasePath, destination, outcome.text))
+            return outcome;
+    } else {
+        const SqliteBackup::Result copied = SqliteBackup::copy(databasePath, destination, 1024,
+            cancelled ? std::function<bool()>([cancelled] { return cancelled->load(); }) : std::function<bool()>());
+        if (!copied.ok) {
+            outcome.text = copied.error;
+            return outcome;
+        }
     }
-    for (const QDateTime& old : BackupThinning::remove(copiesIn(folder)))
-        QFile::remove(QDir(folder).absoluteFilePath(BackupNames::backupFile(old)));
+    QMultiMap<QDateTime, QString> files;
+    for (const QString& name : QDir(folder).entryList({ u"Pediakay-*"_s }, QDir::Files)) {
+        const QDateTime copyTaken = BackupNames::takenAt(name);
+        if (copyTaken.isValid())
+            files.insert(copyTaken, name);
+    }
+    for (const QDateTime& old : BackupThinning::remove(files.uniqueKeys())) {
+        for (const QString& name : files.values(old))
+            QFile::remove(QDir(folder).absoluteFilePath(name));
+    }
     outcome.ok = true;
     outcome.text = destination;
     return outcome;

@@ -15,13 +15,17 @@ class QThread;
 // more at its end, a checked copy in the backup folder (a program setting), older copies thinned
 // to the last 7 daily, 4 weekly and 12 monthly ones. The daily copy runs on a worker thread with
 // a connection of its own, so nobody waits for it. A failure is told once per run, and work goes
-// on.
+// on. A server's database (a "postgresql://" address) is dumped with pg_dump instead.
 class AutoBackup final : public QObject
 {
     Q_OBJECT
 
 public:
+    // databasePath: the connection's path, the SQLite file or a server's address.
     explicit AutoBackup(const QString& databasePath, QObject* parent = nullptr);
+
+    // Whether a connection's path names a server's database rather than a file.
+    static bool isServerAddress(const QString& databasePath);
     ~AutoBackup() override;
 
     // The program setting naming the folder ("yedek/klasor"), and the folder when it is not set;
@@ -63,12 +67,15 @@ private:
         QString text;
     };
     // Copies, checks and thins; runs on any thread.
-    static Outcome takeCopy(
-        const QString& databasePath, const QString& folder, const QDateTime& taken, const std::atomic<bool>* cancelled);
+    static Outcome takeCopy(const QString& databasePath, bool server, const QString& folder, const QDateTime& taken,
+        const std::atomic<bool>* cancelled);
+    // The database is there to be copied (a server's is asked when copied).
+    bool databaseExists() const;
     void report(const Outcome& outcome);
     void workerEnded();
 
     QString m_databasePath;
+    bool m_server = false;
     QTimer m_timer;
     QThread* m_worker = nullptr;
     Outcome m_workerOutcome;

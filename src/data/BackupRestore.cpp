@@ -1,5 +1,6 @@
 #include "BackupRestore.h"
 
+#include "AutoBackup.h"
 #include "BackupNames.h"
 #include "Schema.h"
 #include "SqliteBackup.h"
@@ -66,6 +67,11 @@ BackupRestore::Result BackupRestore::restore(
     const QString& backupFile, const QString& databasePath, const QDateTime& now)
 {
     Result result;
+    if (AutoBackup::isServerAddress(databasePath)) {
+        result.text = u"Veritabanı bir PostgreSQL sunucusunda; yedeği sunucuda pg_restore ile geri yükleyin "
+                      u"(README: Yedekler)."_s;
+        return result;
+    }
     const QString database = QFileInfo(databasePath).absoluteFilePath();
     if (QFileInfo(backupFile).absoluteFilePath() == database) {
         result.text = u"Seçilen dosya veritabanının kendisi; bir yedek seçin."_s;

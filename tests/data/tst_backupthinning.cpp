@@ -107,6 +107,8 @@ void tst_BackupThinning::names_data()
     QTest::addColumn<QDateTime>("taken");
 
     QTest::newRow("a backup") << u"Pediakay-2026-12-10_0148.db"_s << QDateTime(QDate(2026, 12, 10), QTime(1, 48));
+    QTest::newRow("a server's dump") << u"Pediakay-2026-01-31_2359.dump"_s
+                                     << QDateTime(QDate(2026, 1, 31), QTime(23, 59));
     QTest::newRow("kept aside by a restore: no backup") << u"Pediakay-oncesi-2026-12-10_0148.db"_s << QDateTime();
     QTest::newRow("half written: no backup") << u"Pediakay-2026-12-10_0148.db.yarim"_s << QDateTime();
     QTest::newRow("no such hour") << u"Pediakay-2026-12-10_2560.db"_s << QDateTime();
@@ -119,7 +121,7 @@ void tst_BackupThinning::names()
     QFETCH(QDateTime, taken);
     QCOMPARE(BackupNames::takenAt(fileName), taken);
     if (taken.isValid())
-        QCOMPARE(BackupNames::backupFile(taken), fileName);
+        QCOMPARE(BackupNames::backupFile(taken, fileName.section(u'.', -1)), fileName);
 }
 
 QTEST_GUILESS_MAIN(tst_BackupThinning)

@@ -482,6 +482,8 @@ void tst_Backup::restoreRefusesBadBackups_data()
     QTest::newRow("missing file") << u"missing"_s << u"Yedek dosyası bulunamadı"_s;
     QTest::newRow("not a database") << u"garbage"_s << u"Seçilen dosya bir Pediakay yedeği değil"_s;
     QTest::newRow("another program's database") << u"foreign"_s << u"Seçilen dosya bir Pediakay yedeği değil (eksik"_s;
+    QTest::newRow("a clinic file without one of its tables")
+        << u"lacking"_s << u"Seçilen dosya bir Pediakay yedeği değil (eksik tablolar: recete)"_s;
     QTest::newRow("damaged pages") << u"damaged"_s << u"Yedek dosyası bozuk"_s;
     QTest::newRow("a newer program's file") << u"newer"_s << u"Yedek, bu programdan daha yeni"_s;
     QTest::newRow("the database itself") << u"itself"_s << u"Seçilen dosya veritabanının kendisi"_s;
@@ -501,6 +503,10 @@ void tst_Backup::restoreRefusesBadBackups()
     } else if (kind == u"foreign"_s) {
         SqliteHandle db(backup, SqliteHandle::Mode::Create);
         QVERIFY(db.exec(u"CREATE TABLE hastasicil (x); CREATE TABLE muayene (y);"_s));
+    } else if (kind == u"lacking"_s) {
+        makeClinic(backup, 2);
+        SqliteHandle db(backup, SqliteHandle::Mode::ReadWrite);
+        QVERIFY(db.exec(u"DROP TABLE recete"_s));
     } else if (kind == u"damaged"_s) {
         makeClinic(backup, 2000);
         // Overwrite a page in the middle of the file: the header still reads, the tree does not.

@@ -58,6 +58,11 @@ void tst_BackupThinning::simulatedYear_data()
         << QStringList { u"2026-12-10_1800"_s, u"2026-12-09_1800"_s, u"2026-12-08_1800"_s, u"2026-12-07_1800"_s,
                u"2026-12-06_1800"_s, u"2026-12-05_1800"_s, u"2026-12-04_1800"_s, u"2026-03-31_1800"_s,
                u"2026-03-29_1800"_s, u"2026-02-28_1800"_s, u"2026-01-31_1800"_s };
+    QTest::newRow("closed February to December: January of each year is its own month")
+        << QDate(2026, 1, 1) << QDate(2027, 1, 20) << evening << false << QDate(2026, 2, 1) << QDate(2026, 12, 31)
+        << QStringList { u"2027-01-20_1800"_s, u"2027-01-19_1800"_s, u"2027-01-18_1800"_s, u"2027-01-17_1800"_s,
+               u"2027-01-16_1800"_s, u"2027-01-15_1800"_s, u"2027-01-14_1800"_s, u"2027-01-10_1800"_s,
+               u"2027-01-03_1800"_s, u"2026-01-31_1800"_s };
     QTest::newRow("into the next year: a week across New Year, twelve months back")
         << QDate(2026, 1, 1) << QDate(2027, 1, 13) << QStringList { u"12:05"_s } << false << QDate() << QDate()
         << QStringList { u"2027-01-13_1205"_s, u"2027-01-12_1205"_s, u"2027-01-11_1205"_s, u"2027-01-10_1205"_s,

@@ -161,9 +161,14 @@ void Screens::destroy()
     ozlukAcan.clear();
     listeAcan.clear();
 
-    // Every data set and the connection are closed: the last copy has everything stored.
+    // Every data set and the connection are closed: the last copy has everything stored. A wait
+    // window says why the program has not gone yet.
     if (m_backups) {
-        m_backups->finish();
+        {
+            ThazirlaF wait;
+            wait.showMessage(u"BEKLEYİN YEDEK ALINIYOR..."_s);
+            m_backups->finish();
+        }
         delete m_backups;
         m_backups = nullptr;
     }

@@ -78,6 +78,17 @@ bool hasTitleBarButtons(const QWidget* window)
             | Qt::WindowSystemMenuHint);
 }
 
+// Records the captions of wait windows shown, whichever instance shows them.
+struct WaitWatcher final : QObject {
+    QStringList shown;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched->objectName() == u"hazirlaF"_s)
+            shown << static_cast<QWidget*>(watched)->windowTitle();
+        return false;
+    }
+};
+
 QList<DataSet*> allDataSets(const Screens& all)
 {
     QList<DataSet*> sets;
@@ -476,16 +487,7 @@ void tst_Screens::programEndDiscardsPendingEdits()
 // window up meanwhile; the next start finds it current and shows no wait window.
 void tst_Screens::olderFileIsUpdatedUnderWaitWindow()
 {
-    // Records the captions of wait windows shown, whichever instance shows them.
-    struct WaitWatcher final : QObject {
-        QStringList shown;
-        bool eventFilter(QObject* watched, QEvent* event) override
-        {
-            if (event->type() == QEvent::Show && watched->objectName() == u"hazirlaF"_s)
-                shown << static_cast<QWidget*>(watched)->windowTitle();
-            return false;
-        }
-    } watcher;
+    WaitWatcher watcher;
     qApp->installEventFilter(&watcher);
 
     AppFixture app(AppFixture::Start::Later);
@@ -604,7 +606,12 @@ void tst_Screens::backupAtProgramEnd()
     app.exec(u"INSERT INTO hastasicil (hasta_kodu, adi) VALUES ('1', 'Ali')"_s);
     QVERIFY(!QFileInfo::exists(app.path(u"Data/Yedek"_s)));
 
+    // The wait window says why the program has not gone yet.
+    WaitWatcher watcher;
+    qApp->installEventFilter(&watcher);
     app.restart();
+    qApp->removeEventFilter(&watcher);
+    QCOMPARE(watcher.shown, QStringList { u"BEKLEYİN YEDEK ALINIYOR..."_s });
     const QStringList copies = QDir(app.path(u"Data/Yedek"_s)).entryList({ u"Pediakay-*.db"_s }, QDir::Files);
     QCOMPARE(copies.size(), 1);
     QVERIFY(AutoBackup::copiesIn(app.path(u"Data/Yedek"_s)).constFirst().secsTo(QDateTime::currentDateTime()) < 120);

@@ -350,21 +350,99 @@ void DataSet::exec(QSqlQuery& query) const
         throw DataError(DataError::engineText(query.lastError()));
 }
 
+QVector<KeysetQuery::Term> DataSet::orderTerms() const
+{
+    QVector<KeysetQuery::Term> terms;
+    if (!m_indexFieldNames.isEmpty()) {
+        for (const QString& n : splitNames(m_indexFieldNames))
+            terms.append({ quoted(FieldByName(n)->FieldName()), false });
+    } else if (m_indexName.compare(u"PrimaryKey"_s, Qt::CaseInsensitive) == 0) {
+        for (const QString& n : m_def->primaryKey)
+            terms.append({ quoted(n), false });
+    }
+    return terms;
+}
+
 QString DataSet::orderSql() const
 {
     QStringList cols;
-    if (!m_indexFieldNames.isEmpty()) {
-        for (const QString& n : splitNames(m_indexFieldNames)) {
-            const Field* f = FieldByName(n);
-            cols.append(quoted(f->FieldName()));
-        }
-    } else if (m_indexName.compare(u"PrimaryKey"_s, Qt::CaseInsensitive) == 0) {
-        for (const QString& n : m_def->primaryKey)
-            cols.append(quoted(n));
-    }
+    for (const KeysetQuery::Term& t : orderTerms())
+        cols.append(t.sql);
     cols.append(keyColumnSql());
     cols.removeDuplicates();
     return u" ORDER BY "_s + cols.join(u", "_s);
+}
+
+// The statements that read this data set's keys by pages: a table's, or a one-table query's
+// whose text is a condition and an order; nullopt for any other statement.
+std::optional<KeysetQuery> DataSet::keysetQuery() const
+{
+    if (m_genericQuery || !m_def)
+        return std::nullopt;
+    QVariantMap binds;
+    const QString table = quoted(m_def->name);
+    if (!isQuery()) {
+        QString where = whereSql(binds);
+        if (!where.isEmpty())
+            where.remove(0, QStringLiteral(" WHERE ").size());
+        return KeysetQuery(table, keyColumnSql(), where, binds, orderTerms());
+    }
+    const std::optional<KeysetQuery::Tail> tail = KeysetQuery::readTail(m_queryTail);
+    if (!tail)
+        return std::nullopt;
+    QStringList conds;
+    if (!tail->where.isEmpty())
+        conds.append(u'(' + tail->where + u')');
+    for (auto it = m_params.cbegin(); it != m_params.cend(); ++it)
+        if (tail->where.contains(it.key()))
+            binds.insert(it.key(), it.value());
+    const QString filter = filterSql(binds);
+    if (!filter.isEmpty())
+        conds.append(u'(' + filter + u')');
+    return KeysetQuery(table, keyColumnSql(), conds.join(u" AND "_s), binds, tail->order);
+}
+
+std::optional<QVariantList> DataSet::anchorFor(const KeysetQuery& keyset, qint64 key) const
+{
+    const auto it = m_anchors.constFind(key);
+    if (it != m_anchors.cend())
+        return it.value();
+    return keyset.anchorOf(db(), key, false);
+}
+
+QVector<qint64> DataSet::readPage(const KeyList::Request& request) const
+{
+    const std::optional<KeysetQuery> keyset = keysetQuery();
+    if (!keyset)
+        return {};
+    KeysetQuery::Page page;
+    page.backward = request.backward;
+    page.skip = request.skip;
+    page.limit = request.limit;
+    page.excluded = request.excluded;
+    if (request.fromKey) {
+        const std::optional<QVariantList> anchor = anchorFor(*keyset, request.key);
+        if (!anchor)
+            return {};
+        page.anchor = *anchor;
+    }
+    QVector<QVariantList> edges;
+    const QVector<qint64> keys = keyset->keys(db(), page, &edges);
+    if (!keys.isEmpty()) {
+        m_anchors.insert(keys.first(), edges.first());
+        m_anchors.insert(keys.last(), edges.last());
+        m_knownMax = std::max(m_knownMax, *std::max_element(keys.cbegin(), keys.cend()));
+    }
+    return keys;
+}
+
+int DataSet::positionInList(qint64 key, const QVector<qint64>& excluded) const
+{
+    const std::optional<KeysetQuery> keyset = keysetQuery();
+    if (!keyset)
+        return -1;
+    const std::optional<QVariantList> anchor = keyset->anchorOf(db(), key, true);
+    return anchor ? keyset->countBefore(db(), *anchor, excluded) : -1;
 }
 
 QVariant DataSet::masterValue() const
@@ -477,6 +555,7 @@ QSqlQuery DataSet::selectMembers(
 void DataSet::readKeys()
 {
     m_keys.clear();
+    m_anchors.clear();
     m_countBeforeHook = 0;
     m_knownMax = -1;
     if (m_genericQuery) {
@@ -512,7 +591,12 @@ void DataSet::readKeys()
     // A list that may be long is opened with its first page of keys and its count; the rest
     // is read when something beyond that page is wanted.
     const bool paged = !m_static && !usingHookFilter();
-    QVector<qint64> keys = readMemberKeys(paged ? firstKeys + 1 : -1);
+    const bool byPages = paged && keysetQuery().has_value();
+    QVector<qint64> keys;
+    if (byPages)
+        keys = readPage({ false, -1, false, 0, firstKeys + 1, {} });
+    else
+        keys = readMemberKeys(paged ? firstKeys + 1 : -1);
     if (paged && keys.size() > firstKeys) {
         keys.removeLast();
         qint64 highest = -1;
@@ -520,7 +604,12 @@ void DataSet::readKeys()
         if (count >= 0) {
             m_countBeforeHook = count;
             m_knownMax = highest;
-            m_keys.setFirst(keys, count, [this] { return readMemberKeys(-1); });
+            if (byPages)
+                m_keys.setPaged(
+                    keys, count, [this](const KeyList::Request& r) { return readPage(r); },
+                    [this](qint64 key, const QVector<qint64>& excluded) { return positionInList(key, excluded); });
+            else
+                m_keys.setFirst(keys, count, [this] { return readMemberKeys(-1); });
             return;
         }
         keys = readMemberKeys(-1);
@@ -602,6 +691,11 @@ int DataSet::countMembers(qint64* highest) const
 bool DataSet::allKeysRead() const
 {
     return m_keys.complete();
+}
+
+int DataSet::keysRead() const
+{
+    return m_keys.keysRead();
 }
 
 bool DataSet::usingHookFilter() const
@@ -1006,6 +1100,39 @@ QVector<qint64> DataSet::matchingKeys(const QString& where, const QVariantMap& b
     return out;
 }
 
+// The first hit of a Locate condition in a list whose keys are read whole: for a table in key
+// order the first hit by key, found in the (ascending) key list by halving; otherwise (or when
+// another copy changed the table since it was read) every hit, and the first of them in the
+// list's order. nullopt when no record meets the condition.
+std::optional<int> DataSet::firstListedMatch(QString where, QVariantMap binds, bool keyOrder) const
+{
+    if (!isQuery()) {
+        const QString linkAndFilter = whereSql(binds);
+        if (!linkAndFilter.isEmpty())
+            where += u" AND "_s + linkAndFilter.mid(QStringLiteral(" WHERE ").size());
+    }
+    if (keyOrder) {
+        const QString keyCol = keyColumnSql();
+        const QVector<qint64> first = matchingKeys(where + u" ORDER BY "_s + keyCol + u" LIMIT 1"_s, binds);
+        if (first.isEmpty())
+            return std::nullopt;
+        const QVector<qint64>& keys = m_keys.all();
+        const auto it = std::lower_bound(keys.cbegin(), keys.cend(), first.first());
+        if (it != keys.cend() && *it == first.first())
+            return int(it - keys.cbegin());
+    }
+    const QVector<qint64> hits = matchingKeys(where, binds);
+    if (hits.isEmpty())
+        return std::nullopt;
+    if (hits.size() == 1)
+        return positionOfKey(hits.first());
+    const QSet<qint64> wanted(hits.cbegin(), hits.cend());
+    for (int row = 0; row < m_keys.size(); ++row)
+        if (wanted.contains(m_keys.at(row)))
+            return row;
+    return -1;
+}
+
 bool DataSet::Locate(const QString& fieldName, const QVariant& value, TLocateOptions options)
 {
     return Locate(fieldName, QVariantList { value }, options);
@@ -1054,42 +1181,21 @@ bool DataSet::Locate(const QString& fieldNames, const QVariantList& values, TLoc
             if (!LocateMatch::condition(*f, values.at(i), partial && last, u":l%1"_s.arg(i), conds, binds))
                 return false;
         }
-        // A table read in key order without a hook filter: the first hit in key order is the
-        // one, and its place in the (ascending) key list is found by halving.
+        // A table read in key order without a hook filter: the first hit in key order is the one.
         const bool keyOrder = !isQuery() && m_indexFieldNames.isEmpty() && !usingHookFilter()
             && (m_indexName.isEmpty() || m_def->primaryKey == QStringList { m_def->keyField });
-        QString where = conds.isEmpty() ? u"1"_s : conds.join(u" AND "_s);
-        if (!isQuery()) {
-            const QString linkAndFilter = whereSql(binds);
-            if (!linkAndFilter.isEmpty())
-                where += u" AND "_s + linkAndFilter.mid(QStringLiteral(" WHERE ").size());
-        }
-        if (keyOrder) {
-            const QString keyCol = keyColumnSql();
-            const QVector<qint64> first = matchingKeys(where + u" ORDER BY "_s + keyCol + u" LIMIT 1"_s, binds);
-            if (first.isEmpty())
+        const QString where = conds.isEmpty() ? u"1"_s : conds.join(u" AND "_s);
+        if (m_keys.paged()) {
+            // The first hit in the list's order, placed by counting the records before it.
+            const qint64 hit = firstPagedMatch(where, binds, false);
+            if (hit < 0)
                 return false;
-            const QVector<qint64>& keys = m_keys.all();
-            const auto it = std::lower_bound(keys.cbegin(), keys.cend(), first.first());
-            if (it != keys.cend() && *it == first.first())
-                found = int(it - keys.cbegin());
-        }
-        // Otherwise (or when another copy changed the table since it was read): every hit,
-        // and the first of them in the list's order.
-        const QVector<qint64> hits = found < 0 ? matchingKeys(where, binds) : QVector<qint64>();
-        if (found >= 0) {
-        } else if (hits.isEmpty()) {
-            return false;
-        } else if (hits.size() == 1) {
-            found = positionOfKey(hits.first());
+            found = placeHit(hit);
         } else {
-            const QSet<qint64> wanted(hits.cbegin(), hits.cend());
-            for (int row = 0; row < m_keys.size(); ++row) {
-                if (wanted.contains(m_keys.at(row))) {
-                    found = row;
-                    break;
-                }
-            }
+            const std::optional<int> listed = firstListedMatch(where, binds, keyOrder);
+            if (!listed)
+                return false;
+            found = *listed;
         }
     }
     if (found < 0) {
@@ -1128,7 +1234,9 @@ bool DataSet::catchUp()
         return false;
     const int count = q.value(0).toInt();
     const qint64 highest = q.value(1).isNull() ? -1 : q.value(1).toLongLong();
-    if (count == m_countBeforeHook && (highest == m_knownMax || usingHookFilter()))
+    // Without a hook the list's own count follows what its pages found since it was counted.
+    const int listed = usingHookFilter() ? m_countBeforeHook : int(m_keys.size());
+    if (count == listed && (highest == m_knownMax || usingHookFilter()))
         return false;
 
     const qint64 key = currentKey();
@@ -1583,6 +1691,8 @@ bool DataSet::locateNext(const QString& sql, const QVariantMap& binds)
         throw DataError(u"%1: bu sorguda koşullu arama yapılamaz."_s.arg(m_name));
     if (m_keys.isEmpty())
         return false;
+    if (m_keys.paged())
+        return locateNextPaged(sql, binds);
     QSqlQuery q = selectMembers({}, sql, binds);
     QSet<qint64> hits;
     while (q.next())
@@ -1603,4 +1713,92 @@ bool DataSet::locateNext(const QString& sql, const QVariantMap& binds)
         return true;
     }
     return false;
+}
+
+// The first record meeting a condition in the list's order: after the current record when
+// fromCurrent (the keys this data set appended come last, the search wraps once to the start and
+// ends with the current record), else from the start; -1 when none does.
+qint64 DataSet::firstPagedMatch(const QString& sql, const QVariantMap& binds, bool fromCurrent) const
+{
+    const std::optional<KeysetQuery> keyset = keysetQuery();
+    if (!keyset)
+        return -1;
+    const QVector<qint64>& appended = m_keys.appended();
+    const auto stored = [&](qint64 after) -> qint64 {
+        KeysetQuery::Page page;
+        page.extra = sql;
+        page.extraBinds = binds;
+        page.excluded = appended;
+        if (after >= 0) {
+            const std::optional<QVariantList> anchor = anchorFor(*keyset, after);
+            if (!anchor)
+                return -1;
+            page.anchor = *anchor;
+        }
+        return keyset->keys(db(), page).value(0, -1);
+    };
+    QSet<qint64> appendedHits;
+    if (!appended.isEmpty()) {
+        KeysetQuery::Page page;
+        page.extra = sql;
+        page.extraBinds = binds;
+        page.only = appended;
+        page.limit = int(appended.size());
+        const QVector<qint64> hits = keyset->keys(db(), page);
+        appendedHits = QSet<qint64>(hits.cbegin(), hits.cend());
+    }
+    const auto appendedHit = [&](int from, int to) -> qint64 {
+        for (int i = std::max(from, 0); i < to && i < appended.size(); ++i)
+            if (appendedHits.contains(appended.at(i)))
+                return appended.at(i);
+        return -1;
+    };
+    const int tailStart = m_keys.size() - int(appended.size());
+    const int start = fromCurrent && m_state != dsInsert ? m_pos : -1;
+    qint64 found = -1;
+    if (start < 0) {
+        found = stored(-1);
+        if (found < 0)
+            found = appendedHit(0, int(appended.size()));
+    } else if (start < tailStart) {
+        found = stored(currentKey());
+        if (found < 0)
+            found = appendedHit(0, int(appended.size()));
+        if (found < 0)
+            found = stored(-1);
+    } else {
+        const int at = start - tailStart;
+        found = appendedHit(at + 1, int(appended.size()));
+        if (found < 0)
+            found = stored(-1);
+        if (found < 0)
+            found = appendedHit(0, at + 1);
+    }
+    return found;
+}
+
+// The position of a record found in a list read by pages. A key above the highest one the list
+// was counted with belongs to a record another copy stored since: the list is counted again
+// first, so the record count includes it.
+int DataSet::placeHit(qint64 key)
+{
+    if (key > m_knownMax && !m_catchingUp) {
+        m_catchingUp = true;
+        const auto done = qScopeGuard([this] { m_catchingUp = false; });
+        catchUp();
+    }
+    return m_keys.indexOf(key);
+}
+
+bool DataSet::locateNextPaged(const QString& sql, const QVariantMap& binds)
+{
+    const qint64 hit = firstPagedMatch(sql, binds, true);
+    const int row = hit >= 0 ? placeHit(hit) : -1;
+    if (row < 0)
+        return false;
+    if (row != m_pos) {
+        moveTo(row);
+        m_eof = false;
+    }
+    return true;
 }

@@ -73,6 +73,8 @@ private Q_SLOTS:
     void locateNextFollowsTheOrder();
     void longListOpensWithoutReadingEveryKey_data();
     void longListOpensWithoutReadingEveryKey();
+    void farMovesReadOnlyPages_data();
+    void farMovesReadOnlyPages();
 
 private:
     void addChildren(int count, const QString& namePrefix = u"Ad"_s);
@@ -1233,6 +1235,84 @@ void tst_DataSet::longListOpensWithoutReadingEveryKey()
         return sa != sb ? sa > sb : a > b;
     });
     QCOMPARE(sorted, expected);
+}
+
+void tst_DataSet::farMovesReadOnlyPages_data()
+{
+    QTest::addColumn<QString>("statement");
+    QTest::addColumn<QString>("indexFields");
+    QTest::addColumn<QString>("plainWhere");
+    QTest::addColumn<QString>("plainOrder"); // the same order as plain SQL (the names are ASCII)
+    QTest::newRow("table in key order") << QString() << QString() << QString() << u"hid"_s;
+    QTest::newRow("table by surname") << QString() << u"soyadi"_s << QString() << u"soyadi, hid"_s;
+    QTest::newRow("query by surname, descending")
+        << u"select * from hastasicil order by soyadi desc"_s << QString() << QString() << u"soyadi DESC, hid DESC"_s;
+    QTest::newRow("query with a condition, by name")
+        << u"select * from hastasicil where hid > 100 or adi = 'Ad7' order by adi"_s << QString()
+        << u"hid > 100 or adi = 'Ad7'"_s << u"adi, hid"_s;
+}
+
+// Last, a record number, Locate, Prior and the next match far from the first page read only the
+// pages they show, and land on the record the plain statement puts there.
+void tst_DataSet::farMovesReadOnlyPages()
+{
+    QFETCH(QString, statement);
+    QFETCH(QString, indexFields);
+    QFETCH(QString, plainWhere);
+    QFETCH(QString, plainOrder);
+    addChildren(3000);
+    QVector<int> expected;
+    QSqlQuery plain(m_conn->database());
+    QVERIFY(plain.exec(u"SELECT hid FROM hastasicil"_s + (plainWhere.isEmpty() ? QString() : u" WHERE "_s + plainWhere)
+        + u" ORDER BY "_s + plainOrder));
+    while (plain.next())
+        expected.append(plain.value(0).toInt());
+
+    DataSet ds(u"children"_s);
+    if (statement.isEmpty()) {
+        ds.setTableName(u"hastasicil"_s);
+        ds.setIndexFieldNames(indexFields);
+    } else {
+        ds.setSQL(statement);
+    }
+    ds.Open();
+    const auto hid = [&ds] { return ds.FieldByName(u"hid"_s)->AsInteger(); };
+    QCOMPARE(ds.RecordCount(), expected.size());
+
+    ds.Last();
+    QCOMPARE(hid(), expected.last());
+    QCOMPARE(ds.RecNo(), expected.size());
+    ds.setRecNo(1500);
+    QCOMPARE(hid(), expected.at(1499));
+    QVERIFY(ds.Locate(u"hasta_kodu"_s, QString::number(expected.at(2222)), {}));
+    QCOMPARE(ds.RecNo(), 2223);
+    for (int i = 0; i < 3; ++i)
+        ds.Prior();
+    QCOMPARE(hid(), expected.at(2219));
+    QCOMPARE(ds.RecNo(), 2220);
+
+    // The next match wraps to the start when none follows the current record.
+    QVERIFY(ds.locateNext(u"hid = :h"_s, { { u":h"_s, expected.at(777) } }));
+    QCOMPARE(ds.RecNo(), 778);
+    const QVariantMap two { { u":a"_s, expected.at(100) }, { u":b"_s, expected.at(2900) } };
+    QVERIFY(ds.locateNext(u"hid = :a or hid = :b"_s, two));
+    QCOMPARE(hid(), expected.at(2900));
+    QCOMPARE(ds.RecNo(), 2901);
+    QVERIFY(ds.locateNext(u"hid = :a or hid = :b"_s, two));
+    QCOMPARE(ds.RecNo(), 101);
+    QVERIFY(!ds.locateNext(u"hid = -5"_s, {}));
+    QCOMPARE(ds.RecNo(), 101);
+    QVERIFY(!ds.allKeysRead());
+    QVERIFY2(ds.keysRead() < expected.size() / 2, qPrintable(QString::number(ds.keysRead())));
+
+    // Deleting a record far in the list: the next one takes its place.
+    ds.setRecNo(2500);
+    ds.Delete();
+    QCOMPARE(ds.RecNo(), 2500);
+    QCOMPARE(hid(), expected.at(2500));
+    QCOMPARE(ds.RecordCount(), expected.size() - 1);
+    ds.Next();
+    QCOMPARE(hid(), expected.at(2501));
 }
 
 QTEST_GUILESS_MAIN(tst_DataSet)

@@ -287,6 +287,7 @@ void DataSet::Open()
     readKeys();
     m_state = dsBrowse;
     m_modified = false;
+    m_unplacedKey = -1;
     m_pos = m_keys.isEmpty() ? -1 : 0;
     m_eof = m_keys.isEmpty();
     notifyReset();
@@ -307,6 +308,7 @@ void DataSet::Close()
     m_genericRows.clear();
     m_buffer.clear();
     m_original.clear();
+    m_unplacedKey = -1;
     m_pos = -1;
     m_eof = true;
     m_countBeforeHook = 0;
@@ -760,7 +762,7 @@ int DataSet::rowCount() const
 
 int DataSet::currentRow() const
 {
-    return Active() ? m_pos : -1;
+    return Active() ? pos() : -1;
 }
 
 qint64 DataSet::keyAt(int row) const
@@ -774,6 +776,8 @@ qint64 DataSet::currentKey() const
 {
     if (m_state == dsInsert)
         return -1;
+    if (m_unplacedKey >= 0)
+        return m_unplacedKey;
     return keyAt(m_pos);
 }
 
@@ -784,7 +788,7 @@ QVariant DataSet::rawValueAt(int row, int fieldIndex) const
     const Field* f = m_fields.at(fieldIndex);
     if (f->kind() == FieldKind::fkCalculated)
         return row >= 0 && row < m_keys.size() ? f->calculatedAt(row) : QVariant();
-    if (row == m_pos && (m_state == dsEdit || m_state == dsInsert))
+    if ((m_state == dsEdit || m_state == dsInsert) && row == pos())
         return fieldValue(f);
     if (row < 0 || row >= m_keys.size())
         return {};
@@ -803,7 +807,7 @@ bool DataSet::hasBlobAt(int row, int fieldIndex) const
     if (!Active() || fieldIndex < 0 || fieldIndex >= m_fields.size())
         return false;
     const int b = int(m_rows.blobColumns().indexOf(fieldIndex));
-    const bool editing = row == m_pos && (m_state == dsEdit || m_state == dsInsert);
+    const bool editing = (m_state == dsEdit || m_state == dsInsert) && row == pos();
     if (b < 0 || m_genericQuery || editing)
         return holdsBytes(rawValueAt(row, fieldIndex));
     const Row* r = rowAt(row, fieldIndex, false);
@@ -821,7 +825,7 @@ bool DataSet::hasBlobAt(int row, int fieldIndex) const
 QVariant DataSet::fieldValue(const Field* field) const
 {
     if (field->kind() == FieldKind::fkCalculated)
-        return m_hookFilter.running() || !Active() ? QVariant() : field->calculatedAt(m_pos);
+        return m_hookFilter.running() || !Active() ? QVariant() : field->calculatedAt(pos());
     if (m_hookFilter.running()) {
         if (field->kind() == FieldKind::fkLookup) {
             const Field* key = FindField(field->KeyFields);
@@ -847,7 +851,9 @@ QVariant DataSet::fieldValue(const Field* field) const
         }
         return m_buffer.value(i);
     }
-    const Row* r = rowAt(m_pos, i, field->DataType() == FieldType::Blob);
+    // A record found by key is read by key until its position is asked for.
+    const bool blob = field->DataType() == FieldType::Blob;
+    const Row* r = m_unplacedKey >= 0 ? rowForKey(m_unplacedKey, blob) : rowAt(m_pos, i, blob);
     return r ? r->values.value(i) : QVariant();
 }
 
@@ -966,6 +972,7 @@ void DataSet::masterMoved(bool force)
     m_linkValue = value;
     m_rows.clear();
     readKeys();
+    m_unplacedKey = -1;
     m_pos = m_keys.isEmpty() ? -1 : 0;
     m_eof = m_keys.isEmpty();
     notifyReset();
@@ -990,13 +997,15 @@ void DataSet::moveTo(int position)
     checkActive();
     beforeMove();
     if (m_keys.isEmpty()) {
+        m_unplacedKey = -1;
         m_pos = -1;
         m_eof = true;
         afterMove();
         return;
     }
     const int clamped = std::clamp(position, 0, int(m_keys.size()) - 1);
-    const bool moved = clamped != m_pos;
+    const bool moved = m_unplacedKey >= 0 ? m_keys.at(clamped) != m_unplacedKey : clamped != m_pos;
+    m_unplacedKey = -1;
     m_pos = clamped;
     if (moved)
         afterMove();
@@ -1024,23 +1033,23 @@ void DataSet::Next()
         m_eof = true;
         return;
     }
-    if (m_pos + 1 >= m_keys.size() && !(catchUp() && m_pos + 1 < m_keys.size())) {
+    if (pos() + 1 >= m_keys.size() && !(catchUp() && pos() + 1 < m_keys.size())) {
         completePending();
         m_eof = true;
         return;
     }
-    moveTo(m_pos + 1);
+    moveTo(pos() + 1);
     m_eof = false;
 }
 
 void DataSet::Prior()
 {
     checkActive();
-    if (m_pos <= 0) {
+    if (pos() <= 0) {
         completePending();
         return;
     }
-    moveTo(m_pos - 1);
+    moveTo(pos() - 1);
     m_eof = false;
 }
 
@@ -1055,7 +1064,7 @@ int DataSet::RecNo() const
         return 0;
     if (m_state == dsInsert)
         return int(m_keys.size()) + 1;
-    return m_pos + 1;
+    return pos() + 1;
 }
 
 void DataSet::setRecNo(int recNo)
@@ -1190,7 +1199,9 @@ bool DataSet::Locate(const QString& fieldNames, const QVariantList& values, TLoc
             const qint64 hit = firstPagedMatch(where, binds, false);
             if (hit < 0)
                 return false;
-            found = placeHit(hit);
+            moveToKey(hit);
+            m_eof = false;
+            return true;
         } else {
             const std::optional<int> listed = firstListedMatch(where, binds, keyOrder);
             if (!listed)
@@ -1207,7 +1218,7 @@ bool DataSet::Locate(const QString& fieldNames, const QVariantList& values, TLoc
         }
         return false;
     }
-    if (found != m_pos)
+    if (found != pos())
         moveTo(found);
     m_eof = false;
     return true;
@@ -1240,9 +1251,10 @@ bool DataSet::catchUp()
         return false;
 
     const qint64 key = currentKey();
-    const int oldPos = m_pos;
+    const bool unplaced = m_unplacedKey >= 0;
+    const int oldPos = unplaced ? -1 : m_pos;
     readKeysKeepingCurrent();
-    if (m_pos != oldPos || currentKey() != key)
+    if (currentKey() != key || (!unplaced && m_pos != oldPos))
         afterMove();
     return true;
 }
@@ -1278,7 +1290,8 @@ void DataSet::Append()
         if (link && !isNullValue(v))
             m_buffer[link->index()] = v;
     }
-    m_posBeforeInsert = m_pos;
+    m_posBeforeInsert = pos();
+    m_unplacedKey = -1;
     m_pos = int(m_keys.size());
     m_modified = false;
     m_eof = true;
@@ -1301,7 +1314,8 @@ void DataSet::Edit()
         Append();
         return;
     }
-    const Row* row = rowAt(m_pos, -1, false);
+    pos(); // a record found by key is placed before its values change
+    const Row* row = rowForKey(currentKey(), false);
     if (!row)
         throw DataError(u"Kayıt bulunamadı; başka bir kullanıcı tarafından silinmiş olabilir."_s);
     beginEditBuffer(row);
@@ -1478,6 +1492,7 @@ void DataSet::writeRecord()
         m_keys.append(key);
         ++m_countBeforeHook;
         m_knownMax = std::max(m_knownMax, key);
+        m_unplacedKey = -1;
         m_pos = int(m_keys.size()) - 1;
     }
     m_rows.store(key, row);
@@ -1486,7 +1501,7 @@ void DataSet::writeRecord()
     m_original.clear();
     setState(dsBrowse);
     if (m_disableCount == 0)
-        Q_EMIT rowUpdated(m_pos);
+        Q_EMIT rowUpdated(pos());
     else
         m_pendingNotify = true;
     notifyCurrent();
@@ -1500,7 +1515,8 @@ void DataSet::writeRecord()
 void DataSet::Cancel()
 {
     if (m_state == dsInsert) {
-        const int row = m_pos;
+        const int row = pos();
+        m_unplacedKey = -1;
         m_pos = m_posBeforeInsert >= 0 && m_posBeforeInsert < m_keys.size() ? m_posBeforeInsert
                                                                             : (m_keys.isEmpty() ? -1 : 0);
         m_modified = false;
@@ -1525,7 +1541,7 @@ void DataSet::Cancel()
             return;
         }
         if (m_disableCount == 0)
-            Q_EMIT rowUpdated(m_pos);
+            Q_EMIT rowUpdated(pos());
         notifyCurrent();
     }
 }
@@ -1545,7 +1561,7 @@ void DataSet::showStoredRecord()
     exec(q);
     if (q.next()) {
         if (m_disableCount == 0)
-            Q_EMIT rowUpdated(m_pos);
+            Q_EMIT rowUpdated(pos());
         notifyCurrent();
         return;
     }
@@ -1555,7 +1571,7 @@ void DataSet::showStoredRecord()
 // The current record is gone from the table: it leaves the list, the next one becomes current.
 void DataSet::dropCurrentRow()
 {
-    const int row = m_pos;
+    const int row = pos();
     m_rows.forget(m_keys.at(row));
     m_keys.removeAt(row);
     --m_countBeforeHook;
@@ -1580,7 +1596,8 @@ void DataSet::Delete()
         throw DataError(u"Cannot perform this operation on an empty dataset"_s);
     if (m_genericQuery)
         throw DataError(u"%1: bu sorgu yalnızca okunabilir."_s.arg(m_name));
-    const qint64 key = m_keys.at(m_pos);
+    pos(); // placed while it is still stored
+    const qint64 key = currentKey();
     const QString keyCol = keyColumnSql();
     QSqlQuery q(db());
     if (!q.prepare(u"DELETE FROM "_s + quoted(m_def->name) + u" WHERE "_s + keyCol + u" = ?"_s))
@@ -1608,11 +1625,20 @@ void DataSet::Refresh()
 void DataSet::readKeysKeepingCurrent()
 {
     const qint64 key = currentKey();
-    const int oldPos = m_pos;
+    const bool unplaced = m_unplacedKey >= 0;
+    const int oldPos = unplaced ? m_pos : pos();
     readKeys();
+    // A record found by key stays so while it is listed; its position is counted when asked.
+    if (unplaced && m_keys.paged() && listed(key)) {
+        m_unplacedKey = key;
+        m_eof = false;
+        notifyReset();
+        return;
+    }
     int pos = key >= 0 ? positionOfKey(key) : -1;
     if (pos < 0)
         pos = std::min(oldPos, int(m_keys.size()) - 1);
+    m_unplacedKey = -1;
     m_pos = m_keys.isEmpty() ? -1 : std::max(pos, 0);
     m_eof = m_keys.isEmpty();
     notifyReset();
@@ -1640,11 +1666,13 @@ void DataSet::setFiltered(bool filtered)
     } catch (...) {
         m_filtered = !filtered;
         readKeys();
+        m_unplacedKey = -1;
         m_pos = m_keys.isEmpty() ? -1 : 0;
         notifyReset();
         afterMove();
         throw;
     }
+    m_unplacedKey = -1;
     m_pos = m_keys.isEmpty() ? -1 : 0;
     m_eof = m_keys.isEmpty();
     notifyReset();
@@ -1701,12 +1729,12 @@ bool DataSet::locateNext(const QString& sql, const QVariantMap& binds)
         return false;
     const QVector<qint64>& keys = m_keys.all();
     const int n = int(keys.size());
-    const int start = m_state == dsInsert ? -1 : m_pos;
+    const int start = m_state == dsInsert ? -1 : pos();
     for (int step = 1; step <= n; ++step) {
         const int row = (start + step) % n;
         if (!hits.contains(keys.at(row)))
             continue;
-        if (row != m_pos) {
+        if (row != pos()) {
             moveTo(row);
             m_eof = false;
         }
@@ -1730,6 +1758,9 @@ qint64 DataSet::firstPagedMatch(const QString& sql, const QVariantMap& binds, bo
         page.extraBinds = binds;
         page.excluded = appended;
         if (after >= 0) {
+            // Read after its place in the list; a change saved since may sort it further on, where
+            // it is not met again.
+            page.excluded.append(after);
             const std::optional<QVariantList> anchor = anchorFor(*keyset, after);
             if (!anchor)
                 return -1;
@@ -1753,21 +1784,21 @@ qint64 DataSet::firstPagedMatch(const QString& sql, const QVariantMap& binds, bo
                 return appended.at(i);
         return -1;
     };
-    const int tailStart = m_keys.size() - int(appended.size());
-    const int start = fromCurrent && m_state != dsInsert ? m_pos : -1;
+    const qint64 current = fromCurrent ? currentKey() : -1;
+    const int inAppended = current >= 0 ? int(appended.indexOf(current)) : -1;
     qint64 found = -1;
-    if (start < 0) {
+    if (current < 0) {
         found = stored(-1);
         if (found < 0)
             found = appendedHit(0, int(appended.size()));
-    } else if (start < tailStart) {
-        found = stored(currentKey());
+    } else if (inAppended < 0) {
+        found = stored(current);
         if (found < 0)
             found = appendedHit(0, int(appended.size()));
         if (found < 0)
             found = stored(-1);
     } else {
-        const int at = start - tailStart;
+        const int at = inAppended;
         found = appendedHit(at + 1, int(appended.size()));
         if (found < 0)
             found = stored(-1);
@@ -1777,27 +1808,49 @@ qint64 DataSet::firstPagedMatch(const QString& sql, const QVariantMap& binds, bo
     return found;
 }
 
-// The position of a record found in a list read by pages. A key above the highest one the list
-// was counted with belongs to a record another copy stored since: the list is counted again
-// first, so the record count includes it.
-int DataSet::placeHit(qint64 key)
+// Makes a record found in a list read by pages the current one, by its key: its position is
+// counted only when something asks for it. A key above the highest one the list was counted
+// with belongs to a record another copy stored since: the list is counted again first, so the
+// record count includes it.
+void DataSet::moveToKey(qint64 key)
 {
     if (key > m_knownMax && !m_catchingUp) {
         m_catchingUp = true;
         const auto done = qScopeGuard([this] { m_catchingUp = false; });
         catchUp();
     }
-    return m_keys.indexOf(key);
+    if (key == currentKey())
+        return;
+    beforeMove();
+    m_unplacedKey = key;
+    afterMove();
+}
+
+// The current position, counted now for a record found by key.
+int DataSet::pos() const
+{
+    if (m_unplacedKey >= 0) {
+        const qint64 key = m_unplacedKey;
+        m_unplacedKey = -1;
+        const int at = m_keys.indexOf(key);
+        m_pos = at >= 0 ? at : std::min(std::max(m_pos, 0), int(m_keys.size()) - 1);
+    }
+    return m_pos;
+}
+
+bool DataSet::listed(qint64 key) const
+{
+    const std::optional<KeysetQuery> keyset = keysetQuery();
+    return keyset && keyset->anchorOf(db(), key, true).has_value();
 }
 
 bool DataSet::locateNextPaged(const QString& sql, const QVariantMap& binds)
 {
     const qint64 hit = firstPagedMatch(sql, binds, true);
-    const int row = hit >= 0 ? placeHit(hit) : -1;
-    if (row < 0)
+    if (hit < 0)
         return false;
-    if (row != m_pos) {
-        moveTo(row);
+    if (hit != currentKey()) {
+        moveToKey(hit);
         m_eof = false;
     }
     return true;

@@ -216,7 +216,9 @@ private:
     int positionInList(qint64 key, const QVector<qint64>& excluded) const;
     qint64 firstPagedMatch(const QString& sql, const QVariantMap& binds, bool fromCurrent) const;
     std::optional<int> firstListedMatch(QString where, QVariantMap binds, bool keyOrder) const;
-    int placeHit(qint64 key);
+    void moveToKey(qint64 key);
+    int pos() const;
+    bool listed(qint64 key) const;
     bool locateNextPaged(const QString& sql, const QVariantMap& binds);
     void readKeys();
     void applyHookFilter(QVector<qint64>& keys);
@@ -273,7 +275,9 @@ private:
     KeyList m_keys; // visible records in order
     mutable qint64 m_knownMax = -1; // highest key of the list as read, for catchUp
     int m_countBeforeHook = 0;
-    int m_pos = -1; // current record, -1 when empty
+    mutable int m_pos = -1; // current record, -1 when empty
+    // A current record found by key whose position is not counted yet (-1 when none).
+    mutable qint64 m_unplacedKey = -1;
     int m_posBeforeInsert = -1;
     QVariant m_linkValue; // master value the key list was read for
     bool m_detailStale = false;

@@ -1284,7 +1284,10 @@ void tst_DataSet::farMovesReadOnlyPages()
     QCOMPARE(ds.RecNo(), expected.size());
     ds.setRecNo(1500);
     QCOMPARE(hid(), expected.at(1499));
+    const int readBefore = ds.keysRead();
     QVERIFY(ds.Locate(u"hasta_kodu"_s, QString::number(expected.at(2222)), {}));
+    QCOMPARE(hid(), expected.at(2222));
+    QCOMPARE(ds.keysRead(), readBefore); // found by its key: its place is counted when asked
     QCOMPARE(ds.RecNo(), 2223);
     for (int i = 0; i < 3; ++i)
         ds.Prior();
@@ -1298,6 +1301,13 @@ void tst_DataSet::farMovesReadOnlyPages()
     QVERIFY(ds.locateNext(u"hid = :a or hid = :b"_s, two));
     QCOMPARE(hid(), expected.at(2900));
     QCOMPARE(ds.RecNo(), 2901);
+    // A record found by key keeps its row when a save moves it in the order.
+    ds.Edit();
+    ds.FieldByName(u"adi"_s)->setAsString(u"Zzz"_s);
+    ds.FieldByName(u"soyadi"_s)->setAsString(u"Zzz"_s);
+    ds.Post();
+    QCOMPARE(ds.RecNo(), 2901);
+    QCOMPARE(countRows(u"hastasicil"_s, u"hid = ? AND adi = 'Zzz'"_s, { expected.at(2900) }), 1);
     QVERIFY(ds.locateNext(u"hid = :a or hid = :b"_s, two));
     QCOMPARE(ds.RecNo(), 101);
     QVERIFY(!ds.locateNext(u"hid = -5"_s, {}));

@@ -75,10 +75,15 @@ private Q_SLOTS:
     void longListOpensWithoutReadingEveryKey();
     void farMovesReadOnlyPages_data();
     void farMovesReadOnlyPages();
+    void deletingARecordFoundByKey_data();
+    void deletingARecordFoundByKey();
 
 private:
     void addChildren(int count, const QString& namePrefix = u"Ad"_s);
     int countRows(const QString& table, const QString& where = QString(), const QVariantList& binds = {});
+    // Opens a long list of children as a table or a statement; their keys in the plain order.
+    QVector<int> openLongList(DataSet& ds, const QString& statement, const QString& indexFields,
+        const QString& plainWhere, const QString& plainOrder);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<Connection> m_conn;
@@ -1261,21 +1266,8 @@ void tst_DataSet::farMovesReadOnlyPages()
     QFETCH(QString, plainWhere);
     QFETCH(QString, plainOrder);
     addChildren(3000);
-    QVector<int> expected;
-    QSqlQuery plain(m_conn->database());
-    QVERIFY(plain.exec(u"SELECT hid FROM hastasicil"_s + (plainWhere.isEmpty() ? QString() : u" WHERE "_s + plainWhere)
-        + u" ORDER BY "_s + plainOrder));
-    while (plain.next())
-        expected.append(plain.value(0).toInt());
-
     DataSet ds(u"children"_s);
-    if (statement.isEmpty()) {
-        ds.setTableName(u"hastasicil"_s);
-        ds.setIndexFieldNames(indexFields);
-    } else {
-        ds.setSQL(statement);
-    }
-    ds.Open();
+    const QVector<int> expected = openLongList(ds, statement, indexFields, plainWhere, plainOrder);
     const auto hid = [&ds] { return ds.FieldByName(u"hid"_s)->AsInteger(); };
     QCOMPARE(ds.RecordCount(), expected.size());
 
@@ -1323,6 +1315,50 @@ void tst_DataSet::farMovesReadOnlyPages()
     QCOMPARE(ds.RecordCount(), expected.size() - 1);
     ds.Next();
     QCOMPARE(hid(), expected.at(2501));
+}
+
+void tst_DataSet::deletingARecordFoundByKey_data()
+{
+    farMovesReadOnlyPages_data();
+}
+
+// A record found by key is deleted before anything asked for its place: it leaves the list at
+// its own row, and the one after it becomes current.
+void tst_DataSet::deletingARecordFoundByKey()
+{
+    QFETCH(QString, statement);
+    QFETCH(QString, indexFields);
+    QFETCH(QString, plainWhere);
+    QFETCH(QString, plainOrder);
+    addChildren(3000);
+    DataSet ds(u"children"_s);
+    const QVector<int> expected = openLongList(ds, statement, indexFields, plainWhere, plainOrder);
+    QVERIFY(ds.Locate(u"hasta_kodu"_s, QString::number(expected.at(1200)), {}));
+    ds.Delete();
+    QCOMPARE(ds.FieldByName(u"hid"_s)->AsInteger(), expected.at(1201));
+    QCOMPARE(ds.RecNo(), 1201);
+    QCOMPARE(ds.RecordCount(), expected.size() - 1);
+    QCOMPARE(countRows(u"hastasicil"_s, u"hid = ?"_s, { expected.at(1200) }), 0);
+}
+
+QVector<int> tst_DataSet::openLongList(DataSet& ds, const QString& statement, const QString& indexFields,
+    const QString& plainWhere, const QString& plainOrder)
+{
+    QVector<int> expected;
+    QSqlQuery plain(m_conn->database());
+    if (!plain.exec(u"SELECT hid FROM hastasicil"_s + (plainWhere.isEmpty() ? QString() : u" WHERE "_s + plainWhere)
+            + u" ORDER BY "_s + plainOrder))
+        return expected;
+    while (plain.next())
+        expected.append(plain.value(0).toInt());
+    if (statement.isEmpty()) {
+        ds.setTableName(u"hastasicil"_s);
+        ds.setIndexFieldNames(indexFields);
+    } else {
+        ds.setSQL(statement);
+    }
+    ds.Open();
+    return expected;
 }
 
 QTEST_GUILESS_MAIN(tst_DataSet)

@@ -287,6 +287,7 @@ void DataSet::Open()
     readKeys();
     m_state = dsBrowse;
     m_modified = false;
+    m_unplacedKey = -1;
     m_pos = m_keys.isEmpty() ? -1 : 0;
     m_eof = m_keys.isEmpty();
     notifyReset();
@@ -307,6 +308,7 @@ void DataSet::Close()
     m_genericRows.clear();
     m_buffer.clear();
     m_original.clear();
+    m_unplacedKey = -1;
     m_pos = -1;
     m_eof = true;
     m_countBeforeHook = 0;
@@ -350,21 +352,99 @@ void DataSet::exec(QSqlQuery& query) const
         throw DataError(DataError::engineText(query.lastError()));
 }
 
+QVector<KeysetQuery::Term> DataSet::orderTerms() const
+{
+    QVector<KeysetQuery::Term> terms;
+    if (!m_indexFieldNames.isEmpty()) {
+        for (const QString& n : splitNames(m_indexFieldNames))
+            terms.append({ quoted(FieldByName(n)->FieldName()), false });
+    } else if (m_indexName.compare(u"PrimaryKey"_s, Qt::CaseInsensitive) == 0) {
+        for (const QString& n : m_def->primaryKey)
+            terms.append({ quoted(n), false });
+    }
+    return terms;
+}
+
 QString DataSet::orderSql() const
 {
     QStringList cols;
-    if (!m_indexFieldNames.isEmpty()) {
-        for (const QString& n : splitNames(m_indexFieldNames)) {
-            const Field* f = FieldByName(n);
-            cols.append(quoted(f->FieldName()));
-        }
-    } else if (m_indexName.compare(u"PrimaryKey"_s, Qt::CaseInsensitive) == 0) {
-        for (const QString& n : m_def->primaryKey)
-            cols.append(quoted(n));
-    }
+    for (const KeysetQuery::Term& t : orderTerms())
+        cols.append(t.sql);
     cols.append(keyColumnSql());
     cols.removeDuplicates();
     return u" ORDER BY "_s + cols.join(u", "_s);
+}
+
+// The statements that read this data set's keys by pages: a table's, or a one-table query's
+// whose text is a condition and an order; nullopt for any other statement.
+std::optional<KeysetQuery> DataSet::keysetQuery() const
+{
+    if (m_genericQuery || !m_def)
+        return std::nullopt;
+    QVariantMap binds;
+    const QString table = quoted(m_def->name);
+    if (!isQuery()) {
+        QString where = whereSql(binds);
+        if (!where.isEmpty())
+            where.remove(0, QStringLiteral(" WHERE ").size());
+        return KeysetQuery(table, keyColumnSql(), where, binds, orderTerms());
+    }
+    const std::optional<KeysetQuery::Tail> tail = KeysetQuery::readTail(m_queryTail);
+    if (!tail)
+        return std::nullopt;
+    QStringList conds;
+    if (!tail->where.isEmpty())
+        conds.append(u'(' + tail->where + u')');
+    for (auto it = m_params.cbegin(); it != m_params.cend(); ++it)
+        if (tail->where.contains(it.key()))
+            binds.insert(it.key(), it.value());
+    const QString filter = filterSql(binds);
+    if (!filter.isEmpty())
+        conds.append(u'(' + filter + u')');
+    return KeysetQuery(table, keyColumnSql(), conds.join(u" AND "_s), binds, tail->order);
+}
+
+std::optional<QVariantList> DataSet::anchorFor(const KeysetQuery& keyset, qint64 key) const
+{
+    const auto it = m_anchors.constFind(key);
+    if (it != m_anchors.cend())
+        return it.value();
+    return keyset.anchorOf(db(), key, false);
+}
+
+QVector<qint64> DataSet::readPage(const KeyList::Request& request) const
+{
+    const std::optional<KeysetQuery> keyset = keysetQuery();
+    if (!keyset)
+        return {};
+    KeysetQuery::Page page;
+    page.backward = request.backward;
+    page.skip = request.skip;
+    page.limit = request.limit;
+    page.excluded = request.excluded;
+    if (request.fromKey) {
+        const std::optional<QVariantList> anchor = anchorFor(*keyset, request.key);
+        if (!anchor)
+            return {};
+        page.anchor = *anchor;
+    }
+    QVector<QVariantList> edges;
+    const QVector<qint64> keys = keyset->keys(db(), page, &edges);
+    if (!keys.isEmpty()) {
+        m_anchors.insert(keys.first(), edges.first());
+        m_anchors.insert(keys.last(), edges.last());
+        m_knownMax = std::max(m_knownMax, *std::max_element(keys.cbegin(), keys.cend()));
+    }
+    return keys;
+}
+
+int DataSet::positionInList(qint64 key, const QVector<qint64>& excluded) const
+{
+    const std::optional<KeysetQuery> keyset = keysetQuery();
+    if (!keyset)
+        return -1;
+    const std::optional<QVariantList> anchor = keyset->anchorOf(db(), key, true);
+    return anchor ? keyset->countBefore(db(), *anchor, excluded) : -1;
 }
 
 QVariant DataSet::masterValue() const
@@ -477,6 +557,7 @@ QSqlQuery DataSet::selectMembers(
 void DataSet::readKeys()
 {
     m_keys.clear();
+    m_anchors.clear();
     m_countBeforeHook = 0;
     m_knownMax = -1;
     if (m_genericQuery) {
@@ -512,7 +593,12 @@ void DataSet::readKeys()
     // A list that may be long is opened with its first page of keys and its count; the rest
     // is read when something beyond that page is wanted.
     const bool paged = !m_static && !usingHookFilter();
-    QVector<qint64> keys = readMemberKeys(paged ? firstKeys + 1 : -1);
+    const bool byPages = paged && keysetQuery().has_value();
+    QVector<qint64> keys;
+    if (byPages)
+        keys = readPage({ false, -1, false, 0, firstKeys + 1, {} });
+    else
+        keys = readMemberKeys(paged ? firstKeys + 1 : -1);
     if (paged && keys.size() > firstKeys) {
         keys.removeLast();
         qint64 highest = -1;
@@ -520,7 +606,12 @@ void DataSet::readKeys()
         if (count >= 0) {
             m_countBeforeHook = count;
             m_knownMax = highest;
-            m_keys.setFirst(keys, count, [this] { return readMemberKeys(-1); });
+            if (byPages)
+                m_keys.setPaged(
+                    keys, count, [this](const KeyList::Request& r) { return readPage(r); },
+                    [this](qint64 key, const QVector<qint64>& excluded) { return positionInList(key, excluded); });
+            else
+                m_keys.setFirst(keys, count, [this] { return readMemberKeys(-1); });
             return;
         }
         keys = readMemberKeys(-1);
@@ -604,6 +695,11 @@ bool DataSet::allKeysRead() const
     return m_keys.complete();
 }
 
+int DataSet::keysRead() const
+{
+    return m_keys.keysRead();
+}
+
 bool DataSet::usingHookFilter() const
 {
     return m_filtered && bool(OnFilterRecord);
@@ -666,7 +762,7 @@ int DataSet::rowCount() const
 
 int DataSet::currentRow() const
 {
-    return Active() ? m_pos : -1;
+    return Active() ? pos() : -1;
 }
 
 qint64 DataSet::keyAt(int row) const
@@ -680,6 +776,8 @@ qint64 DataSet::currentKey() const
 {
     if (m_state == dsInsert)
         return -1;
+    if (m_unplacedKey >= 0)
+        return m_unplacedKey;
     return keyAt(m_pos);
 }
 
@@ -690,7 +788,7 @@ QVariant DataSet::rawValueAt(int row, int fieldIndex) const
     const Field* f = m_fields.at(fieldIndex);
     if (f->kind() == FieldKind::fkCalculated)
         return row >= 0 && row < m_keys.size() ? f->calculatedAt(row) : QVariant();
-    if (row == m_pos && (m_state == dsEdit || m_state == dsInsert))
+    if ((m_state == dsEdit || m_state == dsInsert) && row == pos())
         return fieldValue(f);
     if (row < 0 || row >= m_keys.size())
         return {};
@@ -709,7 +807,7 @@ bool DataSet::hasBlobAt(int row, int fieldIndex) const
     if (!Active() || fieldIndex < 0 || fieldIndex >= m_fields.size())
         return false;
     const int b = int(m_rows.blobColumns().indexOf(fieldIndex));
-    const bool editing = row == m_pos && (m_state == dsEdit || m_state == dsInsert);
+    const bool editing = (m_state == dsEdit || m_state == dsInsert) && row == pos();
     if (b < 0 || m_genericQuery || editing)
         return holdsBytes(rawValueAt(row, fieldIndex));
     const Row* r = rowAt(row, fieldIndex, false);
@@ -727,7 +825,7 @@ bool DataSet::hasBlobAt(int row, int fieldIndex) const
 QVariant DataSet::fieldValue(const Field* field) const
 {
     if (field->kind() == FieldKind::fkCalculated)
-        return m_hookFilter.running() || !Active() ? QVariant() : field->calculatedAt(m_pos);
+        return m_hookFilter.running() || !Active() ? QVariant() : field->calculatedAt(pos());
     if (m_hookFilter.running()) {
         if (field->kind() == FieldKind::fkLookup) {
             const Field* key = FindField(field->KeyFields);
@@ -753,7 +851,9 @@ QVariant DataSet::fieldValue(const Field* field) const
         }
         return m_buffer.value(i);
     }
-    const Row* r = rowAt(m_pos, i, field->DataType() == FieldType::Blob);
+    // A record found by key is read by key until its position is asked for.
+    const bool blob = field->DataType() == FieldType::Blob;
+    const Row* r = m_unplacedKey >= 0 ? rowForKey(m_unplacedKey, blob) : rowAt(m_pos, i, blob);
     return r ? r->values.value(i) : QVariant();
 }
 
@@ -872,6 +972,7 @@ void DataSet::masterMoved(bool force)
     m_linkValue = value;
     m_rows.clear();
     readKeys();
+    m_unplacedKey = -1;
     m_pos = m_keys.isEmpty() ? -1 : 0;
     m_eof = m_keys.isEmpty();
     notifyReset();
@@ -896,13 +997,15 @@ void DataSet::moveTo(int position)
     checkActive();
     beforeMove();
     if (m_keys.isEmpty()) {
+        m_unplacedKey = -1;
         m_pos = -1;
         m_eof = true;
         afterMove();
         return;
     }
     const int clamped = std::clamp(position, 0, int(m_keys.size()) - 1);
-    const bool moved = clamped != m_pos;
+    const bool moved = m_unplacedKey >= 0 ? m_keys.at(clamped) != m_unplacedKey : clamped != m_pos;
+    m_unplacedKey = -1;
     m_pos = clamped;
     if (moved)
         afterMove();
@@ -930,23 +1033,23 @@ void DataSet::Next()
         m_eof = true;
         return;
     }
-    if (m_pos + 1 >= m_keys.size() && !(catchUp() && m_pos + 1 < m_keys.size())) {
+    if (pos() + 1 >= m_keys.size() && !(catchUp() && pos() + 1 < m_keys.size())) {
         completePending();
         m_eof = true;
         return;
     }
-    moveTo(m_pos + 1);
+    moveTo(pos() + 1);
     m_eof = false;
 }
 
 void DataSet::Prior()
 {
     checkActive();
-    if (m_pos <= 0) {
+    if (pos() <= 0) {
         completePending();
         return;
     }
-    moveTo(m_pos - 1);
+    moveTo(pos() - 1);
     m_eof = false;
 }
 
@@ -961,7 +1064,7 @@ int DataSet::RecNo() const
         return 0;
     if (m_state == dsInsert)
         return int(m_keys.size()) + 1;
-    return m_pos + 1;
+    return pos() + 1;
 }
 
 void DataSet::setRecNo(int recNo)
@@ -1004,6 +1107,39 @@ QVector<qint64> DataSet::matchingKeys(const QString& where, const QVariantMap& b
     while (q.next())
         out.append(q.value(0).toLongLong());
     return out;
+}
+
+// The first hit of a Locate condition in a list whose keys are read whole: for a table in key
+// order the first hit by key, found in the (ascending) key list by halving; otherwise (or when
+// another copy changed the table since it was read) every hit, and the first of them in the
+// list's order. nullopt when no record meets the condition.
+std::optional<int> DataSet::firstListedMatch(QString where, QVariantMap binds, bool keyOrder) const
+{
+    if (!isQuery()) {
+        const QString linkAndFilter = whereSql(binds);
+        if (!linkAndFilter.isEmpty())
+            where += u" AND "_s + linkAndFilter.mid(QStringLiteral(" WHERE ").size());
+    }
+    if (keyOrder) {
+        const QString keyCol = keyColumnSql();
+        const QVector<qint64> first = matchingKeys(where + u" ORDER BY "_s + keyCol + u" LIMIT 1"_s, binds);
+        if (first.isEmpty())
+            return std::nullopt;
+        const QVector<qint64>& keys = m_keys.all();
+        const auto it = std::lower_bound(keys.cbegin(), keys.cend(), first.first());
+        if (it != keys.cend() && *it == first.first())
+            return int(it - keys.cbegin());
+    }
+    const QVector<qint64> hits = matchingKeys(where, binds);
+    if (hits.isEmpty())
+        return std::nullopt;
+    if (hits.size() == 1)
+        return positionOfKey(hits.first());
+    const QSet<qint64> wanted(hits.cbegin(), hits.cend());
+    for (int row = 0; row < m_keys.size(); ++row)
+        if (wanted.contains(m_keys.at(row)))
+            return row;
+    return -1;
 }
 
 bool DataSet::Locate(const QString& fieldName, const QVariant& value, TLocateOptions options)
@@ -1054,42 +1190,23 @@ bool DataSet::Locate(const QString& fieldNames, const QVariantList& values, TLoc
             if (!LocateMatch::condition(*f, values.at(i), partial && last, u":l%1"_s.arg(i), conds, binds))
                 return false;
         }
-        // A table read in key order without a hook filter: the first hit in key order is the
-        // one, and its place in the (ascending) key list is found by halving.
+        // A table read in key order without a hook filter: the first hit in key order is the one.
         const bool keyOrder = !isQuery() && m_indexFieldNames.isEmpty() && !usingHookFilter()
             && (m_indexName.isEmpty() || m_def->primaryKey == QStringList { m_def->keyField });
-        QString where = conds.isEmpty() ? u"1"_s : conds.join(u" AND "_s);
-        if (!isQuery()) {
-            const QString linkAndFilter = whereSql(binds);
-            if (!linkAndFilter.isEmpty())
-                where += u" AND "_s + linkAndFilter.mid(QStringLiteral(" WHERE ").size());
-        }
-        if (keyOrder) {
-            const QString keyCol = keyColumnSql();
-            const QVector<qint64> first = matchingKeys(where + u" ORDER BY "_s + keyCol + u" LIMIT 1"_s, binds);
-            if (first.isEmpty())
+        const QString where = conds.isEmpty() ? u"1"_s : conds.join(u" AND "_s);
+        if (m_keys.paged()) {
+            // The first hit in the list's order, placed by counting the records before it.
+            const qint64 hit = firstPagedMatch(where, binds, false);
+            if (hit < 0)
                 return false;
-            const QVector<qint64>& keys = m_keys.all();
-            const auto it = std::lower_bound(keys.cbegin(), keys.cend(), first.first());
-            if (it != keys.cend() && *it == first.first())
-                found = int(it - keys.cbegin());
-        }
-        // Otherwise (or when another copy changed the table since it was read): every hit,
-        // and the first of them in the list's order.
-        const QVector<qint64> hits = found < 0 ? matchingKeys(where, binds) : QVector<qint64>();
-        if (found >= 0) {
-        } else if (hits.isEmpty()) {
-            return false;
-        } else if (hits.size() == 1) {
-            found = positionOfKey(hits.first());
+            moveToKey(hit);
+            m_eof = false;
+            return true;
         } else {
-            const QSet<qint64> wanted(hits.cbegin(), hits.cend());
-            for (int row = 0; row < m_keys.size(); ++row) {
-                if (wanted.contains(m_keys.at(row))) {
-                    found = row;
-                    break;
-                }
-            }
+            const std::optional<int> listed = firstListedMatch(where, binds, keyOrder);
+            if (!listed)
+                return false;
+            found = *listed;
         }
     }
     if (found < 0) {
@@ -1101,7 +1218,7 @@ bool DataSet::Locate(const QString& fieldNames, const QVariantList& values, TLoc
         }
         return false;
     }
-    if (found != m_pos)
+    if (found != pos())
         moveTo(found);
     m_eof = false;
     return true;
@@ -1128,13 +1245,16 @@ bool DataSet::catchUp()
         return false;
     const int count = q.value(0).toInt();
     const qint64 highest = q.value(1).isNull() ? -1 : q.value(1).toLongLong();
-    if (count == m_countBeforeHook && (highest == m_knownMax || usingHookFilter()))
+    // Without a hook the list's own count follows what its pages found since it was counted.
+    const int listed = usingHookFilter() ? m_countBeforeHook : int(m_keys.size());
+    if (count == listed && (highest == m_knownMax || usingHookFilter()))
         return false;
 
     const qint64 key = currentKey();
-    const int oldPos = m_pos;
+    const bool unplaced = m_unplacedKey >= 0;
+    const int oldPos = unplaced ? -1 : m_pos;
     readKeysKeepingCurrent();
-    if (m_pos != oldPos || currentKey() != key)
+    if (currentKey() != key || (!unplaced && m_pos != oldPos))
         afterMove();
     return true;
 }
@@ -1170,7 +1290,8 @@ void DataSet::Append()
         if (link && !isNullValue(v))
             m_buffer[link->index()] = v;
     }
-    m_posBeforeInsert = m_pos;
+    m_posBeforeInsert = pos();
+    m_unplacedKey = -1;
     m_pos = int(m_keys.size());
     m_modified = false;
     m_eof = true;
@@ -1193,7 +1314,8 @@ void DataSet::Edit()
         Append();
         return;
     }
-    const Row* row = rowAt(m_pos, -1, false);
+    pos(); // a record found by key is placed before its values change
+    const Row* row = rowForKey(currentKey(), false);
     if (!row)
         throw DataError(u"Kayıt bulunamadı; başka bir kullanıcı tarafından silinmiş olabilir."_s);
     beginEditBuffer(row);
@@ -1370,6 +1492,7 @@ void DataSet::writeRecord()
         m_keys.append(key);
         ++m_countBeforeHook;
         m_knownMax = std::max(m_knownMax, key);
+        m_unplacedKey = -1;
         m_pos = int(m_keys.size()) - 1;
     }
     m_rows.store(key, row);
@@ -1378,7 +1501,7 @@ void DataSet::writeRecord()
     m_original.clear();
     setState(dsBrowse);
     if (m_disableCount == 0)
-        Q_EMIT rowUpdated(m_pos);
+        Q_EMIT rowUpdated(pos());
     else
         m_pendingNotify = true;
     notifyCurrent();
@@ -1392,7 +1515,8 @@ void DataSet::writeRecord()
 void DataSet::Cancel()
 {
     if (m_state == dsInsert) {
-        const int row = m_pos;
+        const int row = pos();
+        m_unplacedKey = -1;
         m_pos = m_posBeforeInsert >= 0 && m_posBeforeInsert < m_keys.size() ? m_posBeforeInsert
                                                                             : (m_keys.isEmpty() ? -1 : 0);
         m_modified = false;
@@ -1417,7 +1541,7 @@ void DataSet::Cancel()
             return;
         }
         if (m_disableCount == 0)
-            Q_EMIT rowUpdated(m_pos);
+            Q_EMIT rowUpdated(pos());
         notifyCurrent();
     }
 }
@@ -1437,7 +1561,7 @@ void DataSet::showStoredRecord()
     exec(q);
     if (q.next()) {
         if (m_disableCount == 0)
-            Q_EMIT rowUpdated(m_pos);
+            Q_EMIT rowUpdated(pos());
         notifyCurrent();
         return;
     }
@@ -1447,7 +1571,7 @@ void DataSet::showStoredRecord()
 // The current record is gone from the table: it leaves the list, the next one becomes current.
 void DataSet::dropCurrentRow()
 {
-    const int row = m_pos;
+    const int row = pos();
     m_rows.forget(m_keys.at(row));
     m_keys.removeAt(row);
     --m_countBeforeHook;
@@ -1472,7 +1596,8 @@ void DataSet::Delete()
         throw DataError(u"Cannot perform this operation on an empty dataset"_s);
     if (m_genericQuery)
         throw DataError(u"%1: bu sorgu yalnızca okunabilir."_s.arg(m_name));
-    const qint64 key = m_keys.at(m_pos);
+    pos(); // placed while it is still stored
+    const qint64 key = currentKey();
     const QString keyCol = keyColumnSql();
     QSqlQuery q(db());
     if (!q.prepare(u"DELETE FROM "_s + quoted(m_def->name) + u" WHERE "_s + keyCol + u" = ?"_s))
@@ -1500,11 +1625,20 @@ void DataSet::Refresh()
 void DataSet::readKeysKeepingCurrent()
 {
     const qint64 key = currentKey();
-    const int oldPos = m_pos;
+    const bool unplaced = m_unplacedKey >= 0;
+    const int oldPos = unplaced ? m_pos : pos();
     readKeys();
+    // A record found by key stays so while it is listed; its position is counted when asked.
+    if (unplaced && m_keys.paged() && listed(key)) {
+        m_unplacedKey = key;
+        m_eof = false;
+        notifyReset();
+        return;
+    }
     int pos = key >= 0 ? positionOfKey(key) : -1;
     if (pos < 0)
         pos = std::min(oldPos, int(m_keys.size()) - 1);
+    m_unplacedKey = -1;
     m_pos = m_keys.isEmpty() ? -1 : std::max(pos, 0);
     m_eof = m_keys.isEmpty();
     notifyReset();
@@ -1532,11 +1666,13 @@ void DataSet::setFiltered(bool filtered)
     } catch (...) {
         m_filtered = !filtered;
         readKeys();
+        m_unplacedKey = -1;
         m_pos = m_keys.isEmpty() ? -1 : 0;
         notifyReset();
         afterMove();
         throw;
     }
+    m_unplacedKey = -1;
     m_pos = m_keys.isEmpty() ? -1 : 0;
     m_eof = m_keys.isEmpty();
     notifyReset();
@@ -1583,6 +1719,8 @@ bool DataSet::locateNext(const QString& sql, const QVariantMap& binds)
         throw DataError(u"%1: bu sorguda koşullu arama yapılamaz."_s.arg(m_name));
     if (m_keys.isEmpty())
         return false;
+    if (m_keys.paged())
+        return locateNextPaged(sql, binds);
     QSqlQuery q = selectMembers({}, sql, binds);
     QSet<qint64> hits;
     while (q.next())
@@ -1591,16 +1729,129 @@ bool DataSet::locateNext(const QString& sql, const QVariantMap& binds)
         return false;
     const QVector<qint64>& keys = m_keys.all();
     const int n = int(keys.size());
-    const int start = m_state == dsInsert ? -1 : m_pos;
+    const int start = m_state == dsInsert ? -1 : pos();
     for (int step = 1; step <= n; ++step) {
         const int row = (start + step) % n;
         if (!hits.contains(keys.at(row)))
             continue;
-        if (row != m_pos) {
+        if (row != pos()) {
             moveTo(row);
             m_eof = false;
         }
         return true;
     }
     return false;
+}
+
+// The first record meeting a condition in the list's order: after the current record when
+// fromCurrent (the keys this data set appended come last, the search wraps once to the start and
+// ends with the current record), else from the start; -1 when none does.
+qint64 DataSet::firstPagedMatch(const QString& sql, const QVariantMap& binds, bool fromCurrent) const
+{
+    const std::optional<KeysetQuery> keyset = keysetQuery();
+    if (!keyset)
+        return -1;
+    const QVector<qint64>& appended = m_keys.appended();
+    const auto stored = [&](qint64 after) -> qint64 {
+        KeysetQuery::Page page;
+        page.extra = sql;
+        page.extraBinds = binds;
+        page.excluded = appended;
+        if (after >= 0) {
+            // Read after its place in the list; a change saved since may sort it further on, where
+            // it is not met again.
+            page.excluded.append(after);
+            const std::optional<QVariantList> anchor = anchorFor(*keyset, after);
+            if (!anchor)
+                return -1;
+            page.anchor = *anchor;
+        }
+        return keyset->keys(db(), page).value(0, -1);
+    };
+    QSet<qint64> appendedHits;
+    if (!appended.isEmpty()) {
+        KeysetQuery::Page page;
+        page.extra = sql;
+        page.extraBinds = binds;
+        page.only = appended;
+        page.limit = int(appended.size());
+        const QVector<qint64> hits = keyset->keys(db(), page);
+        appendedHits = QSet<qint64>(hits.cbegin(), hits.cend());
+    }
+    const auto appendedHit = [&](int from, int to) -> qint64 {
+        for (int i = std::max(from, 0); i < to && i < appended.size(); ++i)
+            if (appendedHits.contains(appended.at(i)))
+                return appended.at(i);
+        return -1;
+    };
+    const qint64 current = fromCurrent ? currentKey() : -1;
+    const int inAppended = current >= 0 ? int(appended.indexOf(current)) : -1;
+    qint64 found = -1;
+    if (current < 0) {
+        found = stored(-1);
+        if (found < 0)
+            found = appendedHit(0, int(appended.size()));
+    } else if (inAppended < 0) {
+        found = stored(current);
+        if (found < 0)
+            found = appendedHit(0, int(appended.size()));
+        if (found < 0)
+            found = stored(-1);
+    } else {
+        const int at = inAppended;
+        found = appendedHit(at + 1, int(appended.size()));
+        if (found < 0)
+            found = stored(-1);
+        if (found < 0)
+            found = appendedHit(0, at + 1);
+    }
+    return found;
+}
+
+// Makes a record found in a list read by pages the current one, by its key: its position is
+// counted only when something asks for it. A key above the highest one the list was counted
+// with belongs to a record another copy stored since: the list is counted again first, so the
+// record count includes it.
+void DataSet::moveToKey(qint64 key)
+{
+    if (key > m_knownMax && !m_catchingUp) {
+        m_catchingUp = true;
+        const auto done = qScopeGuard([this] { m_catchingUp = false; });
+        catchUp();
+    }
+    if (key == currentKey())
+        return;
+    beforeMove();
+    m_unplacedKey = key;
+    afterMove();
+}
+
+// The current position, counted now for a record found by key.
+int DataSet::pos() const
+{
+    if (m_unplacedKey >= 0) {
+        const qint64 key = m_unplacedKey;
+        m_unplacedKey = -1;
+        const int at = m_keys.indexOf(key);
+        m_pos = at >= 0 ? at : std::min(std::max(m_pos, 0), int(m_keys.size()) - 1);
+    }
+    return m_pos;
+}
+
+bool DataSet::listed(qint64 key) const
+{
+    const std::optional<KeysetQuery> keyset = keysetQuery();
+    return keyset && keyset->anchorOf(db(), key, true).has_value();
+}
+
+bool DataSet::locateNextPaged(const QString& sql, const QVariantMap& binds)
+{
+    const qint64 hit = firstPagedMatch(sql, binds, true);
+    if (hit < 0)
+        return false;
+    if (hit != currentKey()) {
+        moveToKey(hit);
+        m_eof = false;
+    }
+    return true;
 }

@@ -4,6 +4,7 @@
 #include "FieldType.h"
 #include "HookFilter.h"
 #include "KeyList.h"
+#include "KeysetQuery.h"
 #include "RowCache.h"
 
 #include <QBitArray>
@@ -20,6 +21,7 @@
 #include <QVector>
 
 #include <functional>
+#include <optional>
 
 class Connection;
 class DataSource;
@@ -45,8 +47,9 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(TLocateOptions)
 // A named, ordered list of records from one table or one query statement, with a cursor on a
 // current record, an editing state and hooks.
 //
-// Open reads the count and the first page of record keys (KeyList); the rest of the keys is read
-// once, when the list is walked past that page. Rows are read in pages by key when the cursor or
+// Open reads the count and the first page of record keys (KeyList); further keys are read by
+// pages in the list's order (KeysetQuery) around the positions asked for, and a record found by
+// Locate is placed by counting the records before it. Rows are read in pages by key when the cursor or
 // a grid needs them and kept in a bounded cache, and pictures (Blob fields) are read only for
 // the record that asks for them. So a data set over a large table stays small and opens at once.
 class DataSet : public QObject
@@ -186,6 +189,8 @@ public:
     int cachedRowCount() const;
     // Whether every key of the list has been read (for tests and benchmarks).
     bool allKeysRead() const;
+    // Keys of the list read so far (for tests and benchmarks).
+    int keysRead() const;
 
 signals:
     void stateChanged();
@@ -204,6 +209,17 @@ private:
     void checkActive() const;
     void buildFields(const TableDef* def);
     QString orderSql() const;
+    QVector<KeysetQuery::Term> orderTerms() const;
+    std::optional<KeysetQuery> keysetQuery() const;
+    std::optional<QVariantList> anchorFor(const KeysetQuery& keyset, qint64 key) const;
+    QVector<qint64> readPage(const KeyList::Request& request) const;
+    int positionInList(qint64 key, const QVector<qint64>& excluded) const;
+    qint64 firstPagedMatch(const QString& sql, const QVariantMap& binds, bool fromCurrent) const;
+    std::optional<int> firstListedMatch(QString where, QVariantMap binds, bool keyOrder) const;
+    void moveToKey(qint64 key);
+    int pos() const;
+    bool listed(qint64 key) const;
+    bool locateNextPaged(const QString& sql, const QVariantMap& binds);
     void readKeys();
     void applyHookFilter(QVector<qint64>& keys);
     QString whereSql(QVariantMap& binds) const;
@@ -257,9 +273,11 @@ private:
     TDataSetState m_state = dsInactive;
     bool m_modified = false;
     KeyList m_keys; // visible records in order
-    qint64 m_knownMax = -1; // highest key of the list as read, for catchUp
+    mutable qint64 m_knownMax = -1; // highest key of the list as read, for catchUp
     int m_countBeforeHook = 0;
-    int m_pos = -1; // current record, -1 when empty
+    mutable int m_pos = -1; // current record, -1 when empty
+    // A current record found by key whose position is not counted yet (-1 when none).
+    mutable qint64 m_unplacedKey = -1;
     int m_posBeforeInsert = -1;
     QVariant m_linkValue; // master value the key list was read for
     bool m_detailStale = false;
@@ -272,6 +290,9 @@ private:
 
     mutable RowCache m_rows { m_keys, [this]() -> QSqlDatabase& { return db(); }, [this] { return currentKey(); } };
     QVector<Row> m_genericRows; // rows of a statement the layer cannot page
+    // The order's values of the first and last keys of each page read: the next page is read
+    // after them as they were shown, even when the record was changed or deleted since.
+    mutable QHash<qint64, QVariantList> m_anchors;
 
     HookFilter m_hookFilter; // runs OnFilterRecord over the candidates
 

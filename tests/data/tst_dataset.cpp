@@ -73,10 +73,17 @@ private Q_SLOTS:
     void locateNextFollowsTheOrder();
     void longListOpensWithoutReadingEveryKey_data();
     void longListOpensWithoutReadingEveryKey();
+    void farMovesReadOnlyPages_data();
+    void farMovesReadOnlyPages();
+    void deletingARecordFoundByKey_data();
+    void deletingARecordFoundByKey();
 
 private:
     void addChildren(int count, const QString& namePrefix = u"Ad"_s);
     int countRows(const QString& table, const QString& where = QString(), const QVariantList& binds = {});
+    // Opens a long list of children as a table or a statement; their keys in the plain order.
+    QVector<int> openLongList(DataSet& ds, const QString& statement, const QString& indexFields,
+        const QString& plainWhere, const QString& plainOrder);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<Connection> m_conn;
@@ -1233,6 +1240,125 @@ void tst_DataSet::longListOpensWithoutReadingEveryKey()
         return sa != sb ? sa > sb : a > b;
     });
     QCOMPARE(sorted, expected);
+}
+
+void tst_DataSet::farMovesReadOnlyPages_data()
+{
+    QTest::addColumn<QString>("statement");
+    QTest::addColumn<QString>("indexFields");
+    QTest::addColumn<QString>("plainWhere");
+    QTest::addColumn<QString>("plainOrder"); // the same order as plain SQL (the names are ASCII)
+    QTest::newRow("table in key order") << QString() << QString() << QString() << u"hid"_s;
+    QTest::newRow("table by surname") << QString() << u"soyadi"_s << QString() << u"soyadi, hid"_s;
+    QTest::newRow("query by surname, descending")
+        << u"select * from hastasicil order by soyadi desc"_s << QString() << QString() << u"soyadi DESC, hid DESC"_s;
+    QTest::newRow("query with a condition, by name")
+        << u"select * from hastasicil where hid > 100 or adi = 'Ad7' order by adi"_s << QString()
+        << u"hid > 100 or adi = 'Ad7'"_s << u"adi, hid"_s;
+}
+
+// Last, a record number, Locate, Prior and the next match far from the first page read only the
+// pages they show, and land on the record the plain statement puts there.
+void tst_DataSet::farMovesReadOnlyPages()
+{
+    QFETCH(QString, statement);
+    QFETCH(QString, indexFields);
+    QFETCH(QString, plainWhere);
+    QFETCH(QString, plainOrder);
+    addChildren(3000);
+    DataSet ds(u"children"_s);
+    const QVector<int> expected = openLongList(ds, statement, indexFields, plainWhere, plainOrder);
+    const auto hid = [&ds] { return ds.FieldByName(u"hid"_s)->AsInteger(); };
+    QCOMPARE(ds.RecordCount(), expected.size());
+
+    ds.Last();
+    QCOMPARE(hid(), expected.last());
+    QCOMPARE(ds.RecNo(), expected.size());
+    ds.setRecNo(1500);
+    QCOMPARE(hid(), expected.at(1499));
+    const int readBefore = ds.keysRead();
+    QVERIFY(ds.Locate(u"hasta_kodu"_s, QString::number(expected.at(2222)), {}));
+    QCOMPARE(hid(), expected.at(2222));
+    QCOMPARE(ds.keysRead(), readBefore); // found by its key: its place is counted when asked
+    QCOMPARE(ds.RecNo(), 2223);
+    for (int i = 0; i < 3; ++i)
+        ds.Prior();
+    QCOMPARE(hid(), expected.at(2219));
+    QCOMPARE(ds.RecNo(), 2220);
+
+    // The next match wraps to the start when none follows the current record.
+    QVERIFY(ds.locateNext(u"hid = :h"_s, { { u":h"_s, expected.at(777) } }));
+    QCOMPARE(ds.RecNo(), 778);
+    const QVariantMap two { { u":a"_s, expected.at(100) }, { u":b"_s, expected.at(2900) } };
+    QVERIFY(ds.locateNext(u"hid = :a or hid = :b"_s, two));
+    QCOMPARE(hid(), expected.at(2900));
+    QCOMPARE(ds.RecNo(), 2901);
+    // A record found by key keeps its row when a save moves it in the order.
+    ds.Edit();
+    ds.FieldByName(u"adi"_s)->setAsString(u"Zzz"_s);
+    ds.FieldByName(u"soyadi"_s)->setAsString(u"Zzz"_s);
+    ds.Post();
+    QCOMPARE(ds.RecNo(), 2901);
+    QCOMPARE(countRows(u"hastasicil"_s, u"hid = ? AND adi = 'Zzz'"_s, { expected.at(2900) }), 1);
+    QVERIFY(ds.locateNext(u"hid = :a or hid = :b"_s, two));
+    QCOMPARE(ds.RecNo(), 101);
+    QVERIFY(!ds.locateNext(u"hid = -5"_s, {}));
+    QCOMPARE(ds.RecNo(), 101);
+    QVERIFY(!ds.allKeysRead());
+    QVERIFY2(ds.keysRead() < expected.size() / 2, qPrintable(QString::number(ds.keysRead())));
+
+    // Deleting a record far in the list: the next one takes its place.
+    ds.setRecNo(2500);
+    ds.Delete();
+    QCOMPARE(ds.RecNo(), 2500);
+    QCOMPARE(hid(), expected.at(2500));
+    QCOMPARE(ds.RecordCount(), expected.size() - 1);
+    ds.Next();
+    QCOMPARE(hid(), expected.at(2501));
+}
+
+void tst_DataSet::deletingARecordFoundByKey_data()
+{
+    farMovesReadOnlyPages_data();
+}
+
+// A record found by key is deleted before anything asked for its place: it leaves the list at
+// its own row, and the one after it becomes current.
+void tst_DataSet::deletingARecordFoundByKey()
+{
+    QFETCH(QString, statement);
+    QFETCH(QString, indexFields);
+    QFETCH(QString, plainWhere);
+    QFETCH(QString, plainOrder);
+    addChildren(3000);
+    DataSet ds(u"children"_s);
+    const QVector<int> expected = openLongList(ds, statement, indexFields, plainWhere, plainOrder);
+    QVERIFY(ds.Locate(u"hasta_kodu"_s, QString::number(expected.at(1200)), {}));
+    ds.Delete();
+    QCOMPARE(ds.FieldByName(u"hid"_s)->AsInteger(), expected.at(1201));
+    QCOMPARE(ds.RecNo(), 1201);
+    QCOMPARE(ds.RecordCount(), expected.size() - 1);
+    QCOMPARE(countRows(u"hastasicil"_s, u"hid = ?"_s, { expected.at(1200) }), 0);
+}
+
+QVector<int> tst_DataSet::openLongList(DataSet& ds, const QString& statement, const QString& indexFields,
+    const QString& plainWhere, const QString& plainOrder)
+{
+    QVector<int> expected;
+    QSqlQuery plain(m_conn->database());
+    if (!plain.exec(u"SELECT hid FROM hastasicil"_s + (plainWhere.isEmpty() ? QString() : u" WHERE "_s + plainWhere)
+            + u" ORDER BY "_s + plainOrder))
+        return expected;
+    while (plain.next())
+        expected.append(plain.value(0).toInt());
+    if (statement.isEmpty()) {
+        ds.setTableName(u"hastasicil"_s);
+        ds.setIndexFieldNames(indexFields);
+    } else {
+        ds.setSQL(statement);
+    }
+    ds.Open();
+    return expected;
 }
 
 QTEST_GUILESS_MAIN(tst_DataSet)

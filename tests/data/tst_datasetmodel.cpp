@@ -39,6 +39,7 @@ private Q_SLOTS:
     void columnsAndTitles();
     void readsOnlyRowsAsked();
     void lookupColumn();
+    void farRowsOfASortedList();
 
 private:
     void addVisits(const QStringList& codes);
@@ -508,6 +509,43 @@ void tst_DataSetModel::lookupColumn()
     QVERIFY(!model.lastError().isEmpty());
     results.Post();
     QCOMPARE(scalar(u"SELECT tetkikturu FROM laboratuar"_s).toString(), u"Hemoglobin"_s);
+}
+
+// A grid over a long list sorted by a text shows far rows, a record found far away and the row
+// after a deleted one as the plain sorted statement has them.
+void tst_DataSetModel::farRowsOfASortedList()
+{
+    QStringList codes;
+    for (int i = 0; i < 3000; ++i)
+        codes.append(QString::number((i * 7919) % 3000));
+    addVisits(codes);
+    QStringList sorted;
+    QSqlQuery q(m_conn->database());
+    QVERIFY(q.exec(u"SELECT hastakodu FROM muayene ORDER BY hastakodu, mid"_s));
+    while (q.next())
+        sorted.append(q.value(0).toString());
+
+    DataSource source(u"DataSource1"_s);
+    DataSet ds(u"muayeneTable"_s);
+    ds.setTableName(u"muayene"_s);
+    ds.setIndexFieldNames(u"hastakodu"_s);
+    source.setDataSet(&ds);
+    ds.Open();
+    DataSetModel model(&source);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    const int column = model.columnOf(u"hastakodu"_s);
+    QCOMPARE(model.rowCount(), 3000);
+    for (const int row : { 2999, 1500, 1499, 10, 2000 })
+        QCOMPARE(model.index(row, column).data().toString(), sorted.at(row));
+
+    QVERIFY(ds.Locate(u"hastakodu"_s, sorted.at(2500), {}));
+    QCOMPARE(ds.currentRow(), 2500);
+    ds.Delete();
+    QCOMPARE(model.rowCount(), 2999);
+    QCOMPARE(ds.currentRow(), 2500);
+    QCOMPARE(model.index(2500, column).data().toString(), sorted.at(2501));
+    QCOMPARE(model.index(2998, column).data().toString(), sorted.last());
+    QVERIFY(!ds.allKeysRead());
 }
 
 QTEST_GUILESS_MAIN(tst_DataSetModel)

@@ -11,6 +11,7 @@
 #include "TTetkikF.h"
 #include "TasilarF.h"
 #include "TfrmMain.h"
+#include "TgecmisF.h"
 #include "ThazirlaF.h"
 #include "Tozluk.h"
 #include "TreceteF.h"
@@ -58,6 +59,7 @@ const QList<ScreenRow>& screenTable()
         { "TtetkikgirisF", "tetkikgirisF", u"Lumeko Fidanizi Programı - Tetkik Girişi"_s },
         { "TreceteF", "receteF", u"Lumeko Fidanizi Programı - Reçete Girişi"_s },
         { "TyardimF", "yardimF", u"Lumeko Fidanizi Programı - Yardım"_s },
+        { "TgecmisF", "gecmisF", u"Lumeko Fidanizi Programı - Değişiklik Geçmişi"_s },
     };
     return rows;
 }
@@ -122,7 +124,7 @@ void tst_Screens::buildsTwelveScreensInOrder()
     // Every screen reaches the others through the one registry.
     const Screens& s = app.screens();
     const QList<TScreen*> byMember = { s.PasswordDlg, s.frmMain, s.sicrapor, s.ozluk, s.asilarF, s.ChartF, s.sifrelerF,
-        s.TetkikF, s.hazirlaF, s.tetkikgirisF, s.receteF, s.yardimF };
+        s.TetkikF, s.hazirlaF, s.tetkikgirisF, s.receteF, s.yardimF, s.gecmisF };
     QCOMPARE(byMember, built);
 }
 
@@ -141,7 +143,7 @@ void tst_Screens::startState()
     QVERIFY(QFileInfo::exists(app.databasePath()));
 
     const QList<DataSet*> sets = allDataSets(s);
-    QCOMPARE(sets.size(), 16);
+    QCOMPARE(sets.size(), 17);
     for (DataSet* dataSet : sets)
         QVERIFY2(!dataSet->Active(), qPrintable(dataSet->name()));
 
@@ -170,7 +172,7 @@ void tst_Screens::windowTraits()
     for (TScreen* screen : s.all())
         QCOMPARE(bool(screen->windowFlags() & Qt::WindowStaysOnTopHint), screen == s.sifrelerF);
 
-    const QList<TScreen*> keysFirst = { s.frmMain, s.sicrapor, s.ozluk, s.asilarF };
+    const QList<TScreen*> keysFirst = { s.frmMain, s.sicrapor, s.ozluk, s.asilarF, s.gecmisF };
     for (TScreen* screen : s.all())
         QCOMPARE(screen->seesKeysFirst(), keysFirst.contains(screen));
 
@@ -254,6 +256,7 @@ void tst_Screens::dataSetsOfEveryScreen_data()
     row("ChartF", "ffTable3", u"zbas"_s, {}, {}, u"DataSource3"_s);
     row("sifrelerF", "sifreTable", u"sifre"_s, {}, u"PrimaryKey"_s, u"DataSource1"_s);
     row("sifrelerF", "masterTable", u"master"_s, {}, {}, u"DataSource2"_s);
+    row("gecmisF", "gecmisQuery", {}, u"select * from degisiklik order by did desc"_s, {}, u"gecmisSource"_s);
 }
 
 // Each data set sits on its screen under its name, reads what it should and opens on a new
@@ -515,7 +518,7 @@ void tst_Screens::unopenableDatabaseIsReportedAtStart()
     QVERIFY(!connection->lastError().isEmpty());
     QCOMPARE(app.messages().shown().constFirst().text, connection->lastError());
     // Start-up went on: every screen is built and the sign-in dialog is up.
-    QCOMPARE(app.screens().all().size(), 12);
+    QCOMPARE(app.screens().all().size(), 13);
     QVERIFY(app.screens().PasswordDlg->isVisible());
     QVERIFY(!app.programEnded());
 }

@@ -273,13 +273,16 @@ void tst_TgecmisF::listAndFilter()
     QCOMPARE(listedRows(screen), (QList<qint64> { 4, 3, 2, 1 }));
 }
 
-// While shown, the list follows the child record screen to another child.
+// While shown, the detail follows the grid's row and the list the child record screen's child.
 void tst_TgecmisF::followsTheChild()
 {
     AppFixture app;
     seedHistory(app);
     TgecmisF* screen = openHistory(app);
     QCOMPARE(listedRows(screen).size(), 4);
+    // The detail follows the row chosen in the grid.
+    QTest::keyClick(control<QTableView>(screen, u"gecmisGrid"_s), Qt::Key_Down);
+    QCOMPARE(control<QPlainTextEdit>(screen, u"ayrintiMemo"_s)->toPlainText(), u"Aşı Adı: (boş) → BCG"_s);
     Tozluk* ozluk = app.screens().ozluk;
     QTest::keyClick(control<DBEdit>(ozluk, u"adiEdit"_s), Qt::Key_F9);
     QCOMPARE(control<QLabel>(screen, u"cocukLabel"_s)->text(), u"Çocuk: 8 - Ayşe Kaya"_s);

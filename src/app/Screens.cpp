@@ -11,6 +11,7 @@
 #include "TTetkikF.h"
 #include "TasilarF.h"
 #include "TfrmMain.h"
+#include "TgecmisF.h"
 #include "ThazirlaF.h"
 #include "Tozluk.h"
 #include "TreceteF.h"
@@ -65,6 +66,7 @@ void Screens::build()
     tetkikgirisF = new TtetkikgirisF;
     receteF = new TreceteF;
     yardimF = new TyardimF;
+    gecmisF = new TgecmisF;
 
     wire();
     startBackups();
@@ -76,7 +78,7 @@ void Screens::start()
     PasswordDlg->show();
 }
 
-// References that name another screen's data sets, possible only once all twelve exist; the
+// References that name another screen's data sets, possible only once all of them exist; the
 // help buttons open the help viewer.
 void Screens::wire()
 {
@@ -100,12 +102,15 @@ void Screens::wire()
     labTable->addLookupField(u"tetkikalt"_s, 15, u"tetkikturu"_s, testTypes, u"tetkikturu"_s, u"normaldegalt"_s);
     labTable->addLookupField(u"tetkikust"_s, 15, u"tetkikturu"_s, testTypes, u"tetkikturu"_s, u"normaldegust"_s);
     labTable->addLookupField(u"tur"_s, 20, u"tetkikturu"_s, testTypes, u"tetkikturu"_s, u"tetkikturu"_s);
+
+    QObject::connect(ozluk->sicilTable, &DataSet::currentChanged, gecmisF, &TgecmisF::childMoved);
 }
 
 // Undoes the links across screens, so that no screen is left pointing at one already gone.
 void Screens::unwire()
 {
     HelpButton::setOpener(nullptr);
+    QObject::disconnect(ozluk->sicilTable, &DataSet::currentChanged, gecmisF, &TgecmisF::childMoved);
     tetkikgirisF->labTable->setMasterSource(nullptr);
     receteF->recTable->setMasterSource(nullptr);
     asilarF->asi2Table->setMasterSource(nullptr);
@@ -158,6 +163,7 @@ void Screens::destroy()
     tetkikgirisF = nullptr;
     receteF = nullptr;
     yardimF = nullptr;
+    gecmisF = nullptr;
     ozlukAcan.clear();
     listeAcan.clear();
 
@@ -184,7 +190,7 @@ QList<TScreen*> Screens::all() const
     if (!built())
         return {};
     return { PasswordDlg, frmMain, sicrapor, ozluk, asilarF, ChartF, sifrelerF, TetkikF, hazirlaF, tetkikgirisF,
-        receteF, yardimF };
+        receteF, yardimF, gecmisF };
 }
 
 TScreen* Screens::byName(const QString& instanceName) const

@@ -18,10 +18,11 @@ class TtetkikgirisF;
 class TreceteF;
 class TyardimF;
 class AutoBackup;
+class TgecmisF;
 class Connection;
 class TScreen;
 
-// The twelve screens, built once in this order, and the marks they share. Any screen reaches
+// The screens, built once in this order, and the marks they share. Any screen reaches
 // any other by its instance name: screens().frmMain->muayeneTable.
 class Screens final
 {
@@ -38,6 +39,7 @@ public:
     TtetkikgirisF* tetkikgirisF = nullptr;
     TreceteF* receteF = nullptr;
     TyardimF* yardimF = nullptr;
+    TgecmisF* gecmisF = nullptr;
 
     // Opener marks: "muayene" while the visit screen waits for the child record screen or the
     // registry list, empty otherwise.
@@ -54,7 +56,7 @@ public:
     // Runs when the program ends (the program leaves its event loop here).
     std::function<void()> onEnd;
 
-    // Builds the twelve screens in order (the first owns the connection), each hidden, then
+    // Builds the screens in order (the first owns the connection), each hidden, then
     // wires the references between them. The working directory must already be the program's
     // folder unless useProgramFolder is set.
     void build();
@@ -65,7 +67,7 @@ public:
     void destroy();
     bool built() const;
 
-    // The twelve screens in building order (empty when not built).
+    // The screens in building order (empty when not built).
     QList<TScreen*> all() const;
     // A screen by its instance name ("frmMain"), or nullptr.
     TScreen* byName(const QString& instanceName) const;

@@ -1,5 +1,6 @@
 #include "DataSet.h"
 
+#include "ChangeLog.h"
 #include "Connection.h"
 #include "DataError.h"
 #include "DataSource.h"
@@ -30,6 +31,43 @@ const auto quoted = StatementBuilder::quoted;
 const auto splitNames = StatementBuilder::splitNames;
 const auto isNullValue = StoredValue::isNull;
 const auto holdsBytes = StoredValue::holdsBytes;
+
+// Whether a field's stored value is the one it had, a null only equal to a null.
+bool sameValue(const QVariant& before, const QVariant& after)
+{
+    if (isNullValue(before) || isNullValue(after))
+        return isNullValue(before) == isNullValue(after);
+    return before == after;
+}
+
+QString historyReadOnly()
+{
+    return u"Değişiklik geçmişi yalnızca okunabilir."_s;
+}
+
+// The history row of a record just written, with the fields whose stored value changed (every
+// filled field of a new record); an edit that changed no value leaves none.
+void writeHistory(QSqlDatabase& db, const TableDef& def, bool inserting, qint64 key, const QVector<QVariant>& stored,
+    const QVector<QVariant>& original, const QBitArray& changed)
+{
+    QList<ChangeLog::Change> changes;
+    for (int i = 0; i < def.fields.size(); ++i) {
+        const FieldDef& f = def.fields.at(i);
+        if (f.type == FieldType::AutoInc)
+            continue;
+        if (inserting) {
+            if (!isNullValue(stored.at(i)))
+                changes.append({ f.name, QVariant(), stored.at(i) });
+        } else if (changed.testBit(i) && !sameValue(original.at(i), stored.at(i))) {
+            changes.append({ f.name, original.at(i), stored.at(i) });
+        }
+    }
+    if (!inserting && changes.isEmpty())
+        return;
+    const int codeField = def.indexOf(ChangeLog::childCodeColumn(def.name));
+    ChangeLog::write(db, inserting ? ChangeLog::Kind::Insert : ChangeLog::Kind::Update, def, key,
+        codeField < 0 ? QVariant() : stored.at(codeField), changes);
+}
 
 } // namespace
 
@@ -1425,6 +1463,9 @@ void DataSet::writeRecord()
         return;
     }
 
+    if (ChangeLog::isHistory(*m_def))
+        throw DataError(historyReadOnly());
+
     qint64 newKey = -1;
     {
         RecordWriter writer(database);
@@ -1443,6 +1484,7 @@ void DataSet::writeRecord()
                     u"Bu kayıt siz okuduktan sonra başka bir kullanıcı tarafından değiştirilmiş veya silinmiş. "
                     "Değişiklikleriniz kaydedilmedi; Vazgeç ile kaydın güncel hâlini görebilirsiniz."_s);
         }
+        writeHistory(database, *m_def, inserting, inserting ? newKey : currentKey(), stored, m_original, m_changed);
         if (OnWrite) {
             const QVector<QVariant> before = inserting ? QVector<QVariant>() : m_original;
             if (inserting && !m_def->keyField.isEmpty())
@@ -1596,14 +1638,22 @@ void DataSet::Delete()
         throw DataError(u"Cannot perform this operation on an empty dataset"_s);
     if (m_genericQuery)
         throw DataError(u"%1: bu sorgu yalnızca okunabilir."_s.arg(m_name));
+    if (ChangeLog::isHistory(*m_def))
+        throw DataError(historyReadOnly());
     pos(); // placed while it is still stored
     const qint64 key = currentKey();
     const QString keyCol = keyColumnSql();
-    QSqlQuery q(db());
-    if (!q.prepare(u"DELETE FROM "_s + quoted(m_def->name) + u" WHERE "_s + keyCol + u" = ?"_s))
-        throw DataError(DataError::engineText(q.lastError()));
-    q.addBindValue(key);
-    exec(q);
+    {
+        // The record and its history row go together.
+        RecordWriter writer(db());
+        ChangeLog::writeDelete(db(), *m_def, key);
+        QSqlQuery q(db());
+        if (!q.prepare(u"DELETE FROM "_s + quoted(m_def->name) + u" WHERE "_s + keyCol + u" = ?"_s))
+            throw DataError(DataError::engineText(q.lastError()));
+        q.addBindValue(key);
+        exec(q);
+        writer.commit();
+    }
     m_modified = false;
     m_buffer.clear();
     setState(dsBrowse);

@@ -157,6 +157,12 @@ QList<TableDef> buildTables()
     zbas.prepend(autoInc(u"ID"_s));
     t << makeTable(u"zbas"_s, zbas);
 
+    // The change history: one row for every record the program inserts, changes or deletes.
+    t << makeTable(u"degisiklik"_s,
+        { autoInc(u"did"_s), dateTime(u"zaman"_s), str(u"kullanici"_s, 16), str(u"islem"_s, 10), str(u"tablo"_s, 20),
+            integer(u"kayit"_s), str(u"hastakodu"_s, 16), memo(u"degisen"_s) },
+        { u"did"_s });
+
     return t;
 }
 
@@ -198,6 +204,9 @@ QList<IndexDef> indexes()
         { u"hastasicil_adi2"_s, u"hastasicil"_s, { col(u"adi2") } },
         { u"hastasicil_baba"_s, u"hastasicil"_s, { col(u"baba") } },
         { u"hastasicil_anne"_s, u"hastasicil"_s, { col(u"anne") } },
+        // The history screen lists a child's changes, and a child's own record by its key.
+        { u"degisiklik_hastakodu"_s, u"degisiklik"_s, { col(u"hastakodu") } },
+        { u"degisiklik_tablo_kayit"_s, u"degisiklik"_s, { col(u"tablo"), col(u"kayit") } },
     };
 }
 
@@ -532,6 +541,12 @@ void addGrowthColumns(QSqlDatabase& db)
     }
 }
 
+// Version 4: the change history. Its indexes are in the index list, which repair() adds.
+void addChangeHistory(QSqlDatabase& db)
+{
+    exec(db, createTableSql(*Schema::table(u"degisiklik"_s)));
+}
+
 // Brings a file from one version to the next. Each step only adds to what the previous left.
 void migrateStep(QSqlDatabase& db, int fromVersion)
 {
@@ -541,6 +556,9 @@ void migrateStep(QSqlDatabase& db, int fromVersion)
         break;
     case 2:
         addGrowthColumns(db);
+        break;
+    case 3:
+        addChangeHistory(db);
         break;
     default:
         break;

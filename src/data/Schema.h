@@ -29,7 +29,7 @@ class Schema final
 {
 public:
     // Version written into a new file; existing files are migrated up to it.
-    static constexpr int currentVersion = 3;
+    static constexpr int currentVersion = 4;
 
     static const QList<TableDef>& tables();
     static const TableDef* table(const QString& name);

@@ -19,6 +19,7 @@
 #include "Screens.h"
 #include "TasilarF.h"
 #include "TfrmMain.h"
+#include "TgecmisF.h"
 #include "Tsicrapor.h"
 #include "TsifrelerF.h"
 
@@ -240,6 +241,10 @@ void Tozluk::buildMenus()
         const auto handler = e.handler;
         connect(action, &QAction::triggered, this, [this, handler] { CommandGuard::run([&] { (this->*handler)(); }); });
     }
+    QAction* history = m_popupMenu->addAction(u"Değişiklik Geçmişi"_s);
+    history->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    history->setShortcutContext(Qt::WidgetShortcut);
+    connect(history, &QAction::triggered, this, [this] { CommandGuard::run([&] { gecmisClick(); }); });
     connect(this, &QWidget::customContextMenuRequested, this,
         [this](const QPoint& pos) { m_popupMenu->popup(mapToGlobal(pos)); });
 
@@ -280,6 +285,10 @@ bool Tozluk::screenKey(QKeyEvent* event)
 {
     if (EditKeys::isEnter(event))
         return EditKeys::enterKey(keyTarget(), EditKeys::EnterRules { true, false });
+    if (event->key() == Qt::Key_G && (event->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier) {
+        CommandGuard::run([&] { gecmisClick(); });
+        return true;
+    }
     if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier))
         return false;
     void (Tozluk::*handler)() = nullptr;
@@ -319,6 +328,12 @@ bool Tozluk::screenKey(QKeyEvent* event)
     }
     CommandGuard::run([&] { (this->*handler)(); });
     return true;
+}
+
+void Tozluk::gecmisClick()
+{
+    // Shows the current child's change history.
+    screens().gecmisF->showChild();
 }
 
 void Tozluk::closeEvent(QCloseEvent* event)

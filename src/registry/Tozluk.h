@@ -64,6 +64,8 @@ public:
     void JvDBImage1DblClick();
     // Clears the photo ("Resmi Sil").
     void ResmiSil1Click();
+    // Shows the current child's change history ("Değişiklik Geçmişi", Ctrl+G).
+    void gecmisClick();
     // Checks the birth date when its box is left.
     void JvDotNetDBEdit33Exit();
 

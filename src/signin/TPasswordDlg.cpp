@@ -2,6 +2,7 @@
 
 #include "ui_TPasswordDlg.h"
 
+#include "ChangeLog.h"
 #include "CommandGuard.h"
 #include "Connection.h"
 #include "DataSet.h"
@@ -36,6 +37,8 @@ const QString tooManyAttempts = u"Şifreyi üç kez üst üste yanlış girdiniz
 const QString wrongNameOrPassword = u"Kullanıcı adınız yada şifre yanlış! Tekrar deneyin!"_s;
 const QString wrongMaster = u"Master Şifreyi yanlış girdiniz! Şifre alanına master şifreyi girerek tekrar deneyin!"_s;
 const QString preparing = u"BEKLEYİN DOSYALAR HAZIRLANIYOR..."_s;
+// The user the change history names for changes made on the accounts screen.
+const QString masterUser = u"(ana şifre)"_s;
 
 // Hides the wait window however the step it was shown for ends.
 struct WaitWindow {
@@ -58,6 +61,8 @@ TPasswordDlg::TPasswordDlg()
     , anaConnection(new Connection)
 {
     setObjectName(u"PasswordDlg"_s);
+    // Nobody is signed in yet.
+    ChangeLog::setUser(QString());
     ui->setupUi(this);
     setPlacement(Placement::CentredOnScreen);
     HelpButton::setUp(ui->tfXPButton1);
@@ -124,6 +129,7 @@ void TPasswordDlg::OKBtnClick()
             ui->Password->clear();
             return;
         }
+        ChangeLog::setUser(ui->kullan->text());
         openWorkingScreens();
     });
 }
@@ -140,6 +146,8 @@ void TPasswordDlg::JvXPBar1Items0Click()
             ui->Password->clear();
             return;
         }
+        // Changes made on the accounts screen are the master password holder's.
+        ChangeLog::setUser(masterUser);
         accounts->show();
         accounts->raise();
         accounts->activateWindow();

@@ -21,6 +21,7 @@
 #include "TPasswordDlg.h"
 #include "TargetHeight.h"
 #include "TasilarF.h"
+#include "TgecmisF.h"
 #include "ThazirlaF.h"
 #include "Tozluk.h"
 #include "TreceteF.h"
@@ -354,6 +355,7 @@ void TfrmMain::buildMenus()
     QMenuBar* bar = ui->MainMenu1;
     QMenu* genel = bar->addMenu(u"Genel İşlemler"_s);
     addItem(genel, u"Çocuk Protokol Kayıtları"_s, u"F11"_s, &TfrmMain::HastaSicillemleri1Click);
+    addItem(genel, u"Değişiklik Geçmişi"_s, u"Ctrl+G"_s, &TfrmMain::gecmisClick);
     addItem(genel, u"Çıkış"_s, u"F10"_s, &TfrmMain::k1Click);
     QMenu* girisler = bar->addMenu(u"Girişler        "_s);
     addItem(girisler, u"Sakla"_s, u"F2"_s, &TfrmMain::Button2Click);
@@ -374,6 +376,7 @@ void TfrmMain::buildMenus()
 
     QMenu* pGenel = PopupMenu1->addMenu(u"Genel İşlemler"_s);
     addItem(pGenel, u"Çocuk Sicil Kayıtları"_s, u"F11"_s, &TfrmMain::HastaSicillemleri1Click);
+    addItem(pGenel, u"Değişiklik Geçmişi"_s, u"Ctrl+G"_s, &TfrmMain::gecmisClick);
     addItem(pGenel, u"Çıkış"_s, u"F10"_s, &TfrmMain::k1Click);
     QMenu* pGirisler = PopupMenu1->addMenu(u"Girişler        "_s);
     addItem(pGirisler, u"Sakla"_s, u"F2"_s, &TfrmMain::Button2Click);
@@ -934,6 +937,12 @@ void TfrmMain::k1Click()
     });
 }
 
+// Shows the current child's change history (Ctrl+G).
+void TfrmMain::gecmisClick()
+{
+    CommandGuard::run([&] { screens().gecmisF->showChild(); });
+}
+
 bool TfrmMain::FormHide()
 {
     hide();
@@ -1010,6 +1019,10 @@ bool TfrmMain::screenKey(QKeyEvent* event)
     if (isMenuOnlyKey(event))
         return true;
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (modifiers == Qt::ControlModifier && event->key() == Qt::Key_G) {
+        gecmisClick();
+        return true;
+    }
     if (modifiers != Qt::NoModifier)
         return false;
     switch (event->key()) {

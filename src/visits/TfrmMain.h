@@ -112,6 +112,8 @@ public:
     void tfXPButton1Click();
     // Ends the program after asking about an unsaved visit ("Kapat", F10).
     void k1Click();
+    // Shows the current child's change history ("Değişiklik Geçmişi", Ctrl+G).
+    void gecmisClick();
     // The window was closed: offers to store an unsaved visit, then ends the program. False
     // when storing failed and the screen stays up.
     bool FormHide();

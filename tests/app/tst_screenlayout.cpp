@@ -90,6 +90,7 @@ void tst_ScreenLayout::readable_data()
     QTest::newRow("asilarF") << u"asilarF"_s << false << maximised;
     QTest::newRow("tetkikgirisF") << u"tetkikgirisF"_s << false << maximised;
     QTest::newRow("receteF") << u"receteF"_s << false << maximised;
+    QTest::newRow("gecmisF") << u"gecmisF"_s << false << maximised;
     QTest::newRow("ChartF") << u"ChartF"_s << false << QSize(1280, 720);
     QTest::newRow("ChartF, head chart hidden") << u"ChartF"_s << true << QSize(1280, 720);
     QTest::newRow("ChartF, narrow, head chart hidden") << u"ChartF"_s << true << QSize(1024, 700);

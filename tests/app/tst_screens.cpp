@@ -14,6 +14,7 @@
 #include "TTetkikF.h"
 #include "TasilarF.h"
 #include "TfrmMain.h"
+#include "TgecmisF.h"
 #include "ThazirlaF.h"
 #include "Tozluk.h"
 #include "TreceteF.h"
@@ -64,6 +65,7 @@ const QList<ScreenRow>& screenTable()
         { "TtetkikgirisF", "tetkikgirisF", u"Lumeko Fidanizi Programı - Tetkik Girişi"_s },
         { "TreceteF", "receteF", u"Lumeko Fidanizi Programı - Reçete Girişi"_s },
         { "TyardimF", "yardimF", u"Lumeko Fidanizi Programı - Yardım"_s },
+        { "TgecmisF", "gecmisF", u"Lumeko Fidanizi Programı - Değişiklik Geçmişi"_s },
     };
     return rows;
 }
@@ -142,7 +144,7 @@ void tst_Screens::buildsTwelveScreensInOrder()
     // Every screen reaches the others through the one registry.
     const Screens& s = app.screens();
     const QList<TScreen*> byMember = { s.PasswordDlg, s.frmMain, s.sicrapor, s.ozluk, s.asilarF, s.ChartF, s.sifrelerF,
-        s.TetkikF, s.hazirlaF, s.tetkikgirisF, s.receteF, s.yardimF };
+        s.TetkikF, s.hazirlaF, s.tetkikgirisF, s.receteF, s.yardimF, s.gecmisF };
     QCOMPARE(byMember, built);
 }
 
@@ -161,7 +163,7 @@ void tst_Screens::startState()
     QVERIFY(QFileInfo::exists(app.databasePath()));
 
     const QList<DataSet*> sets = allDataSets(s);
-    QCOMPARE(sets.size(), 16);
+    QCOMPARE(sets.size(), 17);
     for (DataSet* dataSet : sets)
         QVERIFY2(!dataSet->Active(), qPrintable(dataSet->name()));
 
@@ -190,7 +192,7 @@ void tst_Screens::windowTraits()
     for (TScreen* screen : s.all())
         QCOMPARE(bool(screen->windowFlags() & Qt::WindowStaysOnTopHint), screen == s.sifrelerF);
 
-    const QList<TScreen*> keysFirst = { s.frmMain, s.sicrapor, s.ozluk, s.asilarF };
+    const QList<TScreen*> keysFirst = { s.frmMain, s.sicrapor, s.ozluk, s.asilarF, s.gecmisF };
     for (TScreen* screen : s.all())
         QCOMPARE(screen->seesKeysFirst(), keysFirst.contains(screen));
 
@@ -274,6 +276,7 @@ void tst_Screens::dataSetsOfEveryScreen_data()
     row("ChartF", "ffTable3", u"zbas"_s, {}, {}, u"DataSource3"_s);
     row("sifrelerF", "sifreTable", u"sifre"_s, {}, u"PrimaryKey"_s, u"DataSource1"_s);
     row("sifrelerF", "masterTable", u"master"_s, {}, {}, u"DataSource2"_s);
+    row("gecmisF", "gecmisQuery", {}, u"select * from degisiklik order by did desc"_s, {}, u"gecmisSource"_s);
 }
 
 // Each data set sits on its screen under its name, reads what it should and opens on a new
@@ -526,7 +529,7 @@ void tst_Screens::unopenableDatabaseIsReportedAtStart()
     QVERIFY(!connection->lastError().isEmpty());
     QCOMPARE(app.messages().shown().constFirst().text, connection->lastError());
     // Start-up went on: every screen is built and the sign-in dialog is up.
-    QCOMPARE(app.screens().all().size(), 12);
+    QCOMPARE(app.screens().all().size(), 13);
     QVERIFY(app.screens().PasswordDlg->isVisible());
     QVERIFY(!app.programEnded());
 }

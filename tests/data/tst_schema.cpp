@@ -139,6 +139,7 @@ void tst_Schema::tableDefinitions_data()
     QTest::newRow("zkilobir") << u"zkilobir"_s << 11 << QString() << QStringList {};
     QTest::newRow("zuzunlukbir") << u"zuzunlukbir"_s << 11 << QString() << QStringList {};
     QTest::newRow("zbas") << u"zbas"_s << 12 << u"ID"_s << QStringList {};
+    QTest::newRow("degisiklik") << u"degisiklik"_s << 8 << u"did"_s << QStringList { u"did"_s };
 }
 
 void tst_Schema::tableDefinitions()
@@ -148,7 +149,7 @@ void tst_Schema::tableDefinitions()
     QFETCH(QString, keyField);
     QFETCH(QStringList, primaryKey);
 
-    QCOMPARE(Schema::tables().size(), 13);
+    QCOMPARE(Schema::tables().size(), 14);
     const TableDef* def = Schema::table(table);
     QVERIFY(def);
     QCOMPARE(def->fields.size(), fieldCount);
@@ -252,7 +253,7 @@ void tst_Schema::newFileRecordsVersionAndIndexes()
     QCOMPARE(scalar(u"SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%' "
                     u"AND name NOT LIKE 'hastasicil_ara%'"_s)
                  .toInt(),
-        13);
+        14);
 
     // Every lookup column has an index whose first column is that column.
     const QList<QPair<QString, QString>> indexed {
@@ -478,7 +479,7 @@ void tst_Schema::adoptsFileWithoutVersion()
     QCOMPARE(scalar(u"SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%' "
                     u"AND name NOT LIKE 'hastasicil_ara%'"_s)
                  .toInt(),
-        13);
+        14);
 }
 
 void tst_Schema::refusesNewerFile()

@@ -1,5 +1,6 @@
 #include "ChildCode.h"
 
+#include "ChangeLog.h"
 #include "DataError.h"
 #include "Schema.h"
 #include "TurkishText.h"
@@ -10,6 +11,7 @@
 #include <QSqlQuery>
 
 #include <cmath>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -107,21 +109,15 @@ std::optional<qint64> ChildCode::firstHolder(QSqlDatabase& db, const QString& co
 
 void ChildCode::carryRecords(QSqlDatabase& db, const QString& oldCode, const QString& newCode)
 {
-    // The child code is the only link between a child and these rows.
-    static const char16_t* const statements[] = {
-        u"UPDATE muayene SET hastakodu = ? WHERE hastakodu = ?",
-        u"UPDATE asitakip SET hkodu = ? WHERE hkodu = ?",
-        u"UPDATE asitakip2 SET hkodu = ? WHERE hkodu = ?",
-        u"UPDATE laboratuar SET hastakodu = ? WHERE hastakodu = ?",
-        u"UPDATE recete SET hastakodu = ? WHERE hastakodu = ?",
+    // The child code is the only link between a child and these rows; each carried row leaves
+    // its history row.
+    static const std::pair<const char16_t*, const char16_t*> links[] = {
+        { u"muayene", u"hastakodu" },
+        { u"asitakip", u"hkodu" },
+        { u"asitakip2", u"hkodu" },
+        { u"laboratuar", u"hastakodu" },
+        { u"recete", u"hastakodu" },
     };
-    for (const char16_t* statement : statements) {
-        QSqlQuery q(db);
-        if (!q.prepare(QString::fromUtf16(statement)))
-            throw DataError(DataError::engineText(q.lastError()));
-        q.addBindValue(newCode);
-        q.addBindValue(oldCode);
-        if (!q.exec())
-            throw DataError(DataError::engineText(q.lastError()));
-    }
+    for (const auto& [table, column] : links)
+        ChangeLog::carry(db, QString::fromUtf16(table), QString::fromUtf16(column), oldCode, newCode);
 }

@@ -77,6 +77,11 @@ bool Connection::isServer() const
     return DatabaseLocation::isServerAddress(m_path);
 }
 
+const SqlDialect& Connection::dialect() const
+{
+    return isServer() ? SqlDialect::postgresql() : SqlDialect::sqlite();
+}
+
 bool Connection::openServer()
 {
     const DatabaseLocation::Server server = DatabaseLocation::parse(m_path);
@@ -190,6 +195,12 @@ QString Connection::lastError() const
 QString Connection::path() const
 {
     return m_path;
+}
+
+void Connection::setPath(const QString& path)
+{
+    close();
+    m_path = path;
 }
 
 QString Connection::connectionName() const

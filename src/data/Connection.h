@@ -5,6 +5,8 @@
 
 #include <functional>
 
+class SqlDialect;
+
 // The one connection to the clinic database (anaConnection): the SQLite file, or a PostgreSQL
 // server's database named by its address (see DatabaseLocation). The file, or the server's
 // tables, are created with the schema when missing. When it cannot be opened, the engine's text is kept and every later
@@ -29,9 +31,13 @@ public:
     bool isOpen() const;
     QString lastError() const;
     QString path() const;
+    // Closes the connection and names another database to open.
+    void setPath(const QString& path);
     QString connectionName() const;
     // True for a server's database, false for the SQLite file.
     bool isServer() const;
+    // The engine's dialect, known from the location before the connection opens.
+    const SqlDialect& dialect() const;
 
     // The open database; tries to open first and throws DataError with the engine's text
     // when it cannot.

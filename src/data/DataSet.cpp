@@ -7,6 +7,7 @@
 #include "LocateMatch.h"
 #include "RecordWriter.h"
 #include "Schema.h"
+#include "SqlDialect.h"
 #include "StatementBuilder.h"
 #include "StoredValue.h"
 #include "ValueFormats.h"
@@ -183,7 +184,8 @@ bool DataSet::isQuery() const
 // and key and pages its rows like a table. Any other statement is read whole.
 void DataSet::parseQuery()
 {
-    const StatementBuilder::Query query = StatementBuilder::parseQuery(m_sql);
+    const StatementBuilder::Query query
+        = StatementBuilder::parseQuery(m_sql, connection() ? connection()->dialect() : SqlDialect::sqlite());
     m_genericQuery = !query.table;
     m_queryTail = query.tail;
     if (query.table && m_def != query.table)
@@ -352,15 +354,16 @@ void DataSet::exec(QSqlQuery& query) const
 
 QString DataSet::orderSql() const
 {
+    const SqlDialect& dialect = connection() ? connection()->dialect() : SqlDialect::sqlite();
     QStringList cols;
     if (!m_indexFieldNames.isEmpty()) {
         for (const QString& n : splitNames(m_indexFieldNames)) {
             const Field* f = FieldByName(n);
-            cols.append(quoted(f->FieldName()));
+            cols.append(dialect.orderTermSql(quoted(f->FieldName()), QString()));
         }
     } else if (m_indexName.compare(u"PrimaryKey"_s, Qt::CaseInsensitive) == 0) {
         for (const QString& n : m_def->primaryKey)
-            cols.append(quoted(n));
+            cols.append(dialect.orderTermSql(quoted(n), QString()));
     }
     cols.append(keyColumnSql());
     cols.removeDuplicates();
@@ -413,7 +416,7 @@ QString DataSet::whereSql(QVariantMap& binds) const
         const Field* f = FieldByName(detailField);
         const QVariant v = masterValue();
         if (isNullValue(v) || (v.typeId() == QMetaType::QString && v.toString().isEmpty())) {
-            conds.append(u"0"_s);
+            conds.append(u"1 = 0"_s);
         } else {
             binds.insert(u":m0"_s, v);
             conds.append(quoted(f->FieldName()) + u" = :m0"_s);
@@ -465,7 +468,8 @@ QSqlQuery DataSet::selectMembers(
     if (limit >= 0)
         sql += u" LIMIT "_s + QString::number(limit);
     QSqlQuery q(db());
-    q.setForwardOnly(true);
+    // Its caller reads other rows while it walks this one's.
+    q.setForwardOnly(SqlDialect::of(db()).forwardOnlyWhileOthersRun());
     if (!q.prepare(sql))
         throw DataError(DataError::engineText(q.lastError()));
     for (auto it = binds.cbegin(); it != binds.cend(); ++it)
@@ -1059,7 +1063,7 @@ bool DataSet::Locate(const QString& fieldNames, const QVariantList& values, TLoc
         // one, and its place in the (ascending) key list is found by halving.
         const bool keyOrder = !isQuery() && m_indexFieldNames.isEmpty() && !usingHookFilter()
             && (m_indexName.isEmpty() || m_def->primaryKey == QStringList { m_def->keyField });
-        QString where = conds.isEmpty() ? u"1"_s : conds.join(u" AND "_s);
+        QString where = conds.isEmpty() ? u"1 = 1"_s : conds.join(u" AND "_s);
         if (!isQuery()) {
             const QString linkAndFilter = whereSql(binds);
             if (!linkAndFilter.isEmpty())

@@ -168,9 +168,11 @@ struct IndexDef {
     QStringList terms;
 };
 
+// In small letters, as the program names every table and column: PostgreSQL would keep a quoted
+// capital, and then not find the column named without quotes; SQLite ignores the case anyway.
 QString quoteId(const QString& identifier)
 {
-    QString quoted = identifier;
+    QString quoted = identifier.toLower();
     quoted.replace(u'"', u"\"\""_s);
     return u'"' + quoted + u'"';
 }
@@ -225,10 +227,13 @@ QString createTableSql(QSqlDatabase& db, const TableDef& def)
     return u"CREATE TABLE IF NOT EXISTS %1 (%2)"_s.arg(quoteId(def.name), columns.join(u", "_s));
 }
 
-QString createIndexSql(const IndexDef& index)
+QString createIndexSql(QSqlDatabase& db, const IndexDef& index)
 {
+    QStringList terms;
+    for (const QString& term : index.terms)
+        terms << SqlDialect::of(db).indexTermSql(term);
     return u"CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)"_s.arg(
-        quoteId(index.name), quoteId(index.table), index.terms.join(u", "_s));
+        quoteId(index.name), quoteId(index.table), terms.join(u", "_s));
 }
 
 void exec(QSqlDatabase& db, const QString& sql)
@@ -386,6 +391,10 @@ void createTables(QSqlDatabase& db)
             throw DataError(
                 u"Veritabanında %1 adında tablo olmayan bir nesne var; dosya bu programa ait değil."_s.arg(def.name));
         exec(db, createTableSql(db, def));
+        if (!def.keyField.isEmpty())
+            for (const QString& sql :
+                SqlDialect::of(db).keyFollowsRowsStatements(quoteId(def.name), quoteId(def.keyField)))
+                exec(db, sql);
     }
 }
 
@@ -507,7 +516,7 @@ void repair(QSqlDatabase& db, const MissingParts& missing)
         exec(db,
             u"ALTER TABLE %1 ADD COLUMN %2 %3"_s.arg(quoteId(table->name), quoteId(field->name), sqlType(db, *field)));
     for (const IndexDef& index : indexes())
-        exec(db, createIndexSql(index));
+        exec(db, createIndexSql(db, index));
     if (missing.nameSearch)
         makeNameSearch(db);
     fillReferenceTables(db);

@@ -65,6 +65,47 @@ QStringList SqlDialect::openingStatements() const
     return { u"PRAGMA journal_mode=WAL"_s, u"PRAGMA foreign_keys=OFF"_s, u"SELECT count(*) FROM sqlite_master"_s };
 }
 
+bool SqlDialect::forwardOnlyWhileOthersRun() const
+{
+    return !isPostgreSQL();
+}
+
+QString SqlDialect::orderTermSql(const QString& termSql, const QString& direction) const
+{
+    if (!isPostgreSQL())
+        return termSql + direction;
+    return termSql + direction
+        + (direction.trimmed().compare(u"DESC"_s, Qt::CaseInsensitive) == 0 ? u" NULLS LAST"_s : u" NULLS FIRST"_s);
+}
+
+QString SqlDialect::indexTermSql(const QString& termSql) const
+{
+    return isPostgreSQL() ? termSql + u" NULLS FIRST"_s : termSql;
+}
+
+QStringList SqlDialect::keyFollowsRowsStatements(const QString& tableSql, const QString& keyColumnSql) const
+{
+    if (!isPostgreSQL())
+        return {};
+    // After each statement that inserts: the sequence goes to the highest key, never back (another
+    // workstation may have drawn numbers not yet committed).
+    return {
+        u"CREATE OR REPLACE FUNCTION pediakay_keys_follow() RETURNS trigger LANGUAGE plpgsql AS $$ "
+        u"DECLARE seq text := pg_get_serial_sequence(quote_ident(TG_TABLE_NAME), TG_ARGV[0]); "
+        u"highest bigint; "
+        u"BEGIN "
+        u"EXECUTE format('SELECT max(%I) FROM %I', TG_ARGV[0], TG_TABLE_NAME) INTO highest; "
+        u"IF highest IS NOT NULL THEN "
+        u"PERFORM setval(seq, greatest(highest, (SELECT s.last_value FROM pg_sequences AS s "
+        u"WHERE format('%I.%I', s.schemaname, s.sequencename)::regclass = seq::regclass)), true); "
+        u"END IF; "
+        u"RETURN NULL; END $$"_s,
+        u"CREATE OR REPLACE TRIGGER %1 AFTER INSERT ON %2 FOR EACH STATEMENT EXECUTE FUNCTION "
+        u"pediakay_keys_follow('%3')"_s.arg(QString(tableSql).replace(u"\""_s, QString()) + u"_keys_follow"_s, tableSql,
+            QString(keyColumnSql).replace(u"\""_s, QString())),
+    };
+}
+
 QString SqlDialect::columnType(const FieldDef& field) const
 {
     if (isPostgreSQL()) {

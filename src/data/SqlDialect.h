@@ -37,6 +37,22 @@ public:
     // Run on every new connection before anything else.
     QStringList openingStatements() const;
 
+    // Whether a forward-only query may stay open, half read, while others run on the same
+    // connection. PostgreSQL's driver streams a forward-only query's rows and loses them when
+    // another statement runs; a query walked alongside others reads its rows at once there.
+    bool forwardOnlyWhileOthersRun() const;
+
+    // A term of an ORDER BY with its direction (" ASC", " DESC" or empty): missing values first
+    // (last going down) on both engines, as SQLite puts them and PostgreSQL does only when told.
+    QString orderTermSql(const QString& termSql, const QString& direction) const;
+    // An index's term; on PostgreSQL with missing values first, as SQLite keeps them and the
+    // program's orders ask.
+    QString indexTermSql(const QString& termSql) const;
+    // Statements keeping a table's automatic numbers ahead of the keys its rows hold, also of
+    // rows written with their keys given (a copied clinic, another program): SQLite does that
+    // itself, PostgreSQL's sequence needs a trigger.
+    QStringList keyFollowsRowsStatements(const QString& tableSql, const QString& keyColumnSql) const;
+
     // Column types of a new table.
     QString columnType(const FieldDef& field) const;
     // The column a table without a key field gets as its record identity ("rowid" on both:

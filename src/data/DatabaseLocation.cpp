@@ -71,7 +71,7 @@ QString DatabaseLocation::address(const QString& user, const QString& host, int 
     }
     url.setPort(port);
     url.setPath(u'/' + database);
-    return url.toString();
+    return url.toString(QUrl::FullyEncoded);
 }
 
 QString DatabaseLocation::fromSettings(const QString& file, QString* error)

@@ -75,6 +75,11 @@ void Screens::build()
 void Screens::start()
 {
     build();
+    // Without its database the program has nothing to show: it has said why, and ends.
+    if (PasswordDlg->cannotStart()) {
+        end();
+        return;
+    }
     PasswordDlg->show();
 }
 

@@ -29,6 +29,10 @@ int main(int argc, char** argv)
     // exit() rather than quit(): quitting would first ask every window to close.
     all.onEnd = [] { QCoreApplication::exit(0); };
     all.start();
+    if (all.ended()) {
+        all.destroy();
+        return 1;
+    }
     // For start-up checks: the program closes its sign-in dialog as soon as it runs.
     if (QCoreApplication::arguments().contains(u"--quit-after-start"_s))
         QTimer::singleShot(0, all.PasswordDlg, &TPasswordDlg::close);

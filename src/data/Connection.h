@@ -5,13 +5,17 @@
 
 #include <functional>
 
-// The one connection to the clinic database (anaConnection). The file is created with its
-// schema when missing. When it cannot be opened, the engine's text is kept and every later
+class SqlDialect;
+
+// The one connection to the clinic database (anaConnection): the SQLite file, or a PostgreSQL
+// server's database named by its address (see DatabaseLocation). The file, or the server's
+// tables, are created with the schema when missing. When it cannot be opened, the engine's text is kept and every later
 // access through database() tries again.
 class Connection final
 {
 public:
-    // path is relative to the working directory (the program's folder), e.g. "Data/Pediakay.db".
+    // path is relative to the working directory (the program's folder), e.g. "Data/Pediakay.db",
+    // or a server's address, "postgresql://user@host:5432/klinik".
     explicit Connection(const QString& path = defaultPath(), const QString& connectionName = QString());
     ~Connection();
 
@@ -27,7 +31,13 @@ public:
     bool isOpen() const;
     QString lastError() const;
     QString path() const;
+    // Closes the connection and names another database to open.
+    void setPath(const QString& path);
     QString connectionName() const;
+    // True for a server's database, false for the SQLite file.
+    bool isServer() const;
+    // The engine's dialect, known from the location before the connection opens.
+    const SqlDialect& dialect() const;
 
     // The open database; tries to open first and throws DataError with the engine's text
     // when it cannot.
@@ -45,6 +55,9 @@ public:
     static void setUpgradeNotice(std::function<void(bool busy)> notice);
 
 private:
+    bool openFile();
+    bool openServer();
+
     QString m_path;
     QString m_name;
     QSqlDatabase m_db;

@@ -8,6 +8,7 @@
 #include "LocateMatch.h"
 #include "RecordWriter.h"
 #include "Schema.h"
+#include "SqlDialect.h"
 #include "StatementBuilder.h"
 #include "StoredValue.h"
 #include "ValueFormats.h"
@@ -221,7 +222,8 @@ bool DataSet::isQuery() const
 // and key and pages its rows like a table. Any other statement is read whole.
 void DataSet::parseQuery()
 {
-    const StatementBuilder::Query query = StatementBuilder::parseQuery(m_sql);
+    const StatementBuilder::Query query
+        = StatementBuilder::parseQuery(m_sql, connection() ? connection()->dialect() : SqlDialect::sqlite());
     m_genericQuery = !query.table;
     m_queryTail = query.tail;
     if (query.table && m_def != query.table)
@@ -405,9 +407,11 @@ QVector<KeysetQuery::Term> DataSet::orderTerms() const
 
 QString DataSet::orderSql() const
 {
+    const SqlDialect& dialect = connection() ? connection()->dialect() : SqlDialect::sqlite();
     QStringList cols;
+    const SqlDialect& dialect = connection() ? connection()->dialect() : SqlDialect::sqlite();
     for (const KeysetQuery::Term& t : orderTerms())
-        cols.append(t.sql);
+        cols.append(dialect.orderTermSql(t.sql, t.descending ? u" DESC"_s : QString()));
     cols.append(keyColumnSql());
     cols.removeDuplicates();
     return u" ORDER BY "_s + cols.join(u", "_s);
@@ -531,7 +535,7 @@ QString DataSet::whereSql(QVariantMap& binds) const
         const Field* f = FieldByName(detailField);
         const QVariant v = masterValue();
         if (isNullValue(v) || (v.typeId() == QMetaType::QString && v.toString().isEmpty())) {
-            conds.append(u"0"_s);
+            conds.append(u"1 = 0"_s);
         } else {
             binds.insert(u":m0"_s, v);
             conds.append(quoted(f->FieldName()) + u" = :m0"_s);
@@ -569,7 +573,7 @@ QSqlQuery DataSet::selectMembers(
             sql = u"SELECT "_s + key + list + u" FROM "_s + table + u' ' + m_queryTail;
         else
             sql = u"SELECT pediakay_key"_s + list + u" FROM (SELECT "_s + key + u" AS pediakay_key, * FROM "_s + table
-                + u' ' + m_queryTail + u") WHERE "_s + filter;
+                + u' ' + m_queryTail + u") AS pediakay_rows WHERE "_s + filter;
         for (auto it = m_params.cbegin(); it != m_params.cend(); ++it)
             binds.insert(it.key(), it.value());
     } else {
@@ -583,7 +587,8 @@ QSqlQuery DataSet::selectMembers(
     if (limit >= 0)
         sql += u" LIMIT "_s + QString::number(limit);
     QSqlQuery q(db());
-    q.setForwardOnly(true);
+    // Its caller reads other rows while it walks this one's.
+    q.setForwardOnly(SqlDialect::of(db()).forwardOnlyWhileOthersRun());
     if (!q.prepare(sql))
         throw DataError(DataError::engineText(q.lastError()));
     for (auto it = binds.cbegin(); it != binds.cend(); ++it)
@@ -698,7 +703,8 @@ int DataSet::countMembers(qint64* highest) const
         if (filter.isEmpty())
             sql = u"SELECT count(*) FROM "_s + table + u' ' + tail;
         else
-            sql = u"SELECT count(*) FROM (SELECT * FROM "_s + table + u' ' + tail + u") WHERE "_s + filter;
+            sql = u"SELECT count(*) FROM (SELECT * FROM "_s + table + u' ' + tail + u") AS pediakay_rows WHERE "_s
+                + filter;
         for (auto it = m_params.cbegin(); it != m_params.cend(); ++it)
             if (sql.contains(it.key()))
                 binds.insert(it.key(), it.value());
@@ -1231,7 +1237,7 @@ bool DataSet::Locate(const QString& fieldNames, const QVariantList& values, TLoc
         // A table read in key order without a hook filter: the first hit in key order is the one.
         const bool keyOrder = !isQuery() && m_indexFieldNames.isEmpty() && !usingHookFilter()
             && (m_indexName.isEmpty() || m_def->primaryKey == QStringList { m_def->keyField });
-        const QString where = conds.isEmpty() ? u"1"_s : conds.join(u" AND "_s);
+        const QString where = conds.isEmpty() ? u"1 = 1"_s : conds.join(u" AND "_s);
         if (m_keys.paged()) {
             // The first hit in the list's order, placed by counting the records before it.
             const qint64 hit = firstPagedMatch(where, binds, false);
@@ -1470,7 +1476,7 @@ void DataSet::writeRecord()
     {
         RecordWriter writer(database);
         if (inserting) {
-            newKey = writer.insert(quoted(m_def->name), cols, vals);
+            newKey = writer.insert(quoted(m_def->name), cols, vals, keyCol);
         } else {
             QVariantList originals;
             for (int i = 0; i < m_def->fields.size(); ++i) {

@@ -1,6 +1,7 @@
 #include "KeysetQuery.h"
 
 #include "DataError.h"
+#include "SqlDialect.h"
 
 #include <QRegularExpression>
 #include <QSqlError>
@@ -211,10 +212,11 @@ QVector<qint64> KeysetQuery::keys(QSqlDatabase& db, const Page& page, QVector<QV
     conds.append(page.extra);
     conds.append(keysSql(page.excluded, false));
     conds.append(keysSql(page.only, true));
+    const SqlDialect& dialect = SqlDialect::of(db);
     QStringList terms;
     QStringList columns { m_key };
     for (const Term& t : m_order) {
-        terms.append(t.sql + (t.descending != page.backward ? u" DESC"_s : QString()));
+        terms.append(dialect.orderTermSql(t.sql, t.descending != page.backward ? u" DESC"_s : QString()));
         if (edges)
             columns.append(t.sql);
     }

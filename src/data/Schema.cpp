@@ -2,6 +2,7 @@
 
 #include "DataError.h"
 #include "NameSearch.h"
+#include "SqlDialect.h"
 
 #include <QFile>
 #include <QHash>
@@ -173,9 +174,11 @@ struct IndexDef {
     QStringList terms;
 };
 
+// In small letters, as the program names every table and column: PostgreSQL would keep a quoted
+// capital, and then not find the column named without quotes; SQLite ignores the case anyway.
 QString quoteId(const QString& identifier)
 {
-    QString quoted = identifier;
+    QString quoted = identifier.toLower();
     quoted.replace(u'"', u"\"\""_s);
     return u'"' + quoted + u'"';
 }
@@ -210,47 +213,36 @@ QList<IndexDef> indexes()
     };
 }
 
-QString sqlType(const FieldDef& field)
+QString sqlType(QSqlDatabase& db, const FieldDef& field)
 {
-    switch (field.type) {
-    case FieldType::AutoInc:
-        return u"INTEGER PRIMARY KEY AUTOINCREMENT"_s;
-    case FieldType::WideString:
-        // The size is only declared; the data-set layer enforces it.
-        return u"VARCHAR(%1)"_s.arg(field.size);
-    case FieldType::Integer:
-    case FieldType::Smallint:
-        return u"INTEGER"_s;
-    case FieldType::Float:
-        return u"REAL"_s;
-    case FieldType::DateTime:
-    case FieldType::Memo:
-        return u"TEXT"_s;
-    case FieldType::Blob:
-        return u"BLOB"_s;
-    }
-    return u"TEXT"_s;
+    return SqlDialect::of(db).columnType(field);
 }
 
 // Long texts and pictures are stored after the other columns: SQLite keeps a row's columns in
 // order, and a large value before a short one would make every read of the short one walk the
 // large one's overflow pages. The program always names its columns, so their order is free.
-QString createTableSql(const TableDef& def)
+QString createTableSql(QSqlDatabase& db, const TableDef& def)
 {
     QStringList columns;
+    const QString rowId = SqlDialect::of(db).rowIdColumnSql();
+    if (def.keyField.isEmpty() && !rowId.isEmpty())
+        columns << rowId;
     columns.reserve(def.fields.size());
     const auto weight = [](FieldType type) { return type == FieldType::Blob ? 2 : type == FieldType::Memo ? 1 : 0; };
     for (int pass = 0; pass < 3; ++pass)
         for (const FieldDef& f : def.fields)
             if (weight(f.type) == pass)
-                columns << quoteId(f.name) + u' ' + sqlType(f);
+                columns << quoteId(f.name) + u' ' + sqlType(db, f);
     return u"CREATE TABLE IF NOT EXISTS %1 (%2)"_s.arg(quoteId(def.name), columns.join(u", "_s));
 }
 
-QString createIndexSql(const IndexDef& index)
+QString createIndexSql(QSqlDatabase& db, const IndexDef& index)
 {
+    QStringList terms;
+    for (const QString& term : index.terms)
+        terms << SqlDialect::of(db).indexTermSql(term);
     return u"CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)"_s.arg(
-        quoteId(index.name), quoteId(index.table), index.terms.join(u", "_s));
+        quoteId(index.name), quoteId(index.table), terms.join(u", "_s));
 }
 
 void exec(QSqlDatabase& db, const QString& sql)
@@ -274,7 +266,7 @@ QString objectType(QSqlDatabase& db, const QString& name)
 {
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    q.prepare(u"SELECT type FROM sqlite_master WHERE name = ? COLLATE NOCASE"_s);
+    q.prepare(SqlDialect::of(db).objectTypeSql());
     q.addBindValue(name);
     if (!q.exec())
         throw DataError(DataError::engineText(q.lastError()));
@@ -283,7 +275,8 @@ QString objectType(QSqlDatabase& db, const QString& name)
 
 void setVersion(QSqlDatabase& db, int version)
 {
-    exec(db, u"PRAGMA user_version = %1"_s.arg(version));
+    for (const QString& sql : SqlDialect::of(db).setVersionStatements(version))
+        exec(db, sql);
 }
 
 // Rows of one reference CSV, those whose age passes the filter (all when there is none).
@@ -375,6 +368,28 @@ void fillReferenceTable(QSqlDatabase& db, const QString& table, const QList<CsvS
     }
 }
 
+// A server's database shared with another program is left as it is: nothing of the clinic's is
+// made among tables the program does not know. (A file without a version may be one this program
+// made before it recorded versions, and is adopted.)
+void refuseForeignTables(QSqlDatabase& db)
+{
+    if (!SqlDialect::of(db).isPostgreSQL())
+        return;
+    QStringList foreign;
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(SqlDialect::of(db).tablesSql()))
+        throw DataError(DataError::engineText(q.lastError()));
+    while (q.next())
+        if (!Schema::table(q.value(0).toString()))
+            foreign << q.value(0).toString();
+    if (foreign.isEmpty())
+        return;
+    foreign.sort();
+    throw DataError(u"Veritabanında bu programa ait olmayan tablolar var (%1); hiçbir şey oluşturulmadı. "
+                    u"Programa boş bir veritabanı ayırın."_s.arg(foreign.join(u", "_s)));
+}
+
 // Creates the tables that are missing.
 void createTables(QSqlDatabase& db)
 {
@@ -384,7 +399,11 @@ void createTables(QSqlDatabase& db)
         if (!type.isEmpty() && type != u"table"_s)
             throw DataError(
                 u"Veritabanında %1 adında tablo olmayan bir nesne var; dosya bu programa ait değil."_s.arg(def.name));
-        exec(db, createTableSql(def));
+        exec(db, createTableSql(db, def));
+        if (!def.keyField.isEmpty())
+            for (const QString& sql :
+                SqlDialect::of(db).keyFollowsRowsStatements(quoteId(def.name), quoteId(def.keyField)))
+                exec(db, sql);
     }
 }
 
@@ -422,18 +441,18 @@ MissingParts findMissingParts(QSqlDatabase& db)
     QHash<QString, QSet<QString>> columnsOf;
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.exec(u"SELECT lower(m.name), lower(c.name) FROM sqlite_master AS m, pragma_table_info(m.name) AS c "
-                u"WHERE m.type = 'table'"_s))
+    const SqlDialect& dialect = SqlDialect::of(db);
+    if (!q.exec(dialect.columnsSql()))
         throw DataError(DataError::engineText(q.lastError()));
     while (q.next())
         columnsOf[q.value(0).toString()].insert(q.value(1).toString());
 
-    QSet<QString> indexNames;
-    QSet<QString> triggerNames;
-    if (!q.exec(u"SELECT lower(name), type FROM sqlite_master WHERE type IN ('index', 'trigger')"_s))
+    QStringList indexNames;
+    QStringList triggerNames;
+    if (!q.exec(dialect.indexesAndTriggersSql()))
         throw DataError(DataError::engineText(q.lastError()));
     while (q.next())
-        (q.value(1).toString() == u"index"_s ? indexNames : triggerNames).insert(q.value(0).toString());
+        (q.value(1).toString() == u"index"_s ? indexNames : triggerNames).append(q.value(0).toString());
 
     MissingParts missing;
     for (const TableDef& def : Schema::tables()) {
@@ -456,9 +475,8 @@ MissingParts findMissingParts(QSqlDatabase& db)
             missing.indexes << index.name;
     }
     if (columnsOf.contains(u"hastasicil"_s)) {
-        missing.nameSearch = !columnsOf.contains(NameSearch::indexTable().toLower());
-        for (const QString& trigger : NameSearch::triggers())
-            missing.nameSearch = missing.nameSearch || !triggerNames.contains(trigger.toLower());
+        missing.nameSearch = !dialect.hasNameSearch(
+            NameSearch::indexTable(), NameSearch::triggers(), columnsOf.keys(), indexNames, triggerNames);
     }
     for (const QString& name : referenceTables()) {
         if (columnsOf.contains(name) && !scalar(db, u"SELECT 1 FROM %1 LIMIT 1"_s.arg(quoteId(name))).isValid())
@@ -494,8 +512,8 @@ void fillReferenceTables(QSqlDatabase& db)
 // left of an index that lost a trigger may have missed changes.
 void makeNameSearch(QSqlDatabase& db)
 {
-    for (const QStringList& statements :
-        { NameSearch::dropStatements(), NameSearch::createStatements(), NameSearch::fillStatements() })
+    for (const QStringList& statements : { NameSearch::dropStatements(SqlDialect::of(db)),
+             NameSearch::createStatements(SqlDialect::of(db)), NameSearch::fillStatements(SqlDialect::of(db)) })
         for (const QString& sql : statements)
             exec(db, sql);
 }
@@ -504,9 +522,10 @@ void makeNameSearch(QSqlDatabase& db)
 void repair(QSqlDatabase& db, const MissingParts& missing)
 {
     for (const auto& [table, field] : missing.columns)
-        exec(db, u"ALTER TABLE %1 ADD COLUMN %2 %3"_s.arg(quoteId(table->name), quoteId(field->name), sqlType(*field)));
+        exec(db,
+            u"ALTER TABLE %1 ADD COLUMN %2 %3"_s.arg(quoteId(table->name), quoteId(field->name), sqlType(db, *field)));
     for (const IndexDef& index : indexes())
-        exec(db, createIndexSql(index));
+        exec(db, createIndexSql(db, index));
     if (missing.nameSearch)
         makeNameSearch(db);
     fillReferenceTables(db);
@@ -529,15 +548,17 @@ void addGrowthColumns(QSqlDatabase& db)
     QSet<QString> present;
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.exec(u"SELECT lower(name) FROM pragma_table_info('hastasicil')"_s))
+    if (!q.exec(SqlDialect::of(db).columnsSql()))
         throw DataError(DataError::engineText(q.lastError()));
     while (q.next())
-        present.insert(q.value(0).toString());
+        if (q.value(0).toString() == u"hastasicil"_s)
+            present.insert(q.value(1).toString());
     for (const QString& name : Schema::growthColumns()) {
         if (present.contains(name.toLower()))
             continue;
         const FieldDef* field = sicil->field(name);
-        exec(db, u"ALTER TABLE %1 ADD COLUMN %2 %3"_s.arg(quoteId(sicil->name), quoteId(field->name), sqlType(*field)));
+        exec(db,
+            u"ALTER TABLE %1 ADD COLUMN %2 %3"_s.arg(quoteId(sicil->name), quoteId(field->name), sqlType(db, *field)));
     }
 }
 
@@ -664,7 +685,7 @@ const QStringList& Schema::growthColumns()
 
 int Schema::version(QSqlDatabase& db)
 {
-    return scalar(db, u"PRAGMA user_version"_s).toInt();
+    return scalar(db, SqlDialect::of(db).versionSql()).toInt();
 }
 
 void Schema::ensure(QSqlDatabase& db, const std::function<void(bool busy)>& busy)
@@ -683,7 +704,8 @@ void Schema::ensure(QSqlDatabase& db, const std::function<void(bool busy)>& busy
 
     // Another copy of the program may be creating the same file: take the write lock first and
     // decide on what is in the file then.
-    exec(db, u"BEGIN IMMEDIATE"_s);
+    for (const QString& sql : SqlDialect::of(db).beginSchemaChange())
+        exec(db, sql);
     try {
         fileVersion = version(db);
         if (fileVersion > currentVersion)
@@ -691,6 +713,7 @@ void Schema::ensure(QSqlDatabase& db, const std::function<void(bool busy)>& busy
         // An older file's steps and the refilling of a lost name index read every record.
         const bool slow = fileVersion > 0 && (fileVersion < currentVersion || findMissingParts(db).nameSearch);
         if (fileVersion == 0) {
+            refuseForeignTables(db);
             // Empty, or tables made without a recorded version: the tables are made as this
             // version has them and the repair below adds the rest, so no step applies.
             createTables(db);

@@ -8,9 +8,11 @@
 
 using namespace Qt::StringLiterals;
 
+// In small letters: PostgreSQL keeps the columns in small letters, and SQLite finds a column
+// whatever the case of its name.
 QString StatementBuilder::quoted(const QString& identifier)
 {
-    return u'"' + identifier + u'"';
+    return u'"' + identifier.toLower() + u'"';
 }
 
 QStringList StatementBuilder::splitNames(const QString& names)
@@ -29,7 +31,7 @@ QString StatementBuilder::keyColumn(const TableDef& def)
     return def.rowKey() == u"rowid"_s ? u"rowid"_s : quoted(def.rowKey());
 }
 
-StatementBuilder::Query StatementBuilder::parseQuery(const QString& statement)
+StatementBuilder::Query StatementBuilder::parseQuery(const QString& statement, const SqlDialect& dialect)
 {
     static const QRegularExpression re(u"^\\s*select\\s+\\*\\s+from\\s+([A-Za-z_][A-Za-z0-9_]*)(.*)$"_s,
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
@@ -43,13 +45,13 @@ StatementBuilder::Query StatementBuilder::parseQuery(const QString& statement)
     QString tail = m.captured(2).trimmed();
     while (tail.endsWith(u';'))
         tail.chop(1);
-    query.tail = withTurkishOrder(tail, *query.table);
+    query.tail = withTurkishOrder(tail, *query.table, dialect);
     return query;
 }
 
 // Every list, printout and export made from a query follows the Turkish alphabet; the record
 // key breaks ties (names equal but for letter case) in the direction of the last term.
-QString StatementBuilder::withTurkishOrder(const QString& tail, const TableDef& def)
+QString StatementBuilder::withTurkishOrder(const QString& tail, const TableDef& def, const SqlDialect& dialect)
 {
     static const QRegularExpression orderBy(u"\\border\\s+by\\s+(.+)$"_s,
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
@@ -68,7 +70,7 @@ QString StatementBuilder::withTurkishOrder(const QString& tail, const TableDef& 
         direction = t.captured(2).isEmpty() ? QString() : u' ' + t.captured(2).toUpper();
         const FieldDef* f = def.field(t.captured(1));
         if (f && (f->type == FieldType::WideString || f->type == FieldType::Memo)) {
-            terms << Schema::sortKeySql(quoted(f->name)) + direction;
+            terms << dialect.orderTermSql(Schema::sortKeySql(quoted(f->name)), direction);
             anyText = true;
         } else {
             terms << text.trimmed();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SqlDialect.h"
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
@@ -27,10 +28,11 @@ public:
     // The column that identifies a record: the table's key field, or SQLite's rowid.
     static QString keyColumn(const TableDef& def);
 
-    static Query parseQuery(const QString& statement);
+    static Query parseQuery(const QString& statement, const SqlDialect& dialect = SqlDialect::sqlite());
     // A query's closing ORDER BY with its text columns sorted by their Turkish sort key and the
     // record key breaking ties; anything the pattern does not know is left as written.
-    static QString withTurkishOrder(const QString& tail, const TableDef& def);
+    static QString withTurkishOrder(
+        const QString& tail, const TableDef& def, const SqlDialect& dialect = SqlDialect::sqlite());
 
     // The filter text: comparisons "field op value" joined by and/or/not and brackets, values
     // quoted or numbers, turned into SQL with every value bound (":f<n>" added to binds).

@@ -6,6 +6,7 @@
 #include "CommandGuard.h"
 #include "Connection.h"
 #include "DataSet.h"
+#include "DatabaseLocation.h"
 #include "EditKeys.h"
 #include "Field.h"
 #include "HelpButton.h"
@@ -82,10 +83,26 @@ TPasswordDlg::TPasswordDlg()
     if (screens().useProgramFolder)
         QDir::setCurrent(QCoreApplication::applicationDirPath());
 
+    // The database named on the command line or in the settings file, else the SQLite file.
+    QString locationError;
+    anaConnection->setPath(DatabaseLocation::choose(QCoreApplication::arguments(), &locationError));
     Connection::setDefaultConnection(anaConnection);
-    // Start-up goes on with the connection closed; the first data access tries again.
-    if (!anaConnection->open())
+    if (!locationError.isEmpty()) {
+        Messages::error(locationError);
+        m_cannotStart = true;
+        return;
+    }
+    // Start-up goes on with the file's connection closed; the first data access tries again. A
+    // server that cannot be reached or refuses ends the program: it is not there to try again.
+    if (!anaConnection->open()) {
         Messages::error(anaConnection->lastError());
+        m_cannotStart = anaConnection->isServer();
+    }
+}
+
+bool TPasswordDlg::cannotStart() const
+{
+    return m_cannotStart;
 }
 
 TPasswordDlg::~TPasswordDlg()

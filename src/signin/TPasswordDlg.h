@@ -55,6 +55,8 @@ public:
 
     // Sign-in attempts made in this run.
     int attempts() const;
+    // The database could not be chosen or its server not reached: the program ends at once.
+    bool cannotStart() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -72,4 +74,5 @@ private:
     int m_attempts = 0;
     bool m_shownBefore = false;
     bool m_closed = false;
+    bool m_cannotStart = false;
 };

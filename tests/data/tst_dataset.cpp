@@ -3,12 +3,12 @@
 #include "DataSet.h"
 #include "DataSource.h"
 #include "Field.h"
+#include "TestDatabase.h"
 
 #include <QSet>
 #include <QSignalSpy>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -85,15 +85,17 @@ private:
     QVector<int> openLongList(DataSet& ds, const QString& statement, const QString& indexFields,
         const QString& plainWhere, const QString& plainOrder);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestDatabase> m_dir;
     std::unique_ptr<Connection> m_conn;
 };
 
 void tst_DataSet::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_conn = std::make_unique<Connection>(m_dir->filePath(u"Data/Pediakay.db"_s), u"test"_s);
+    if (TestDatabase::serverMissing())
+        QSKIP("PostgreSQL chosen without a server (PEDIAKAY_TEST_POSTGRES)");
+    m_dir = std::make_unique<TestDatabase>();
+    QVERIFY2(m_dir->error().isEmpty(), qPrintable(m_dir->error()));
+    m_conn = std::make_unique<Connection>(m_dir->location(), u"test"_s);
     QVERIFY2(m_conn->open(), qPrintable(m_conn->lastError()));
     Connection::setDefaultConnection(m_conn.get());
 }
@@ -670,7 +672,7 @@ void tst_DataSet::anotherCopyChangedTheRecord()
     ds.Edit();
     ds.FieldByName(u"adi"_s)->setAsString(u"Benim"_s);
 
-    Connection other(m_dir->filePath(u"Data/Pediakay.db"_s), u"other"_s);
+    Connection other(m_dir->location(), u"other"_s);
     QVERIFY(other.open());
     QSqlQuery q(other.database());
     QVERIFY(q.exec(u"UPDATE hastasicil SET adi = 'Onun' WHERE hid = 1"_s));
@@ -698,7 +700,7 @@ void tst_DataSet::anotherCopyDeletedTheRecord()
     ds.Open();
     ds.Edit();
     ds.FieldByName(u"adi"_s)->setAsString(u"Benim"_s);
-    Connection other(m_dir->filePath(u"Data/Pediakay.db"_s), u"other"_s);
+    Connection other(m_dir->location(), u"other"_s);
     QVERIFY(other.open());
     QSqlQuery q(other.database());
     QVERIFY(q.exec(u"DELETE FROM hastasicil"_s));
@@ -974,7 +976,7 @@ void tst_DataSet::cancelAfterConflictShowsStoredRecord()
     ds.Edit();
     ds.FieldByName(u"adi"_s)->setAsString(u"Benim"_s);
 
-    Connection other(m_dir->filePath(u"Data/Pediakay.db"_s), u"other"_s);
+    Connection other(m_dir->location(), u"other"_s);
     QVERIFY(other.open());
     QSqlQuery q(other.database());
     QVERIFY(q.exec(otherCopy));
@@ -1019,7 +1021,7 @@ void tst_DataSet::recordsOfAnotherCopyAreReached()
     ds.Last();
     const QString lastBefore = ds.FieldByName(u"hasta_kodu"_s)->AsString();
 
-    Connection other(m_dir->filePath(u"Data/Pediakay.db"_s), u"other"_s);
+    Connection other(m_dir->location(), u"other"_s);
     QVERIFY(other.open());
     QSqlQuery q(other.database());
     // "Soyad15 " sorts between Soyad15 and Soyad150 by surname, and last by key.

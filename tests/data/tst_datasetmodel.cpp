@@ -4,12 +4,12 @@
 #include "DataSetModel.h"
 #include "DataSource.h"
 #include "Field.h"
+#include "TestDatabase.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -46,15 +46,17 @@ private:
     QStringList shownCodes(const DataSetModel& model) const;
     QVariant scalar(const QString& sql);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestDatabase> m_dir;
     std::unique_ptr<Connection> m_conn;
 };
 
 void tst_DataSetModel::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_conn = std::make_unique<Connection>(m_dir->filePath(u"Data/Pediakay.db"_s), u"modeltest"_s);
+    if (TestDatabase::serverMissing())
+        QSKIP("PostgreSQL chosen without a server (PEDIAKAY_TEST_POSTGRES)");
+    m_dir = std::make_unique<TestDatabase>();
+    QVERIFY2(m_dir->error().isEmpty(), qPrintable(m_dir->error()));
+    m_conn = std::make_unique<Connection>(m_dir->location(), u"modeltest"_s);
     QVERIFY2(m_conn->open(), qPrintable(m_conn->lastError()));
     Connection::setDefaultConnection(m_conn.get());
 }

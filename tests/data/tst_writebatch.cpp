@@ -2,10 +2,10 @@
 #include "DataError.h"
 #include "DataSet.h"
 #include "Field.h"
+#include "TestDatabase.h"
 #include "WriteBatch.h"
 
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -27,16 +27,18 @@ private:
     // Rows of asitakip2 as another workstation sees them.
     int rowsSeenElsewhere();
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestDatabase> m_dir;
     std::unique_ptr<Connection> m_conn;
     std::unique_ptr<Connection> m_other;
 };
 
 void tst_WriteBatch::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    const QString file = m_dir->filePath(u"Data/Pediakay.db"_s);
+    if (TestDatabase::serverMissing())
+        QSKIP("PostgreSQL chosen without a server (PEDIAKAY_TEST_POSTGRES)");
+    m_dir = std::make_unique<TestDatabase>();
+    QVERIFY2(m_dir->error().isEmpty(), qPrintable(m_dir->error()));
+    const QString file = m_dir->location();
     m_conn = std::make_unique<Connection>(file, u"batch"_s);
     QVERIFY2(m_conn->open(), qPrintable(m_conn->lastError()));
     m_other = std::make_unique<Connection>(file, u"other"_s);

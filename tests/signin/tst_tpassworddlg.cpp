@@ -103,6 +103,8 @@ private slots:
     void helpButton();
     void everyButtonAndKey_data();
     void everyButtonAndKey();
+    void unusableDatabaseEndsTheProgram_data();
+    void unusableDatabaseEndsTheProgram();
 };
 
 void tst_TPasswordDlg::layoutAndTabOrder()
@@ -536,6 +538,42 @@ void tst_TPasswordDlg::everyButtonAndKey()
         QCOMPARE(QApplication::focusWidget(), ctl<QLineEdit>(dlg, "Password"));
     if (effect == u"refused"_s)
         QVERIFY(ctl<QLineEdit>(dlg, "Password")->text().isEmpty());
+}
+
+void tst_TPasswordDlg::unusableDatabaseEndsTheProgram_data()
+{
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("no server there") << u"[Veritabani]\nMotor=PostgreSQL\nSunucu=%1/sunucu-yok\nPort=5432\n"
+                                        u"Veritabani=klinik\nKullanici=pediakay\n"_s
+                                     << u"Veritabanına bağlanılamadı: "_s;
+    QTest::newRow("password in the settings")
+        << u"[Veritabani]\nMotor=PostgreSQL\nSunucu=sunucu\nVeritabani=klinik\nParola=gizli\n"_s
+        << u"Veritabanı parolası"_s;
+    QTest::newRow("unknown engine") << u"[Veritabani]\nMotor=Access\n"_s << u"bilinmeyen motor"_s;
+}
+
+// A workstation whose server is not there, or whose settings are wrong, says why and ends: it
+// shows no sign-in and makes no SQLite file in place of the clinic's database.
+void tst_TPasswordDlg::unusableDatabaseEndsTheProgram()
+{
+    QFETCH(QString, settings);
+    QFETCH(QString, text);
+    AppFixture app(AppFixture::Start::Later);
+    QDir().mkpath(app.path(u"Data"_s));
+    QFile file(app.path(u"Data/Veritabani.ini"_s));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(settings.arg(app.folder()).toUtf8());
+    file.close();
+    app.messages().expectError();
+    app.start();
+    QString problems;
+    QVERIFY2(app.messages().verifyDone(&problems), qPrintable(problems));
+    QVERIFY2(app.messages().shownTexts().value(0).contains(text), qPrintable(app.messages().shownTexts().value(0)));
+    QVERIFY(app.programEnded());
+    QVERIFY(!app.screens().PasswordDlg->isVisible());
+    QVERIFY(!QFile::exists(app.databasePath()));
 }
 
 int main(int argc, char** argv)

@@ -2,6 +2,7 @@
 
 #include "Connection.h"
 #include "DataSet.h"
+#include "DatabaseLocation.h"
 #include "Screens.h"
 #include "TPasswordDlg.h"
 #include "TsifrelerF.h"
@@ -12,6 +13,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QSqlError>
 #include <QStringList>
 #include <QTest>
@@ -54,6 +56,23 @@ AppFixture::AppFixture(Start when)
         qFatal("AppFixture: no temporary folder: %s", qPrintable(m_dir.errorString()));
     copyBuildFiles();
     QDir::setCurrent(m_dir.path());
+    if (TestDatabase::postgresqlChosen()) {
+        if (TestDatabase::serverMissing())
+            qFatal("AppFixture: PostgreSQL chosen but PEDIAKAY_TEST_POSTGRES names no server (scripts/test.sh starts "
+                   "one; ctest -E _postgresql leaves these tests out)");
+        m_database = std::make_unique<TestDatabase>();
+        if (!m_database->error().isEmpty())
+            qFatal("AppFixture: %s", qPrintable(m_database->error()));
+        // The program finds the server the way a clinic's workstation does: in its settings file.
+        const DatabaseLocation::Server server = DatabaseLocation::parse(m_database->location());
+        QSettings settings(m_dir.filePath(DatabaseLocation::settingsFile()), QSettings::IniFormat);
+        settings.beginGroup(u"Veritabani"_s);
+        settings.setValue(u"Motor"_s, u"PostgreSQL"_s);
+        settings.setValue(u"Sunucu"_s, server.host);
+        settings.setValue(u"Port"_s, server.port);
+        settings.setValue(u"Veritabani"_s, server.database);
+        settings.setValue(u"Kullanici"_s, server.user);
+    }
     if (when == Start::Now)
         start();
 }
@@ -63,6 +82,7 @@ AppFixture::~AppFixture()
     ::screens().destroy();
     ::screens().onEnd = nullptr;
     closeSql();
+    m_database.reset();
     QDir::setCurrent(m_previousDir);
 }
 
@@ -153,10 +173,16 @@ QSqlDatabase AppFixture::sql()
 {
     if (m_sqlName.isEmpty()) {
         m_sqlName = u"appfixture-%1"_s.arg(++s_sqlCounter);
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, m_sqlName);
-        db.setDatabaseName(databasePath());
-        db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=5000"_s);
-        if (!db.open())
+        QSqlDatabase db;
+        if (m_database) {
+            db = m_database->open(m_sqlName);
+        } else {
+            db = QSqlDatabase::addDatabase(u"QSQLITE"_s, m_sqlName);
+            db.setDatabaseName(databasePath());
+            db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=5000"_s);
+            db.open();
+        }
+        if (!db.isOpen())
             QTest::qFail(qPrintable(u"AppFixture: cannot open %1: %2"_s.arg(databasePath(), db.lastError().text())),
                 __FILE__, __LINE__);
     }

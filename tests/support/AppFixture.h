@@ -2,12 +2,15 @@
 
 #include "MessageScript.h"
 #include "OpenScript.h"
+#include "TestDatabase.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
 #include <QTemporaryDir>
 #include <QVariantList>
+
+#include <memory>
 
 class Screens;
 
@@ -58,7 +61,8 @@ public:
     // The text of the help viewer while it is shown; empty when it is hidden.
     QString shownHelpTopic() const;
 
-    // A plain connection to the program's database file, separate from the program's own.
+    // A plain connection to the program's database (the file, or the server's database when the
+    // tests run on PostgreSQL: see TestDatabase), separate from the program's own.
     QSqlDatabase sql();
     // Rows of table matching where (SQL with ? placeholders for binds); -1 on error.
     int count(const QString& table, const QString& where = QString(), const QVariantList& binds = QVariantList());
@@ -71,6 +75,8 @@ private:
 
     QString m_previousDir;
     QTemporaryDir m_dir;
+    // The server's database when the tests run on PostgreSQL; dropped after the screens are gone.
+    std::unique_ptr<TestDatabase> m_database;
     MessageScript m_messages;
     OpenScript m_opens;
     QString m_sqlName;

@@ -197,7 +197,7 @@ QStringList shownList(TasilarF* screen)
 QStringList storedCard(AppFixture& app, const QString& code)
 {
     QSqlQuery q = app.exec(
-        u"SELECT asiadi, IFNULL(doz1, ''), asiturid FROM asitakip2 WHERE hkodu = ? ORDER BY asid"_s, { code });
+        u"SELECT asiadi, coalesce(doz1, ''), asiturid FROM asitakip2 WHERE hkodu = ? ORDER BY asid"_s, { code });
     QStringList rows;
     while (q.next())
         rows.append(q.value(0).toString() + u':' + q.value(1).toString() + u':' + q.value(2).toString());

@@ -1,5 +1,6 @@
 #include "RegistrySearch.h"
 
+#include "Connection.h"
 #include "DataError.h"
 #include "DataSet.h"
 #include "Field.h"
@@ -104,7 +105,8 @@ bool RegistrySearch::siraliara(DataSet& dataSet, const QString& text)
         return true;
     }
     QVariantMap binds;
-    const QString condition = NameSearch::condition(text, binds);
+    const QString condition = NameSearch::condition(
+        text, binds, dataSet.connection() ? dataSet.connection()->dialect() : SqlDialect::sqlite());
     if (!condition.isEmpty())
         return dataSet.locateNext(condition, binds);
 

@@ -400,12 +400,6 @@ struct MissingParts {
     }
 };
 
-const QStringList& referenceTables()
-{
-    static const QStringList names { u"zkilobir"_s, u"zuzunlukbir"_s, u"zbas"_s };
-    return names;
-}
-
 // Reads the file's tables, columns and indexes in two statements and compares them with the
 // schema; reads nothing of the records but the reference tables' first rows.
 MissingParts findMissingParts(QSqlDatabase& db)
@@ -451,7 +445,7 @@ MissingParts findMissingParts(QSqlDatabase& db)
         for (const QString& trigger : NameSearch::triggers())
             missing.nameSearch = missing.nameSearch || !triggerNames.contains(trigger.toLower());
     }
-    for (const QString& name : referenceTables()) {
+    for (const QString& name : Schema::referenceTables()) {
         if (columnsOf.contains(name) && !scalar(db, u"SELECT 1 FROM %1 LIMIT 1"_s.arg(quoteId(name))).isValid())
             missing.emptyReferenceTables << name;
     }
@@ -636,6 +630,12 @@ QString Schema::sortKeySql(const QString& columnSql)
         { u"û", u"u" },
     };
     return replacedSql(foldSql(columnSql), keys);
+}
+
+const QStringList& Schema::referenceTables()
+{
+    static const QStringList names { u"zkilobir"_s, u"zuzunlukbir"_s, u"zbas"_s };
+    return names;
 }
 
 const QStringList& Schema::growthColumns()

@@ -1,15 +1,24 @@
+#include "CopyDatabaseCommand.h"
 #include "PediakayApplication.h"
 #include "Screens.h"
 #include "TPasswordDlg.h"
 
 #include <QCoreApplication>
 #include <QStringList>
+#include <QTextStream>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
 
 int main(int argc, char** argv)
 {
+    // Moving a clinic between databases runs on the terminal alone.
+    if (CopyDatabaseCommand::requested(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        QTextStream out(stdout);
+        return CopyDatabaseCommand::run(QCoreApplication::arguments(), out);
+    }
+
     PediakayApplication app(argc, argv);
     // The program ends only when the sign-in dialog closes, not when its last window hides.
     app.setQuitOnLastWindowClosed(false);

@@ -1,7 +1,9 @@
 #include "Connection.h"
 
 #include "DataError.h"
+#include "DatabaseLocation.h"
 #include "Schema.h"
+#include "SqlDialect.h"
 
 #include <QAtomicInt>
 #include <QDir>
@@ -70,12 +72,40 @@ QString Connection::defaultPath()
     return u"Data/Pediakay.db"_s;
 }
 
-bool Connection::open()
+bool Connection::isServer() const
 {
-    if (isOpen())
-        return true;
-    close();
+    return DatabaseLocation::isServerAddress(m_path);
+}
 
+bool Connection::openServer()
+{
+    const DatabaseLocation::Server server = DatabaseLocation::parse(m_path);
+    if (!server.ok) {
+        m_lastError = server.error;
+        return false;
+    }
+    const SqlDialect& dialect = SqlDialect::postgresql();
+    if (!QSqlDatabase::isDriverAvailable(dialect.driverName())) {
+        m_lastError = u"Veritabanına bağlanılamadı: PostgreSQL sürücüsü (%1) kurulu değil."_s.arg(dialect.driverName());
+        return false;
+    }
+    m_db = QSqlDatabase::addDatabase(dialect.driverName(), m_name);
+    m_db.setHostName(server.host);
+    m_db.setPort(server.port);
+    m_db.setDatabaseName(server.database);
+    m_db.setUserName(server.user);
+    // An unreachable server is given up after a few seconds rather than the system's minutes.
+    m_db.setConnectOptions(u"connect_timeout=5;application_name=pediakay"_s);
+    if (!m_db.open()) {
+        m_lastError = u"Veritabanına bağlanılamadı: %1"_s.arg(DataError::engineText(m_db.lastError()));
+        close();
+        return false;
+    }
+    return true;
+}
+
+bool Connection::openFile()
+{
     const QFileInfo info(m_path);
     const QString folder = info.absolutePath();
     if (!createPrivateFolder(folder)) {
@@ -91,7 +121,7 @@ bool Connection::open()
             file.close();
     }
 
-    m_db = QSqlDatabase::addDatabase(u"QSQLITE"_s, m_name);
+    m_db = QSqlDatabase::addDatabase(SqlDialect::sqlite().driverName(), m_name);
     m_db.setDatabaseName(m_path);
     m_db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=5000"_s);
     if (!m_db.open()) {
@@ -103,12 +133,23 @@ bool Connection::open()
     // SQLite opens almost anything lazily; these statements are the first to read the file, so
     // a damaged or unreadable file is reported here and not at the first screen.
     QString error;
-    if (!run(m_db, u"PRAGMA journal_mode=WAL"_s, error) || !run(m_db, u"PRAGMA foreign_keys=OFF"_s, error)
-        || !run(m_db, u"SELECT count(*) FROM sqlite_master"_s, error)) {
-        m_lastError = error;
-        close();
-        return false;
+    for (const QString& sql : SqlDialect::sqlite().openingStatements()) {
+        if (!run(m_db, sql, error)) {
+            m_lastError = error;
+            close();
+            return false;
+        }
     }
+    return true;
+}
+
+bool Connection::open()
+{
+    if (isOpen())
+        return true;
+    close();
+    if (!(isServer() ? openServer() : openFile()))
+        return false;
 
     try {
         Schema::ensure(m_db, upgradeNotice());

@@ -5,13 +5,15 @@
 
 #include <functional>
 
-// The one connection to the clinic database (anaConnection). The file is created with its
-// schema when missing. When it cannot be opened, the engine's text is kept and every later
+// The one connection to the clinic database (anaConnection): the SQLite file, or a PostgreSQL
+// server's database named by its address (see DatabaseLocation). The file, or the server's
+// tables, are created with the schema when missing. When it cannot be opened, the engine's text is kept and every later
 // access through database() tries again.
 class Connection final
 {
 public:
-    // path is relative to the working directory (the program's folder), e.g. "Data/Pediakay.db".
+    // path is relative to the working directory (the program's folder), e.g. "Data/Pediakay.db",
+    // or a server's address, "postgresql://user@host:5432/klinik".
     explicit Connection(const QString& path = defaultPath(), const QString& connectionName = QString());
     ~Connection();
 
@@ -28,6 +30,8 @@ public:
     QString lastError() const;
     QString path() const;
     QString connectionName() const;
+    // True for a server's database, false for the SQLite file.
+    bool isServer() const;
 
     // The open database; tries to open first and throws DataError with the engine's text
     // when it cannot.
@@ -45,6 +49,9 @@ public:
     static void setUpgradeNotice(std::function<void(bool busy)> notice);
 
 private:
+    bool openFile();
+    bool openServer();
+
     QString m_path;
     QString m_name;
     QSqlDatabase m_db;

@@ -451,7 +451,7 @@ QSqlQuery DataSet::selectMembers(
             sql = u"SELECT "_s + key + list + u" FROM "_s + table + u' ' + m_queryTail;
         else
             sql = u"SELECT pediakay_key"_s + list + u" FROM (SELECT "_s + key + u" AS pediakay_key, * FROM "_s + table
-                + u' ' + m_queryTail + u") WHERE "_s + filter;
+                + u' ' + m_queryTail + u") AS pediakay_rows WHERE "_s + filter;
         for (auto it = m_params.cbegin(); it != m_params.cend(); ++it)
             binds.insert(it.key(), it.value());
     } else {
@@ -569,7 +569,8 @@ int DataSet::countMembers(qint64* highest) const
         if (filter.isEmpty())
             sql = u"SELECT count(*) FROM "_s + table + u' ' + tail;
         else
-            sql = u"SELECT count(*) FROM (SELECT * FROM "_s + table + u' ' + tail + u") WHERE "_s + filter;
+            sql = u"SELECT count(*) FROM (SELECT * FROM "_s + table + u' ' + tail + u") AS pediakay_rows WHERE "_s
+                + filter;
         for (auto it = m_params.cbegin(); it != m_params.cend(); ++it)
             if (sql.contains(it.key()))
                 binds.insert(it.key(), it.value());
@@ -1307,7 +1308,7 @@ void DataSet::writeRecord()
     {
         RecordWriter writer(database);
         if (inserting) {
-            newKey = writer.insert(quoted(m_def->name), cols, vals);
+            newKey = writer.insert(quoted(m_def->name), cols, vals, keyCol);
         } else {
             QVariantList originals;
             for (int i = 0; i < m_def->fields.size(); ++i) {

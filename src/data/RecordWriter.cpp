@@ -1,6 +1,7 @@
 #include "RecordWriter.h"
 
 #include "DataError.h"
+#include "SqlDialect.h"
 #include "WriteBatch.h"
 
 #include <QSqlError>
@@ -25,7 +26,7 @@ RecordWriter::RecordWriter(QSqlDatabase& db)
     , m_batched(WriteBatch::active(db.connectionName()))
 {
     QSqlQuery begin(m_db);
-    if (!begin.exec(m_batched ? u"SAVEPOINT pediakay_record"_s : u"BEGIN IMMEDIATE"_s))
+    if (!begin.exec(m_batched ? u"SAVEPOINT pediakay_record"_s : SqlDialect::of(m_db).beginWrite()))
         throw DataError(DataError::engineText(begin.lastError()));
     m_open = true;
 }
@@ -43,8 +44,10 @@ RecordWriter::~RecordWriter()
     }
 }
 
-qint64 RecordWriter::insert(const QString& table, const QStringList& columns, const QVariantList& values)
+qint64 RecordWriter::insert(
+    const QString& table, const QStringList& columns, const QVariantList& values, const QString& keyColumn)
 {
+    const SqlDialect& dialect = SqlDialect::of(m_db);
     QString sql;
     if (columns.isEmpty()) {
         sql = u"INSERT INTO "_s + table + u" DEFAULT VALUES"_s;
@@ -55,13 +58,15 @@ qint64 RecordWriter::insert(const QString& table, const QStringList& columns, co
         sql = u"INSERT INTO "_s + table + u" ("_s + columns.join(u", "_s) + u") VALUES ("_s + marks.join(u", "_s)
             + u')';
     }
+    if (!keyColumn.isEmpty())
+        sql += dialect.returningSql(keyColumn);
     QSqlQuery q(m_db);
     if (!q.prepare(sql))
         throw DataError(DataError::engineText(q.lastError()));
     for (const QVariant& v : values)
         q.addBindValue(v);
     run(q);
-    return q.lastInsertId().toLongLong();
+    return dialect.insertedKey(q);
 }
 
 bool RecordWriter::update(const QString& table, const QString& keyColumn, qint64 key, const QStringList& columns,
@@ -71,7 +76,7 @@ bool RecordWriter::update(const QString& table, const QString& keyColumn, qint64
     QStringList checks;
     for (const QString& c : columns) {
         sets.append(c + u" = ?"_s);
-        checks.append(c + u" IS ?"_s);
+        checks.append(SqlDialect::of(m_db).sameValueSql(c, u"?"_s));
     }
     QSqlQuery q(m_db);
     if (!q.prepare(u"UPDATE "_s + table + u" SET "_s + sets.join(u", "_s) + u" WHERE "_s + keyColumn + u" = ? AND "_s

@@ -15,8 +15,10 @@ public:
     RecordWriter(const RecordWriter&) = delete;
     RecordWriter& operator=(const RecordWriter&) = delete;
 
-    // Inserts a row with the given (quoted) columns and returns its key.
-    qint64 insert(const QString& table, const QStringList& columns, const QVariantList& values);
+    // Inserts a row with the given (quoted) columns and returns its key, the value of keyColumn
+    // (which PostgreSQL needs named; SQLite knows the row it inserted).
+    qint64 insert(const QString& table, const QStringList& columns, const QVariantList& values,
+        const QString& keyColumn = QString());
     // Sets the columns of the row with this key, only where each of them still holds its value
     // as read (originals): so another copy's change is never overwritten. False when no such
     // row was there to change.

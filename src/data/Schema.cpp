@@ -2,6 +2,7 @@
 
 #include "DataError.h"
 #include "NameSearch.h"
+#include "SqlDialect.h"
 
 #include <QFile>
 #include <QHash>
@@ -201,40 +202,26 @@ QList<IndexDef> indexes()
     };
 }
 
-QString sqlType(const FieldDef& field)
+QString sqlType(QSqlDatabase& db, const FieldDef& field)
 {
-    switch (field.type) {
-    case FieldType::AutoInc:
-        return u"INTEGER PRIMARY KEY AUTOINCREMENT"_s;
-    case FieldType::WideString:
-        // The size is only declared; the data-set layer enforces it.
-        return u"VARCHAR(%1)"_s.arg(field.size);
-    case FieldType::Integer:
-    case FieldType::Smallint:
-        return u"INTEGER"_s;
-    case FieldType::Float:
-        return u"REAL"_s;
-    case FieldType::DateTime:
-    case FieldType::Memo:
-        return u"TEXT"_s;
-    case FieldType::Blob:
-        return u"BLOB"_s;
-    }
-    return u"TEXT"_s;
+    return SqlDialect::of(db).columnType(field);
 }
 
 // Long texts and pictures are stored after the other columns: SQLite keeps a row's columns in
 // order, and a large value before a short one would make every read of the short one walk the
 // large one's overflow pages. The program always names its columns, so their order is free.
-QString createTableSql(const TableDef& def)
+QString createTableSql(QSqlDatabase& db, const TableDef& def)
 {
     QStringList columns;
+    const QString rowId = SqlDialect::of(db).rowIdColumnSql();
+    if (def.keyField.isEmpty() && !rowId.isEmpty())
+        columns << rowId;
     columns.reserve(def.fields.size());
     const auto weight = [](FieldType type) { return type == FieldType::Blob ? 2 : type == FieldType::Memo ? 1 : 0; };
     for (int pass = 0; pass < 3; ++pass)
         for (const FieldDef& f : def.fields)
             if (weight(f.type) == pass)
-                columns << quoteId(f.name) + u' ' + sqlType(f);
+                columns << quoteId(f.name) + u' ' + sqlType(db, f);
     return u"CREATE TABLE IF NOT EXISTS %1 (%2)"_s.arg(quoteId(def.name), columns.join(u", "_s));
 }
 
@@ -265,7 +252,7 @@ QString objectType(QSqlDatabase& db, const QString& name)
 {
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    q.prepare(u"SELECT type FROM sqlite_master WHERE name = ? COLLATE NOCASE"_s);
+    q.prepare(SqlDialect::of(db).objectTypeSql());
     q.addBindValue(name);
     if (!q.exec())
         throw DataError(DataError::engineText(q.lastError()));
@@ -274,7 +261,8 @@ QString objectType(QSqlDatabase& db, const QString& name)
 
 void setVersion(QSqlDatabase& db, int version)
 {
-    exec(db, u"PRAGMA user_version = %1"_s.arg(version));
+    for (const QString& sql : SqlDialect::of(db).setVersionStatements(version))
+        exec(db, sql);
 }
 
 // Rows of one reference CSV, those whose age passes the filter (all when there is none).
@@ -366,6 +354,28 @@ void fillReferenceTable(QSqlDatabase& db, const QString& table, const QList<CsvS
     }
 }
 
+// A server's database shared with another program is left as it is: nothing of the clinic's is
+// made among tables the program does not know. (A file without a version may be one this program
+// made before it recorded versions, and is adopted.)
+void refuseForeignTables(QSqlDatabase& db)
+{
+    if (!SqlDialect::of(db).isPostgreSQL())
+        return;
+    QStringList foreign;
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(SqlDialect::of(db).tablesSql()))
+        throw DataError(DataError::engineText(q.lastError()));
+    while (q.next())
+        if (!Schema::table(q.value(0).toString()))
+            foreign << q.value(0).toString();
+    if (foreign.isEmpty())
+        return;
+    foreign.sort();
+    throw DataError(u"Veritabanında bu programa ait olmayan tablolar var (%1); hiçbir şey oluşturulmadı. "
+                    u"Programa boş bir veritabanı ayırın."_s.arg(foreign.join(u", "_s)));
+}
+
 // Creates the tables that are missing.
 void createTables(QSqlDatabase& db)
 {
@@ -375,7 +385,7 @@ void createTables(QSqlDatabase& db)
         if (!type.isEmpty() && type != u"table"_s)
             throw DataError(
                 u"Veritabanında %1 adında tablo olmayan bir nesne var; dosya bu programa ait değil."_s.arg(def.name));
-        exec(db, createTableSql(def));
+        exec(db, createTableSql(db, def));
     }
 }
 
@@ -407,18 +417,18 @@ MissingParts findMissingParts(QSqlDatabase& db)
     QHash<QString, QSet<QString>> columnsOf;
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.exec(u"SELECT lower(m.name), lower(c.name) FROM sqlite_master AS m, pragma_table_info(m.name) AS c "
-                u"WHERE m.type = 'table'"_s))
+    const SqlDialect& dialect = SqlDialect::of(db);
+    if (!q.exec(dialect.columnsSql()))
         throw DataError(DataError::engineText(q.lastError()));
     while (q.next())
         columnsOf[q.value(0).toString()].insert(q.value(1).toString());
 
-    QSet<QString> indexNames;
-    QSet<QString> triggerNames;
-    if (!q.exec(u"SELECT lower(name), type FROM sqlite_master WHERE type IN ('index', 'trigger')"_s))
+    QStringList indexNames;
+    QStringList triggerNames;
+    if (!q.exec(dialect.indexesAndTriggersSql()))
         throw DataError(DataError::engineText(q.lastError()));
     while (q.next())
-        (q.value(1).toString() == u"index"_s ? indexNames : triggerNames).insert(q.value(0).toString());
+        (q.value(1).toString() == u"index"_s ? indexNames : triggerNames).append(q.value(0).toString());
 
     MissingParts missing;
     for (const TableDef& def : Schema::tables()) {
@@ -441,9 +451,8 @@ MissingParts findMissingParts(QSqlDatabase& db)
             missing.indexes << index.name;
     }
     if (columnsOf.contains(u"hastasicil"_s)) {
-        missing.nameSearch = !columnsOf.contains(NameSearch::indexTable().toLower());
-        for (const QString& trigger : NameSearch::triggers())
-            missing.nameSearch = missing.nameSearch || !triggerNames.contains(trigger.toLower());
+        missing.nameSearch = !dialect.hasNameSearch(
+            NameSearch::indexTable(), NameSearch::triggers(), columnsOf.keys(), indexNames, triggerNames);
     }
     for (const QString& name : Schema::referenceTables()) {
         if (columnsOf.contains(name) && !scalar(db, u"SELECT 1 FROM %1 LIMIT 1"_s.arg(quoteId(name))).isValid())
@@ -479,8 +488,8 @@ void fillReferenceTables(QSqlDatabase& db)
 // left of an index that lost a trigger may have missed changes.
 void makeNameSearch(QSqlDatabase& db)
 {
-    for (const QStringList& statements :
-        { NameSearch::dropStatements(), NameSearch::createStatements(), NameSearch::fillStatements() })
+    for (const QStringList& statements : { NameSearch::dropStatements(SqlDialect::of(db)),
+             NameSearch::createStatements(SqlDialect::of(db)), NameSearch::fillStatements(SqlDialect::of(db)) })
         for (const QString& sql : statements)
             exec(db, sql);
 }
@@ -489,7 +498,8 @@ void makeNameSearch(QSqlDatabase& db)
 void repair(QSqlDatabase& db, const MissingParts& missing)
 {
     for (const auto& [table, field] : missing.columns)
-        exec(db, u"ALTER TABLE %1 ADD COLUMN %2 %3"_s.arg(quoteId(table->name), quoteId(field->name), sqlType(*field)));
+        exec(db,
+            u"ALTER TABLE %1 ADD COLUMN %2 %3"_s.arg(quoteId(table->name), quoteId(field->name), sqlType(db, *field)));
     for (const IndexDef& index : indexes())
         exec(db, createIndexSql(index));
     if (missing.nameSearch)
@@ -514,15 +524,17 @@ void addGrowthColumns(QSqlDatabase& db)
     QSet<QString> present;
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.exec(u"SELECT lower(name) FROM pragma_table_info('hastasicil')"_s))
+    if (!q.exec(SqlDialect::of(db).columnsSql()))
         throw DataError(DataError::engineText(q.lastError()));
     while (q.next())
-        present.insert(q.value(0).toString());
+        if (q.value(0).toString() == u"hastasicil"_s)
+            present.insert(q.value(1).toString());
     for (const QString& name : Schema::growthColumns()) {
         if (present.contains(name.toLower()))
             continue;
         const FieldDef* field = sicil->field(name);
-        exec(db, u"ALTER TABLE %1 ADD COLUMN %2 %3"_s.arg(quoteId(sicil->name), quoteId(field->name), sqlType(*field)));
+        exec(db,
+            u"ALTER TABLE %1 ADD COLUMN %2 %3"_s.arg(quoteId(sicil->name), quoteId(field->name), sqlType(db, *field)));
     }
 }
 
@@ -646,7 +658,7 @@ const QStringList& Schema::growthColumns()
 
 int Schema::version(QSqlDatabase& db)
 {
-    return scalar(db, u"PRAGMA user_version"_s).toInt();
+    return scalar(db, SqlDialect::of(db).versionSql()).toInt();
 }
 
 void Schema::ensure(QSqlDatabase& db, const std::function<void(bool busy)>& busy)
@@ -665,7 +677,8 @@ void Schema::ensure(QSqlDatabase& db, const std::function<void(bool busy)>& busy
 
     // Another copy of the program may be creating the same file: take the write lock first and
     // decide on what is in the file then.
-    exec(db, u"BEGIN IMMEDIATE"_s);
+    for (const QString& sql : SqlDialect::of(db).beginSchemaChange())
+        exec(db, sql);
     try {
         fileVersion = version(db);
         if (fileVersion > currentVersion)
@@ -673,6 +686,7 @@ void Schema::ensure(QSqlDatabase& db, const std::function<void(bool busy)>& busy
         // An older file's steps and the refilling of a lost name index read every record.
         const bool slow = fileVersion > 0 && (fileVersion < currentVersion || findMissingParts(db).nameSearch);
         if (fileVersion == 0) {
+            refuseForeignTables(db);
             // Empty, or tables made without a recorded version: the tables are made as this
             // version has them and the repair below adds the rest, so no step applies.
             createTables(db);

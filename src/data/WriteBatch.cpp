@@ -3,6 +3,7 @@
 #include "Connection.h"
 #include "DataError.h"
 #include "DataSet.h"
+#include "SqlDialect.h"
 
 #include <QSet>
 #include <QSqlDatabase>
@@ -36,7 +37,7 @@ WriteBatch::WriteBatch(DataSet& dataSet)
     if (active(db.connectionName()))
         return;
     QSqlQuery begin(db);
-    if (!begin.exec(u"BEGIN IMMEDIATE"_s))
+    if (!begin.exec(SqlDialect::of(db).beginWrite()))
         throw DataError(DataError::engineText(begin.lastError()));
     m_connectionName = db.connectionName();
     openBatches().insert(m_connectionName);

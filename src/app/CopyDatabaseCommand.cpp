@@ -3,6 +3,7 @@
 #include "Connection.h"
 #include "DataError.h"
 #include "DatabaseCopy.h"
+#include "DatabaseLocation.h"
 #include "Schema.h"
 #include "TurkishText.h"
 
@@ -26,7 +27,7 @@ QString count(qint64 n)
 // Opens one side; the source must already exist, the target is made when missing.
 std::unique_ptr<Connection> openSide(const QString& address, bool mustExist, const QString& role)
 {
-    if (mustExist && !QFileInfo::exists(address))
+    if (mustExist && !DatabaseLocation::isServerAddress(address) && !QFileInfo::exists(address))
         throw DataError(u"%1 veritabanı bulunamadı: %2"_s.arg(role, address));
     auto connection = std::make_unique<Connection>(address);
     if (!connection->open())

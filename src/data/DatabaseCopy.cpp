@@ -2,6 +2,7 @@
 
 #include "DataError.h"
 #include "Schema.h"
+#include "SqlDialect.h"
 #include "StatementBuilder.h"
 #include "ValueFormats.h"
 
@@ -202,6 +203,12 @@ void DatabaseCopy::copyTable(const TableDef& def)
             if (!rest.prepare(insertSql(def, int(pending.size() / columns))))
                 throw tableError(def, rest.lastError());
             flush(rest);
+        }
+        if (!def.keyField.isEmpty()) {
+            for (const QString& sql : SqlDialect::of(m_target).keysContinueStatements(def.name, def.keyField)) {
+                if (!write.exec(sql))
+                    throw tableError(def, write.lastError());
+            }
         }
         if (!m_target.commit())
             throw tableError(def, m_target.lastError());

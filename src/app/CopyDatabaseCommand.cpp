@@ -35,7 +35,7 @@ std::unique_ptr<Connection> openSide(const QString& address, bool mustExist, con
     return connection;
 }
 
-// Prints a table's progress when it starts, at every tenth and when it is done.
+// Prints a table's progress when it starts and whenever another tenth of it is done.
 class ProgressPrinter final
 {
 public:
@@ -46,10 +46,7 @@ public:
     void operator()(const QString& table, qint64 copied, qint64 total)
     {
         const int percent = total > 0 ? int(copied * 100 / total) : 100;
-        const bool started = table != m_table;
-        if (!started && percent / 10 == m_lastPercent / 10 && copied < total)
-            return;
-        if (!started && percent == m_lastPercent)
+        if (table == m_table && percent / 10 == m_lastPercent / 10)
             return;
         m_table = table;
         m_lastPercent = percent;

@@ -49,7 +49,7 @@ public:
     // is left as it was, those copied before stay.
     void copy();
 
-    // Counts and sums one table on both sides.
+    // Counts and sums one table on both sides (the source as it was read for the copy).
     TableCheck check(const TableDef& def);
     // The schema versions of source and target agree.
     bool versionsMatch();
@@ -64,4 +64,6 @@ private:
     Progress m_progress;
     int m_batchRows = 500;
     QHash<QString, TableChecksum> m_referenceSums;
+    // Each copied table's source rows, summed as they were read.
+    QHash<QString, TableChecksum> m_sourceSums;
 };

@@ -49,13 +49,10 @@ QByteArray TableChecksum::canonical(FieldType type, const QVariant& value)
     }
     case FieldType::Float: {
         bool ok = false;
-        double d = value.toDouble(&ok);
-        if (ok) {
-            // Zero's sign is not part of the value.
-            if (d == 0)
-                d = 0;
+        const double d = value.toDouble(&ok);
+        // The shortest text that reads back as the same number (zero without its sign).
+        if (ok)
             return QByteArray::number(d, 'g', QLocale::FloatingPointShortest);
-        }
         break;
     }
     case FieldType::DateTime: {
@@ -90,29 +87,42 @@ TableChecksum TableChecksum::of(QSqlDatabase& db, const TableDef& def)
     if (!q.exec(sql))
         throw DataError(u"%1: %2"_s.arg(def.name, DataError::engineText(q.lastError())));
 
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    // Rows of a table without a key have no order of their own: they are summed sorted.
-    std::vector<QByteArray> unordered;
-    TableChecksum result;
-    QByteArray row;
-    while (q.next()) {
-        row.clear();
-        for (qsizetype c = 0; c < def.fields.size(); ++c)
-            appendValue(row, def.fields.at(c).type, q.value(int(c)));
-        row += '\n';
-        if (def.keyField.isEmpty())
-            unordered.push_back(row);
-        else
-            hash.addData(row);
-        ++result.rows;
-    }
+    Builder builder(def);
+    while (q.next())
+        builder.addRow(q);
     if (q.lastError().isValid())
         throw DataError(u"%1: %2"_s.arg(def.name, DataError::engineText(q.lastError())));
-    std::sort(unordered.begin(), unordered.end());
-    for (const QByteArray& r : unordered)
-        hash.addData(r);
-    result.sum = hash.result();
-    return result;
+    return builder.result();
+}
+
+TableChecksum::Builder::Builder(const TableDef& def)
+    : m_def(def)
+    , m_hash(QCryptographicHash::Sha256)
+{ }
+
+void TableChecksum::Builder::addRow(const QSqlQuery& row)
+{
+    m_row.clear();
+    for (qsizetype c = 0; c < m_def.fields.size(); ++c)
+        appendValue(m_row, m_def.fields.at(c).type, row.value(int(c)));
+    m_row += '\n';
+    if (m_def.keyField.isEmpty())
+        m_unordered.push_back(m_row);
+    else
+        m_hash.addData(m_row);
+    ++m_rows;
+}
+
+TableChecksum TableChecksum::Builder::result()
+{
+    std::sort(m_unordered.begin(), m_unordered.end());
+    for (const QByteArray& r : m_unordered)
+        m_hash.addData(r);
+    m_unordered.clear();
+    TableChecksum sum;
+    sum.rows = m_rows;
+    sum.sum = m_hash.result();
+    return sum;
 }
 
 QString TableChecksum::shortText() const

@@ -3,9 +3,13 @@
 #include "FieldType.h"
 
 #include <QByteArray>
+#include <QCryptographicHash>
 #include <QSqlDatabase>
 #include <QVariant>
 
+#include <vector>
+
+class QSqlQuery;
 struct TableDef;
 
 // A table's row count and a checksum of its contents that does not depend on the engine: rows
@@ -27,6 +31,24 @@ public:
     // fraction, numbers in their shortest exact form, dates as the program stores them, texts
     // and bytes as they are. A null value and an empty text differ.
     static QByteArray canonical(FieldType type, const QVariant& value);
+
+    // Sums rows one at a time where they are read anyway, exactly as of() would: each row's
+    // values in the table's field order, in key order.
+    class Builder final
+    {
+    public:
+        explicit Builder(const TableDef& def);
+        void addRow(const QSqlQuery& row);
+        TableChecksum result();
+
+    private:
+        const TableDef& m_def;
+        QCryptographicHash m_hash;
+        // Rows of a table without a key have no order of their own: they are summed sorted.
+        std::vector<QByteArray> m_unordered;
+        QByteArray m_row;
+        qint64 m_rows = 0;
+    };
 
     // The first bytes of the sum in hexadecimal, for the user to compare by eye.
     QString shortText() const;

@@ -1,3 +1,4 @@
+#include "CopyDatabaseCommand.h"
 #include "PediakayApplication.h"
 #include "RestoreCommand.h"
 #include "Screens.h"
@@ -12,6 +13,13 @@ using namespace Qt::StringLiterals;
 
 int main(int argc, char** argv)
 {
+    // Moving a clinic between databases runs on the terminal alone.
+    if (CopyDatabaseCommand::requested(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        QTextStream out(stdout);
+        return CopyDatabaseCommand::run(QCoreApplication::arguments(), out);
+    }
+
     PediakayApplication app(argc, argv);
     // The program ends only when the sign-in dialog closes, not when its last window hides.
     app.setQuitOnLastWindowClosed(false);

@@ -428,12 +428,6 @@ struct MissingParts {
     }
 };
 
-const QStringList& referenceTables()
-{
-    static const QStringList names { u"zkilobir"_s, u"zuzunlukbir"_s, u"zbas"_s };
-    return names;
-}
-
 // Reads the file's tables, columns and indexes in two statements and compares them with the
 // schema; reads nothing of the records but the reference tables' first rows.
 MissingParts findMissingParts(QSqlDatabase& db)
@@ -478,7 +472,7 @@ MissingParts findMissingParts(QSqlDatabase& db)
         missing.nameSearch = !dialect.hasNameSearch(
             NameSearch::indexTable(), NameSearch::triggers(), columnsOf.keys(), indexNames, triggerNames);
     }
-    for (const QString& name : referenceTables()) {
+    for (const QString& name : Schema::referenceTables()) {
         if (columnsOf.contains(name) && !scalar(db, u"SELECT 1 FROM %1 LIMIT 1"_s.arg(quoteId(name))).isValid())
             missing.emptyReferenceTables << name;
     }
@@ -675,6 +669,12 @@ QString Schema::sortKeySql(const QString& columnSql)
         { u"û", u"u" },
     };
     return replacedSql(foldSql(columnSql), keys);
+}
+
+const QStringList& Schema::referenceTables()
+{
+    static const QStringList names { u"zkilobir"_s, u"zuzunlukbir"_s, u"zbas"_s };
+    return names;
 }
 
 const QStringList& Schema::growthColumns()

@@ -51,6 +51,9 @@ public:
     // client can use and update the indexes made on it.
     static QString sortKeySql(const QString& columnSql);
 
+    // The growth reference tables a new database is given rows for.
+    static const QStringList& referenceTables();
+
     // The columns of hastasicil the growth assessment reads (gestational weeks at birth, the
     // mother's and the father's height). The registry's export keeps to the other columns.
     static const QStringList& growthColumns();

@@ -409,7 +409,6 @@ QString DataSet::orderSql() const
 {
     const SqlDialect& dialect = connection() ? connection()->dialect() : SqlDialect::sqlite();
     QStringList cols;
-    const SqlDialect& dialect = connection() ? connection()->dialect() : SqlDialect::sqlite();
     for (const KeysetQuery::Term& t : orderTerms())
         cols.append(dialect.orderTermSql(t.sql, t.descending ? u" DESC"_s : QString()));
     cols.append(keyColumnSql());

@@ -390,21 +390,25 @@ void refuseForeignTables(QSqlDatabase& db)
                     u"Programa boş bir veritabanı ayırın."_s.arg(foreign.join(u", "_s)));
 }
 
+// Creates a table when it is missing, with what keeps its automatic numbers ahead of its keys.
+void createTable(QSqlDatabase& db, const TableDef& def)
+{
+    // CREATE TABLE IF NOT EXISTS would quietly accept a view or index of the same name.
+    const QString type = objectType(db, def.name);
+    if (!type.isEmpty() && type != u"table"_s)
+        throw DataError(
+            u"Veritabanında %1 adında tablo olmayan bir nesne var; dosya bu programa ait değil."_s.arg(def.name));
+    exec(db, createTableSql(db, def));
+    if (!def.keyField.isEmpty())
+        for (const QString& sql : SqlDialect::of(db).keyFollowsRowsStatements(quoteId(def.name), quoteId(def.keyField)))
+            exec(db, sql);
+}
+
 // Creates the tables that are missing.
 void createTables(QSqlDatabase& db)
 {
-    for (const TableDef& def : Schema::tables()) {
-        // CREATE TABLE IF NOT EXISTS would quietly accept a view or index of the same name.
-        const QString type = objectType(db, def.name);
-        if (!type.isEmpty() && type != u"table"_s)
-            throw DataError(
-                u"Veritabanında %1 adında tablo olmayan bir nesne var; dosya bu programa ait değil."_s.arg(def.name));
-        exec(db, createTableSql(db, def));
-        if (!def.keyField.isEmpty())
-            for (const QString& sql :
-                SqlDialect::of(db).keyFollowsRowsStatements(quoteId(def.name), quoteId(def.keyField)))
-                exec(db, sql);
-    }
+    for (const TableDef& def : Schema::tables())
+        createTable(db, def);
 }
 
 // What a file lacks of the schema the program uses.
@@ -559,7 +563,7 @@ void addGrowthColumns(QSqlDatabase& db)
 // Version 4: the change history. Its indexes are in the index list, which repair() adds.
 void addChangeHistory(QSqlDatabase& db)
 {
-    exec(db, createTableSql(*Schema::table(u"degisiklik"_s)));
+    createTable(db, *Schema::table(u"degisiklik"_s));
 }
 
 // Brings a file from one version to the next. Each step only adds to what the previous left.

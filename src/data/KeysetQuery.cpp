@@ -89,17 +89,20 @@ KeysetQuery::KeysetQuery(QString table, QString keyColumn, QString members, QVar
 std::optional<KeysetQuery::Tail> KeysetQuery::readTail(const QString& tail)
 {
     static const QRegularExpression unsure(
-        u"\\b(limit|offset|group|having|union|intersect|except|select|distinct|join|window|nulls)\\b"_s,
+        u"\\b(limit|offset|group|having|union|intersect|except|select|distinct|join|window)\\b"_s,
         QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression parts(u"^\\s*(?:where\\s+(.*?))?\\s*(?:order\\s+by\\s+(.+?))?\\s*$"_s,
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression direction(u"^(.*?)\\s+(asc|desc)$"_s,
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression position(u"^\\d+$"_s);
+    static const QRegularExpression nullsWord(u"\\bnulls\\b"_s, QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression nulls(u"^(.*?)\\s+nulls\\s+(first|last)$"_s,
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     if (tail.contains(unsure))
         return std::nullopt;
     const QRegularExpressionMatch m = parts.match(tail);
-    if (!m.hasMatch())
+    if (!m.hasMatch() || m.captured(1).contains(nullsWord))
         return std::nullopt;
     Tail out;
     out.where = m.captured(1).trimmed();
@@ -107,12 +110,21 @@ std::optional<KeysetQuery::Tail> KeysetQuery::readTail(const QString& tail)
         return out;
     for (const QString& text : splitTerms(m.captured(2))) {
         Term term { text.trimmed(), false };
+        // "NULLS FIRST" going up and "NULLS LAST" going down (as orders are written for
+        // PostgreSQL) is the order read here anyway; the other way round is not.
+        std::optional<bool> nullsFirst;
+        if (const QRegularExpressionMatch n = nulls.match(term.sql); n.hasMatch()) {
+            term.sql = n.captured(1).trimmed();
+            nullsFirst = n.captured(2).compare(u"first"_s, Qt::CaseInsensitive) == 0;
+        }
         const QRegularExpressionMatch d = direction.match(term.sql);
         if (d.hasMatch()) {
             term.sql = d.captured(1).trimmed();
             term.descending = d.captured(2).compare(u"desc"_s, Qt::CaseInsensitive) == 0;
         }
-        if (term.sql.isEmpty() || position.match(term.sql).hasMatch())
+        if (nullsFirst && *nullsFirst == term.descending)
+            return std::nullopt;
+        if (term.sql.isEmpty() || position.match(term.sql).hasMatch() || term.sql.contains(nullsWord))
             return std::nullopt;
         out.order.append(term);
     }

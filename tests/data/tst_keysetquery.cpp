@@ -64,7 +64,14 @@ void tst_KeysetQuery::readTail_data()
     QTest::newRow("a join") << u"join u on u.id = t.id"_s << false << QString() << QStringList();
     QTest::newRow("a subquery") << u"where id in (select id from u)"_s << false << QString() << QStringList();
     QTest::newRow("by column number") << u"order by 2"_s << false << QString() << QStringList();
-    QTest::newRow("missing values placed") << u"order by a nulls last"_s << false << QString() << QStringList();
+    QTest::newRow("missing values last going up") << u"order by a nulls last"_s << false << QString() << QStringList();
+    QTest::newRow("missing values first going down")
+        << u"order by a desc nulls first"_s << false << QString() << QStringList();
+    QTest::newRow("missing values where they sort anyway")
+        << u"where b > 1 order by a nulls first, b DESC NULLS LAST"_s << true << u"b > 1"_s
+        << QStringList { u"a|asc"_s, u"b|desc"_s };
+    QTest::newRow("missing values in the condition")
+        << u"where a is not null or nulls = 1 order by a"_s << false << QString() << QStringList();
     QTest::newRow("another table") << u", u where t.id = u.id"_s << false << QString() << QStringList();
 }
 

@@ -2,6 +2,7 @@
 
 #include "BackupNames.h"
 #include "BackupThinning.h"
+#include "DatabaseLocation.h"
 #include "PgDumpBackup.h"
 #include "ProgramSettings.h"
 #include "SqliteBackup.h"
@@ -23,7 +24,7 @@ constexpr qint64 secondsPerDay = 24 * 60 * 60;
 AutoBackup::AutoBackup(const QString& databasePath, QObject* parent)
     : QObject(parent)
     , m_databasePath(databasePath)
-    , m_server(isServerAddress(databasePath))
+    , m_server(DatabaseLocation::isServerAddress(databasePath))
 {
     if (!m_server)
         m_databasePath = QFileInfo(databasePath).absoluteFilePath();
@@ -38,11 +39,6 @@ AutoBackup::~AutoBackup()
 
 // The connection's addresses of server databases; when the connection tells which engine it
 // uses, ask it instead.
-bool AutoBackup::isServerAddress(const QString& databasePath)
-{
-    return databasePath.startsWith(u"postgresql://"_s) || databasePath.startsWith(u"postgres://"_s);
-}
-
 bool AutoBackup::databaseExists() const
 {
     return m_server || QFileInfo(m_databasePath).isFile();

@@ -24,8 +24,6 @@ public:
     // databasePath: the connection's path, the SQLite file or a server's address.
     explicit AutoBackup(const QString& databasePath, QObject* parent = nullptr);
 
-    // Whether a connection's path names a server's database rather than a file.
-    static bool isServerAddress(const QString& databasePath);
     ~AutoBackup() override;
 
     // The program setting naming the folder ("yedek/klasor"), and the folder when it is not set;

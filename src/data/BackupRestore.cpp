@@ -1,7 +1,7 @@
 #include "BackupRestore.h"
 
-#include "AutoBackup.h"
 #include "BackupNames.h"
+#include "DatabaseLocation.h"
 #include "Schema.h"
 #include "SqliteBackup.h"
 #include "SqliteHandle.h"
@@ -18,6 +18,8 @@ using namespace Qt::StringLiterals;
 const QString BackupRestore::openElsewhere
     = u"Veritabanı şu anda başka bir Pediakay tarafından kullanılıyor. Geri yükleme yapılmadı; "
       u"diğer Pediakay pencerelerini kapatıp tekrar deneyin."_s;
+const QString BackupRestore::onServer = u"Veritabanı bir PostgreSQL sunucusunda; yedeği sunucuda pg_restore ile "
+                                        u"geri yükleyin (README: Yedekler)."_s;
 
 namespace {
 
@@ -67,9 +69,8 @@ BackupRestore::Result BackupRestore::restore(
     const QString& backupFile, const QString& databasePath, const QDateTime& now)
 {
     Result result;
-    if (AutoBackup::isServerAddress(databasePath)) {
-        result.text = u"Veritabanı bir PostgreSQL sunucusunda; yedeği sunucuda pg_restore ile geri yükleyin "
-                      u"(README: Yedekler)."_s;
+    if (DatabaseLocation::isServerAddress(databasePath)) {
+        result.text = onServer;
         return result;
     }
     const QString database = QFileInfo(databasePath).absoluteFilePath();

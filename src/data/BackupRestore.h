@@ -25,4 +25,5 @@ public:
     static bool checkBackup(const QString& file, QString& reason);
 
     static const QString openElsewhere; // the refusal while the database is open
+    static const QString onServer; // a server's database is restored with the server's tools
 };

@@ -190,6 +190,10 @@ void TsifrelerF::geriYukleButtonClick()
 {
     // Restores a chosen backup in the database's place after checking it and asking.
     CommandGuard::run([&] {
+        if (Connection::defaultConnection()->isServer()) {
+            Messages::information(BackupRestore::onServer);
+            return;
+        }
         const QString file = Dialogs::getOpenFileName(this, chooseBackup, AutoBackup::folder(), backupFilter);
         if (file.isEmpty())
             return;

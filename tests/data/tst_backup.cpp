@@ -7,9 +7,11 @@
 #include "ProgramSettings.h"
 #include "SqliteBackup.h"
 #include "SqliteHandle.h"
+#include "TestDatabase.h"
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -95,6 +97,7 @@ private Q_SLOTS:
     void finishTakesTheLastCopy();
     void serverDatabaseIsDumped_data();
     void serverDatabaseIsDumped();
+    void serverDumpedByItsTools();
 
     void restorePutsBackupInPlace();
     void restoreWithoutDatabase();
@@ -406,6 +409,40 @@ void tst_Backup::serverDatabaseIsDumped()
         = BackupRestore::restore(dump, u"postgresql://hekim@sunucu:5432/klinik"_s, QDateTime::currentDateTime());
     QVERIFY(!restored.ok);
     QVERIFY2(restored.text.contains(u"pg_restore"_s), qPrintable(restored.text));
+}
+
+// The real pg_dump and pg_restore against the test server: the dump holds the clinic's rows.
+void tst_Backup::serverDumpedByItsTools()
+{
+    if (qEnvironmentVariableIsEmpty("PEDIAKAY_TEST_POSTGRES"))
+        QSKIP("no test server named (PEDIAKAY_TEST_POSTGRES); CI always names one");
+    const QByteArray engine = qgetenv("PEDIAKAY_TEST_ENGINE");
+    qputenv("PEDIAKAY_TEST_ENGINE", "postgresql");
+    const auto back = qScopeGuard([&] { qputenv("PEDIAKAY_TEST_ENGINE", engine); });
+    TestDatabase server;
+    QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
+    {
+        Connection connection(server.location(), u"dumped"_s);
+        QVERIFY2(connection.open(), qPrintable(connection.lastError()));
+        QSqlQuery q(connection.database());
+        QVERIFY2(q.exec(u"INSERT INTO hastasicil (hasta_kodu, adi) VALUES ('7', 'Dökümlü')"_s),
+            qPrintable(q.lastError().text()));
+    }
+
+    AutoBackup backup(server.location());
+    backup.now = [] { return QDateTime(QDate(2026, 12, 10), QTime(20, 15)); };
+    QStringList told;
+    backup.onFailure = [&](const QString& text) { told.append(text); };
+    QVERIFY(backup.backUpIfDue());
+    backup.wait();
+    QCOMPARE(told, QStringList());
+    const QString dump = path(u"Data/Yedek/Pediakay-2026-12-10_2015.dump"_s);
+    QVERIFY(QFileInfo(dump).size() > 0);
+
+    const ProcessRunner::Outcome listed
+        = ProcessRunner::start(ProcessRunner::findTool(u"pg_restore"_s), { u"--list"_s, dump }, {}, 30000);
+    QVERIFY2(listed.ran && listed.exitCode == 0, qPrintable(listed.errors));
+    QVERIFY2(listed.output.contains(u"TABLE DATA public hastasicil"_s), qPrintable(listed.output));
 }
 
 void tst_Backup::restorePutsBackupInPlace()

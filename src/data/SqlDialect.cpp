@@ -331,8 +331,8 @@ QStringList SqlDialect::keysContinueStatements(const QString& table, const QStri
         return {};
     const auto literal = [](QString text) { return u'\'' + text.replace(u'\'', u"''"_s) + u'\''; };
     // pg_get_serial_sequence reads the table's name as SQL (so it is quoted) and the column's
-    // name as written.
+    // name as written, so in the small letters the column was made with.
     const QString tableSql = StatementBuilder::quoted(table);
     return { u"SELECT setval(pg_get_serial_sequence(%1, %2), coalesce((SELECT max(%3) FROM %4), 0) + 1, false)"_s.arg(
-        literal(tableSql), literal(keyField), StatementBuilder::quoted(keyField), tableSql) };
+        literal(tableSql), literal(keyField.toLower()), StatementBuilder::quoted(keyField), tableSql) };
 }

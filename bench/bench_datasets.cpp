@@ -1,7 +1,7 @@
 // Times the data-set layer on a generated clinic (see gen_clinic) against the bare SQL that does
 // the same work on the same file, and reports the process's peak memory.
 //
-//   bench_datasets [--db FILE] [--repeat N] [--only TEXT]
+//   bench_datasets [--db FILE|postgresql://...] [--repeat N] [--only TEXT]
 //
 // Every operation is one entry of the list built in main(): a name, the work through the layer,
 // the same work as plain queries (the floor), and optional set-up, per-run preparation and
@@ -18,6 +18,7 @@
 #include "NameSearch.h"
 #include "RegistrySearch.h"
 #include "Schema.h"
+#include "SqlDialect.h"
 #include "TurkishText.h"
 #include "ValueFormats.h"
 
@@ -176,7 +177,7 @@ int main(int argc, char** argv)
     const qint64 children = floor.first(u"SELECT count(*) FROM hastasicil"_s);
     const qint64 visits = floor.first(u"SELECT count(*) FROM muayene"_s);
     bench::print(u"database %1: %2 MB, %3 children, %4 visits; median of %5 runs after one warm-up"_s.arg(path)
-                     .arg(double(bench::databaseFileSize(path)) / (1024.0 * 1024.0), 0, 'f', 1)
+                     .arg(double(bench::databaseSize(connection)) / (1024.0 * 1024.0), 0, 'f', 1)
                      .arg(children)
                      .arg(visits)
                      .arg(repeat));
@@ -403,13 +404,14 @@ int main(int argc, char** argv)
                 return qint64(sicrapQuery.RecordCount());
             },
         // The count, and the first child in the list's order (the Turkish sort key on its
-        // index, ties by key): what the screen shows first.
+        // index, ties by key; on PostgreSQL missing values first, as the index keeps them): what
+        // the screen shows first.
         .floor =
             [&] {
                 const qint64 n = floor.first(u"SELECT count(*) FROM hastasicil"_s);
                 floor.readRecord(u"hastasicil"_s,
-                    floor.first(u"SELECT hid FROM hastasicil ORDER BY %1 ASC, hid ASC LIMIT 1"_s.arg(
-                        Schema::sortKeySql(u"\"soyadi\""_s))));
+                    floor.first(u"SELECT hid FROM hastasicil ORDER BY %1, hid ASC LIMIT 1"_s.arg(
+                        SqlDialect::of(floor.db()).orderTermSql(Schema::sortKeySql(u"\"soyadi\""_s), u" ASC"_s))));
                 return n;
             },
         .teardown =
@@ -435,7 +437,7 @@ int main(int argc, char** argv)
         .floor =
             [&] {
                 QVariantMap binds;
-                const QString condition = NameSearch::condition(plantedSecondName, binds);
+                const QString condition = NameSearch::condition(plantedSecondName, binds, SqlDialect::of(floor.db()));
                 QSqlQuery q(floor.db());
                 q.setForwardOnly(true);
                 q.prepare(u"SELECT hid FROM hastasicil WHERE hid > (SELECT min(hid) FROM hastasicil) AND "_s + condition

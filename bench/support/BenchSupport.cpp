@@ -2,6 +2,7 @@
 
 #include "Connection.h"
 #include "DataError.h"
+#include "DatabaseLocation.h"
 
 #include <QFileInfo>
 #include <QSqlError>
@@ -89,7 +90,10 @@ double peakMemoryMb()
 
 QString clinicPath(const Options& options, const QString& fallback)
 {
-    const QString path = QFileInfo(options.text(u"db"_s, fallback)).absoluteFilePath();
+    const QString given = options.text(u"db"_s, fallback);
+    if (DatabaseLocation::isServerAddress(given))
+        return given;
+    const QString path = QFileInfo(given).absoluteFilePath();
     if (QFileInfo::exists(path))
         return path;
     print(u"%1 does not exist; make it with gen_clinic --out %1"_s.arg(path));
@@ -104,6 +108,15 @@ bool openClinic(Connection& connection)
     }
     Connection::setDefaultConnection(&connection);
     return true;
+}
+
+qint64 databaseSize(Connection& connection)
+{
+    if (!DatabaseLocation::isServerAddress(connection.path()))
+        return databaseFileSize(connection.path());
+    QSqlQuery q(connection.database());
+    q.setForwardOnly(true);
+    return q.exec(u"SELECT pg_database_size(current_database())"_s) && q.next() ? q.value(0).toLongLong() : 0;
 }
 
 qint64 databaseFileSize(const QString& path)

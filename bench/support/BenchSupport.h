@@ -35,8 +35,9 @@ private:
     QString m_error;
 };
 
-// The clinic file a benchmark runs on (--db, or the fallback) as an absolute path; empty, after
-// saying how to make one, when there is no such file.
+// The clinic a benchmark runs on (--db, or the fallback): a file as an absolute path, or a
+// PostgreSQL server's address as given; empty, after saying how to make one, when there is no
+// such file.
 QString clinicPath(const Options& options, const QString& fallback);
 
 // Opens the connection on the clinic and makes it the default one; false after saying why.
@@ -50,6 +51,8 @@ double peakMemoryMb();
 
 // Size of a database file together with its write-ahead log, in bytes.
 qint64 databaseFileSize(const QString& path);
+// Size of an open clinic in bytes: its file's, or its database's on a server.
+qint64 databaseSize(Connection& connection);
 
 double median(std::vector<double> values);
 

@@ -47,6 +47,8 @@ private:
     // A small clinic with gaps in its keys, Turkish texts, nulls next to empty texts, pictures,
     // fractions and a reference row of the clinic's own.
     static void fillClinic(QSqlDatabase& db);
+    // Every index of the database as the statement that makes it, sorted.
+    static QStringList indexDefinitions(QSqlDatabase& db);
     static TableChecksum sum(QSqlDatabase& db, const QString& table);
 
     QTemporaryDir* m_dir = nullptr;
@@ -110,6 +112,22 @@ void tst_DatabaseCopy::fillClinic(QSqlDatabase& db)
     exec(db, u"INSERT INTO master (mids) VALUES ('M-7'), ('M-3')"_s);
     exec(db, u"UPDATE zbas SET P50 = 35.125 WHERE ID = (SELECT min(ID) FROM zbas)"_s);
     exec(db, u"INSERT INTO sifre (sid, kullanici, sifre) VALUES (9, 'doktor', 'gizli')"_s);
+}
+
+QStringList tst_DatabaseCopy::indexDefinitions(QSqlDatabase& db)
+{
+    QSqlQuery q(db);
+    const bool server = db.driverName() == u"QPSQL"_s;
+    [&] {
+        QVERIFY2(q.exec(server ? u"SELECT indexdef FROM pg_indexes WHERE schemaname = current_schema()"_s
+                               : u"SELECT sql FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL"_s),
+            qPrintable(q.lastError().text()));
+    }();
+    QStringList definitions;
+    while (q.next())
+        definitions << q.value(0).toString();
+    definitions.sort();
+    return definitions;
 }
 
 void tst_DatabaseCopy::init()
@@ -224,8 +242,12 @@ void tst_DatabaseCopy::copyKeepsEveryValueAndKey()
     QSqlDatabase& source = m_source->database();
     QSqlDatabase& target = m_target->database();
     fillClinic(source);
+    const QStringList indexes = indexDefinitions(target);
+    QVERIFY(indexes.size() > 10);
     DatabaseCopy copy(source, target);
     copy.copy();
+    // The indexes set aside while the rows went in are all back, as they were.
+    QCOMPARE(indexDefinitions(target), indexes);
 
     for (const TableDef& def : Schema::tables()) {
         const DatabaseCopy::TableCheck check = copy.check(def);
@@ -448,8 +470,11 @@ void tst_DatabaseCopy::roundTripThroughServer()
         original << TableChecksum::of(file.database(), def);
     QCOMPARE(original.first().rows, qint64(10000));
 
+    const QStringList serverIndexes = indexDefinitions(onServer->database());
+    QVERIFY(serverIndexes.size() > 10);
     DatabaseCopy up(file.database(), onServer->database());
     up.copy();
+    QCOMPARE(indexDefinitions(onServer->database()), serverIndexes);
     QVERIFY(up.versionsMatch());
     DatabaseCopy down(onServer->database(), m_target->database());
     down.copy();

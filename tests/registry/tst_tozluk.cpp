@@ -11,6 +11,7 @@
 #include "RegistrySearch.h"
 #include "Screens.h"
 #include "TasilarF.h"
+#include "TestDatabase.h"
 #include "TfrmMain.h"
 #include "Tozluk.h"
 #include "Tsicrapor.h"
@@ -22,6 +23,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -150,6 +152,7 @@ private slots:
     void notAPicture();
     void changedCodeCarriesRecords();
     void changedCodeRefusedWhenTaken();
+    void serverLostWhileCarryingCode();
     void badInput_data();
     void badInput();
     void overlongCode();
@@ -602,6 +605,54 @@ void tst_Tozluk::changedCodeRefusedWhenTaken()
     QCOMPARE(ozluk->sicilTable->State(), dsEdit);
     QCOMPARE(app.count(u"hastasicil"_s, u"hasta_kodu = '8'"_s), 1);
     QCOMPARE(app.count(u"muayene"_s, u"hastakodu = '5'"_s), 1);
+}
+
+void tst_Tozluk::serverLostWhileCarryingCode()
+{
+    if (!TestDatabase::postgresqlChosen())
+        QSKIP("the connection to a server is lost only on PostgreSQL");
+    AppFixture app;
+    seedChild(app, u"5"_s, u"Ali"_s);
+    app.exec(u"INSERT INTO muayene (hastakodu) VALUES ('5'), ('5')"_s);
+    app.exec(u"INSERT INTO recete (hastakodu) VALUES ('5')"_s);
+    // The server ends the program's connection once the child's row is changed and its visits
+    // are being carried: the middle of the save's transaction.
+    QSqlQuery plain(app.sql());
+    QVERIFY2(plain.exec(u"CREATE FUNCTION lose_connection() RETURNS trigger LANGUAGE plpgsql AS $$ "
+                        "BEGIN PERFORM pg_terminate_backend(pg_backend_pid()); PERFORM pg_sleep(5); "
+                        "RETURN NULL; END $$"_s),
+        qPrintable(plain.lastError().text()));
+    QVERIFY(plain.exec(u"CREATE TRIGGER lose_connection AFTER UPDATE ON muayene "
+                       "FOR EACH STATEMENT EXECUTE FUNCTION lose_connection()"_s));
+    Tozluk* ozluk = showScreen(app);
+    ozluk->sicilTable->First();
+    ozluk->sicilTable->Edit();
+    QTest::mouseClick(control<QPushButton>(ozluk, u"JvXPButton10"), Qt::LeftButton);
+    auto* kod = control<DBEdit>(ozluk, u"hastaKoduEdit");
+    kod->setFocus();
+    kod->selectAll();
+    typeInto(kod, u"9"_s);
+    app.messages().expectError(
+        u"Veritabanı sunucusuyla bağlantı koptu; değişiklik kaydedilmedi. Bağlantı bir sonraki işlemde yeniden kurulacak."_s);
+    QTest::keyClick(kod, Qt::Key_F2);
+    verifyMessages(app);
+
+    // Nothing of the change is stored; the typed code waits on screen to be saved again.
+    QCOMPARE(app.count(u"hastasicil"_s, u"hasta_kodu = '5' AND adi = 'Ali'"_s), 1);
+    QCOMPARE(app.count(u"hastasicil"_s, u"hasta_kodu = '9'"_s), 0);
+    QCOMPARE(app.count(u"muayene"_s, u"hastakodu = '5'"_s), 2);
+    QCOMPARE(app.count(u"recete"_s, u"hastakodu = '5'"_s), 1);
+    QCOMPARE(ozluk->sicilTable->State(), dsEdit);
+    QCOMPARE(kod->text(), u"9"_s);
+
+    // The server is back: the same save, tried again, stores everything.
+    QVERIFY(plain.exec(u"DROP TRIGGER lose_connection ON muayene"_s));
+    QTest::keyClick(kod, Qt::Key_F2);
+    verifyMessages(app);
+    QCOMPARE(app.count(u"hastasicil"_s, u"hasta_kodu = '9' AND adi = 'Ali'"_s), 1);
+    QCOMPARE(app.count(u"muayene"_s, u"hastakodu = '9'"_s), 2);
+    QCOMPARE(app.count(u"recete"_s, u"hastakodu = '9'"_s), 1);
+    QCOMPARE(app.count(u"hastasicil"_s, u"hasta_kodu = '5'"_s), 0);
 }
 
 void tst_Tozluk::badInput_data()

@@ -153,6 +153,8 @@ private slots:
     void changedCodeCarriesRecords();
     void changedCodeRefusedWhenTaken();
     void serverLostWhileCarryingCode();
+    void anotherCopyWroteFirst_data();
+    void anotherCopyWroteFirst();
     void badInput_data();
     void badInput();
     void overlongCode();
@@ -653,6 +655,53 @@ void tst_Tozluk::serverLostWhileCarryingCode()
     QCOMPARE(app.count(u"muayene"_s, u"hastakodu = '9'"_s), 2);
     QCOMPARE(app.count(u"recete"_s, u"hastakodu = '9'"_s), 1);
     QCOMPARE(app.count(u"hastasicil"_s, u"hasta_kodu = '5'"_s), 0);
+}
+
+void tst_Tozluk::anotherCopyWroteFirst_data()
+{
+    QTest::addColumn<QString>("otherCopy");
+    QTest::addColumn<int>("storedAhmet");
+    QTest::addColumn<int>("storedAli");
+    QTest::newRow("changed the child") << u"UPDATE hastasicil SET adi = 'Ahmet' WHERE hasta_kodu = '5'"_s << 1 << 0;
+    QTest::newRow("changed the same child's other field")
+        << u"UPDATE hastasicil SET soyadi = 'Kara' WHERE hasta_kodu = '5'"_s << 0 << 0;
+    QTest::newRow("deleted the child") << u"DELETE FROM hastasicil WHERE hasta_kodu = '5'"_s << 0 << 0;
+}
+
+// Another workstation stored or deleted the child after this screen read it: this save is
+// refused with a clear message, the other copy's row stays as it stored it, and the typed
+// name waits on screen. A change of a field the user did not touch does not stand in the way.
+void tst_Tozluk::anotherCopyWroteFirst()
+{
+    QFETCH(QString, otherCopy);
+    QFETCH(int, storedAhmet);
+    QFETCH(int, storedAli);
+    AppFixture app;
+    seedChild(app, u"5"_s, u"Ali"_s);
+    Tozluk* ozluk = showScreen(app);
+    ozluk->sicilTable->First();
+    auto* adi = control<DBEdit>(ozluk, u"adiEdit");
+    adi->setFocus();
+    adi->selectAll();
+    typeInto(adi, u"Can"_s);
+    app.exec(otherCopy);
+    const bool refused = !otherCopy.contains(u"soyadi"_s);
+    if (refused)
+        app.messages().expectError(
+            u"Bu kayıt siz okuduktan sonra başka bir kullanıcı tarafından değiştirilmiş veya silinmiş. "
+            "Değişiklikleriniz kaydedilmedi; Vazgeç ile kaydın güncel hâlini görebilirsiniz."_s);
+    QTest::keyClick(adi, Qt::Key_F2);
+    verifyMessages(app);
+
+    QCOMPARE(app.count(u"hastasicil"_s, u"hasta_kodu = '5' AND adi = 'Ahmet'"_s), storedAhmet);
+    QCOMPARE(app.count(u"hastasicil"_s, u"hasta_kodu = '5' AND adi = 'Ali'"_s), storedAli);
+    QCOMPARE(app.count(u"hastasicil"_s, u"adi = 'Can'"_s), refused ? 0 : 1);
+    if (refused) {
+        QCOMPARE(ozluk->sicilTable->State(), dsEdit);
+        QCOMPARE(adi->text(), u"Can"_s);
+    } else {
+        QCOMPARE(app.count(u"hastasicil"_s, u"hasta_kodu = '5' AND adi = 'Can' AND soyadi = 'Kara'"_s), 1);
+    }
 }
 
 void tst_Tozluk::badInput_data()

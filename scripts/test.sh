@@ -25,6 +25,9 @@ stop_server() {
 trap stop_server EXIT
 "${as_server_user[@]}" "$pg_bin/initdb" -D "$pg_dir/data" -U postgres --auth-local=trust --auth-host=reject \
   -E UTF8 --locale=C.UTF-8 >/dev/null
+# One role must give its password even on the socket, for the tests of a wrong password: its
+# line comes before the lines that trust every local user.
+"${as_server_user[@]}" sed -i '1i local all pediakay_parola scram-sha-256' "$pg_dir/data/pg_hba.conf"
 # Only the socket in the temporary folder; the first free port of a few.
 started=""
 for port in $(seq "${PEDIAKAY_TEST_PG_PORT:-54329}" $(( ${PEDIAKAY_TEST_PG_PORT:-54329} + 20 ))); do

@@ -215,6 +215,24 @@ QSqlDatabase& Connection::database()
     return m_db;
 }
 
+bool Connection::closeIfLost()
+{
+    if (!isServer() || !m_db.isValid())
+        return false;
+    // Runs after the failed write was taken back, so a live connection answers.
+    QSqlQuery ping(m_db);
+    if (m_db.isOpen() && ping.exec(u"SELECT 1"_s))
+        return false;
+    close();
+    return true;
+}
+
+QString Connection::lostText()
+{
+    return u"Veritabanı sunucusuyla bağlantı koptu; değişiklik kaydedilmedi. "
+           "Bağlantı bir sonraki işlemde yeniden kurulacak."_s;
+}
+
 int Connection::generation() const
 {
     return m_generation;

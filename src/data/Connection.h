@@ -43,6 +43,13 @@ public:
     // when it cannot.
     QSqlDatabase& database();
 
+    // Called after a statement failed: when the connection to the server is gone (the server
+    // stopped or ended this session), closes it so that the next access opens it anew, and
+    // returns true. The SQLite file is never lost this way.
+    bool closeIfLost();
+    // What the user is told of a change the lost connection took back.
+    static QString lostText();
+
     // Increases with every successful (re)open, so data sets know their statements are stale.
     int generation() const;
 

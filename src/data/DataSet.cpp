@@ -115,6 +115,15 @@ QSqlDatabase& DataSet::db() const
     return c->database();
 }
 
+// After a failed write: a lost server connection is told as such (the engine's text names no
+// cause the user knows), and is opened anew by the next access.
+void DataSet::throwIfConnectionLost() const
+{
+    Connection* c = connection();
+    if (c && c->closeIfLost())
+        throw DataError(Connection::lostText());
+}
+
 QString DataSet::TableName() const
 {
     return m_tableName;
@@ -1472,7 +1481,7 @@ void DataSet::writeRecord()
         throw DataError(historyReadOnly());
 
     qint64 newKey = -1;
-    {
+    try {
         RecordWriter writer(database);
         if (inserting) {
             newKey = writer.insert(quoted(m_def->name), cols, vals, keyCol);
@@ -1505,6 +1514,9 @@ void DataSet::writeRecord()
             m_buffer = saved;
         }
         writer.commit();
+    } catch (const DataError&) {
+        throwIfConnectionLost();
+        throw;
     }
 
     // The record is stored: bring the list and the cache up to date.
@@ -1648,7 +1660,7 @@ void DataSet::Delete()
     pos(); // placed while it is still stored
     const qint64 key = currentKey();
     const QString keyCol = keyColumnSql();
-    {
+    try {
         // The record and its history row go together.
         RecordWriter writer(db());
         ChangeLog::writeDelete(db(), *m_def, key);
@@ -1658,6 +1670,9 @@ void DataSet::Delete()
         q.addBindValue(key);
         exec(q);
         writer.commit();
+    } catch (const DataError&) {
+        throwIfConnectionLost();
+        throw;
     }
     m_modified = false;
     m_buffer.clear();

@@ -26,6 +26,8 @@ private Q_SLOTS:
     void serverRefuses_data();
     void serverRefuses();
     void foreignTablesLeftAlone();
+    void password_data();
+    void password();
 };
 
 void tst_DatabaseLocation::parse_data()
@@ -212,6 +214,65 @@ void tst_DatabaseLocation::foreignTablesLeftAlone()
     QVERIFY(q.next());
     QCOMPARE(q.value(0).toInt(), 1);
     plain.close();
+}
+
+void tst_DatabaseLocation::password_data()
+{
+    QTest::addColumn<QByteArray>("given");
+    QTest::addColumn<bool>("opens");
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("wrong password") << QByteArray("yanlis-parola") << false
+                                    << u"password authentication failed for user \"pediakay_parola\""_s;
+    QTest::newRow("no password") << QByteArray() << false << u"no password supplied"_s;
+    QTest::newRow("right password") << QByteArray("Dogru-Parola 1") << true << QString();
+}
+
+// A user the server asks a password of (scripts/test.sh makes the server ask it of
+// pediakay_parola): the password comes from the environment, and a wrong one is refused with
+// the server's own text.
+void tst_DatabaseLocation::password()
+{
+    if (!TestDatabase::postgresqlChosen())
+        QSKIP("a server's password is tried in the PostgreSQL run");
+    if (TestDatabase::serverMissing())
+        QSKIP("PostgreSQL chosen without a server (PEDIAKAY_TEST_POSTGRES)");
+    QFETCH(QByteArray, given);
+    QFETCH(bool, opens);
+    QFETCH(QString, refusal);
+    TestDatabase db;
+    QVERIFY2(db.error().isEmpty(), qPrintable(db.error()));
+    {
+        QSqlDatabase plain = db.open(u"password-role"_s);
+        QVERIFY(plain.isOpen());
+        QSqlQuery q(plain);
+        q.exec(u"CREATE ROLE pediakay_parola LOGIN SUPERUSER"_s);
+        QVERIFY(q.exec(u"ALTER ROLE pediakay_parola PASSWORD 'Dogru-Parola 1'"_s));
+        plain.close();
+    }
+    QSqlDatabase::removeDatabase(u"password-role"_s);
+
+    QTemporaryDir home;
+    const QByteArray previousPassword = qgetenv("PGPASSWORD");
+    const QByteArray previousFile = qgetenv("PGPASSFILE");
+    // No password file of the developer's answers in its place.
+    qputenv("PGPASSFILE", home.filePath(u"pgpass"_s).toUtf8());
+    if (given.isNull())
+        qunsetenv("PGPASSWORD");
+    else
+        qputenv("PGPASSWORD", given);
+    DatabaseLocation::Server s = DatabaseLocation::parse(db.location());
+    Connection c(DatabaseLocation::address(u"pediakay_parola"_s, s.host, s.port, s.database));
+    const bool opened = c.open();
+    const QString error = c.lastError();
+    c.close();
+    previousPassword.isNull() ? qunsetenv("PGPASSWORD") : qputenv("PGPASSWORD", previousPassword);
+    previousFile.isNull() ? qunsetenv("PGPASSFILE") : qputenv("PGPASSFILE", previousFile);
+
+    QVERIFY2(opened == opens, qPrintable(error));
+    if (!opens) {
+        QVERIFY2(error.startsWith(u"Veritabanına bağlanılamadı: "_s), qPrintable(error));
+        QVERIFY2(error.contains(refusal), qPrintable(error));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_DatabaseLocation)

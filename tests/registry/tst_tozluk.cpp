@@ -11,6 +11,7 @@
 #include "RegistrySearch.h"
 #include "Screens.h"
 #include "TasilarF.h"
+#include "TestDatabase.h"
 #include "TfrmMain.h"
 #include "Tozluk.h"
 #include "Tsicrapor.h"
@@ -22,6 +23,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -150,6 +152,9 @@ private slots:
     void notAPicture();
     void changedCodeCarriesRecords();
     void changedCodeRefusedWhenTaken();
+    void serverLostWhileCarryingCode();
+    void anotherCopyWroteFirst_data();
+    void anotherCopyWroteFirst();
     void badInput_data();
     void badInput();
     void overlongCode();
@@ -602,6 +607,101 @@ void tst_Tozluk::changedCodeRefusedWhenTaken()
     QCOMPARE(ozluk->sicilTable->State(), dsEdit);
     QCOMPARE(app.count(u"hastasicil"_s, u"hasta_kodu = '8'"_s), 1);
     QCOMPARE(app.count(u"muayene"_s, u"hastakodu = '5'"_s), 1);
+}
+
+void tst_Tozluk::serverLostWhileCarryingCode()
+{
+    if (!TestDatabase::postgresqlChosen())
+        QSKIP("the connection to a server is lost only on PostgreSQL");
+    AppFixture app;
+    seedChild(app, u"5"_s, u"Ali"_s);
+    app.exec(u"INSERT INTO muayene (hastakodu) VALUES ('5'), ('5')"_s);
+    app.exec(u"INSERT INTO recete (hastakodu) VALUES ('5')"_s);
+    // The server ends the program's connection once the child's row is changed and its visits
+    // are being carried: the middle of the save's transaction.
+    QSqlQuery plain(app.sql());
+    QVERIFY2(plain.exec(u"CREATE FUNCTION lose_connection() RETURNS trigger LANGUAGE plpgsql AS $$ "
+                        "BEGIN PERFORM pg_terminate_backend(pg_backend_pid()); PERFORM pg_sleep(5); "
+                        "RETURN NULL; END $$"_s),
+        qPrintable(plain.lastError().text()));
+    QVERIFY(plain.exec(u"CREATE TRIGGER lose_connection AFTER UPDATE ON muayene "
+                       "FOR EACH STATEMENT EXECUTE FUNCTION lose_connection()"_s));
+    Tozluk* ozluk = showScreen(app);
+    ozluk->sicilTable->First();
+    ozluk->sicilTable->Edit();
+    QTest::mouseClick(control<QPushButton>(ozluk, u"JvXPButton10"), Qt::LeftButton);
+    auto* kod = control<DBEdit>(ozluk, u"hastaKoduEdit");
+    kod->setFocus();
+    kod->selectAll();
+    typeInto(kod, u"9"_s);
+    app.messages().expectError(
+        u"Veritabanı sunucusuyla bağlantı koptu; değişiklik kaydedilmedi. Bağlantı bir sonraki işlemde yeniden kurulacak."_s);
+    QTest::keyClick(kod, Qt::Key_F2);
+    verifyMessages(app);
+
+    // Nothing of the change is stored; the typed code waits on screen to be saved again.
+    QCOMPARE(app.count(u"hastasicil"_s, u"hasta_kodu = '5' AND adi = 'Ali'"_s), 1);
+    QCOMPARE(app.count(u"hastasicil"_s, u"hasta_kodu = '9'"_s), 0);
+    QCOMPARE(app.count(u"muayene"_s, u"hastakodu = '5'"_s), 2);
+    QCOMPARE(app.count(u"recete"_s, u"hastakodu = '5'"_s), 1);
+    QCOMPARE(ozluk->sicilTable->State(), dsEdit);
+    QCOMPARE(kod->text(), u"9"_s);
+
+    // The server is back: the same save, tried again, stores everything.
+    QVERIFY(plain.exec(u"DROP TRIGGER lose_connection ON muayene"_s));
+    QTest::keyClick(kod, Qt::Key_F2);
+    verifyMessages(app);
+    QCOMPARE(app.count(u"hastasicil"_s, u"hasta_kodu = '9' AND adi = 'Ali'"_s), 1);
+    QCOMPARE(app.count(u"muayene"_s, u"hastakodu = '9'"_s), 2);
+    QCOMPARE(app.count(u"recete"_s, u"hastakodu = '9'"_s), 1);
+    QCOMPARE(app.count(u"hastasicil"_s, u"hasta_kodu = '5'"_s), 0);
+}
+
+void tst_Tozluk::anotherCopyWroteFirst_data()
+{
+    QTest::addColumn<QString>("otherCopy");
+    QTest::addColumn<int>("storedAhmet");
+    QTest::addColumn<int>("storedAli");
+    QTest::newRow("changed the child") << u"UPDATE hastasicil SET adi = 'Ahmet' WHERE hasta_kodu = '5'"_s << 1 << 0;
+    QTest::newRow("changed the same child's other field")
+        << u"UPDATE hastasicil SET soyadi = 'Kara' WHERE hasta_kodu = '5'"_s << 0 << 0;
+    QTest::newRow("deleted the child") << u"DELETE FROM hastasicil WHERE hasta_kodu = '5'"_s << 0 << 0;
+}
+
+// Another workstation stored or deleted the child after this screen read it: this save is
+// refused with a clear message, the other copy's row stays as it stored it, and the typed
+// name waits on screen. A change of a field the user did not touch does not stand in the way.
+void tst_Tozluk::anotherCopyWroteFirst()
+{
+    QFETCH(QString, otherCopy);
+    QFETCH(int, storedAhmet);
+    QFETCH(int, storedAli);
+    AppFixture app;
+    seedChild(app, u"5"_s, u"Ali"_s);
+    Tozluk* ozluk = showScreen(app);
+    ozluk->sicilTable->First();
+    auto* adi = control<DBEdit>(ozluk, u"adiEdit");
+    adi->setFocus();
+    adi->selectAll();
+    typeInto(adi, u"Can"_s);
+    app.exec(otherCopy);
+    const bool refused = !otherCopy.contains(u"soyadi"_s);
+    if (refused)
+        app.messages().expectError(
+            u"Bu kayıt siz okuduktan sonra başka bir kullanıcı tarafından değiştirilmiş veya silinmiş. "
+            "Değişiklikleriniz kaydedilmedi; Vazgeç ile kaydın güncel hâlini görebilirsiniz."_s);
+    QTest::keyClick(adi, Qt::Key_F2);
+    verifyMessages(app);
+
+    QCOMPARE(app.count(u"hastasicil"_s, u"hasta_kodu = '5' AND adi = 'Ahmet'"_s), storedAhmet);
+    QCOMPARE(app.count(u"hastasicil"_s, u"hasta_kodu = '5' AND adi = 'Ali'"_s), storedAli);
+    QCOMPARE(app.count(u"hastasicil"_s, u"adi = 'Can'"_s), refused ? 0 : 1);
+    if (refused) {
+        QCOMPARE(ozluk->sicilTable->State(), dsEdit);
+        QCOMPARE(adi->text(), u"Can"_s);
+    } else {
+        QCOMPARE(app.count(u"hastasicil"_s, u"hasta_kodu = '5' AND adi = 'Can' AND soyadi = 'Kara'"_s), 1);
+    }
 }
 
 void tst_Tozluk::badInput_data()

@@ -123,6 +123,8 @@ private slots:
     void deleteAnswers_data();
     void deleteAnswers();
     void correctWithAndWithoutQuestion();
+    void anotherCopyMeanwhile_data();
+    void anotherCopyMeanwhile();
     void sortFlagSurvivesLookup();
     void rowHeightSequence();
     void tooltipFollowsSelectedColumn();
@@ -550,6 +552,74 @@ void tst_TfrmMain::correctWithAndWithoutQuestion()
     QCOMPARE(app.count(u"muayene"_s, u"hastakodu = '5'"_s), 2);
     QCOMPARE(app.count(u"muayene"_s, u"hastakodu = '5' AND doktoru IS NULL"_s), 1);
     QCOMPARE(screen->muayeneTable->State(), dsEdit);
+}
+
+void tst_TfrmMain::anotherCopyMeanwhile_data()
+{
+    QTest::addColumn<bool>("correcting");
+    QTest::addColumn<QString>("otherCopy");
+    QTest::addColumn<QString>("storedKilo");
+    QTest::newRow("added a visit of the same child") << false
+                                                     << u"INSERT INTO muayene (hastakodu, tarih, kilo) VALUES ('5', "
+                                                        "'2012-03-20 11:00:00.000', 14)"_s
+                                                     << QString();
+    QTest::newRow("changed the visit being corrected")
+        << true << u"UPDATE muayene SET kilo = 14 WHERE mid = ?"_s << u"14"_s;
+    QTest::newRow("deleted the visit being corrected") << true << u"DELETE FROM muayene WHERE mid = ?"_s << QString();
+}
+
+// Another workstation writes the same child's visits while this screen records or corrects
+// one: a new visit from each copy is stored; a corrected visit the other copy changed or
+// deleted first is refused with a clear message, and the typed weight waits on screen.
+void tst_TfrmMain::anotherCopyMeanwhile()
+{
+    QFETCH(bool, correcting);
+    QFETCH(QString, otherCopy);
+    QFETCH(QString, storedKilo);
+    AppFixture app;
+    seedRegistry(app);
+    TfrmMain* screen = signIn(app);
+    QVERIFY(screen);
+    lookUpCode(screen, correcting ? u"012"_s : u"5"_s);
+    qint64 mid = -1;
+    if (correcting) {
+        app.messages().expectQuestion(Messages::kayitEdilmedenCikilsinmi, Messages::Answer::Yes);
+        QTest::mouseClick(ctl<QPushButton>(screen, u"JvNavPanelButton10"), Qt::LeftButton);
+        verifyBoxes(app);
+        mid = screen->muayeneTable->currentKey();
+    }
+    auto* kilo = ctl<DBEdit>(screen, u"kiloDBEdit");
+    kilo->setFocus();
+    kilo->selectAll();
+    QTest::keyClicks(kilo, u"12,5"_s);
+    if (correcting)
+        app.exec(otherCopy, { mid });
+    else
+        app.exec(otherCopy);
+    if (correcting)
+        app.messages().expectError(
+            u"Bu kayıt siz okuduktan sonra başka bir kullanıcı tarafından değiştirilmiş veya silinmiş. "
+            "Değişiklikleriniz kaydedilmedi; Vazgeç ile kaydın güncel hâlini görebilirsiniz."_s);
+    QTest::keyClick(kilo, Qt::Key_F2);
+    verifyBoxes(app);
+
+    if (!correcting) {
+        QCOMPARE(app.count(u"muayene"_s, u"hastakodu = '5'"_s), 3);
+        QCOMPARE(app.count(u"muayene"_s, u"hastakodu = '5' AND kilo = 14"_s), 1);
+        QCOMPARE(app.count(u"muayene"_s, u"hastakodu = '5' AND kilo = 12.5"_s), 1);
+        QCOMPARE(screen->muayeneTable->State(), dsBrowse);
+        return;
+    }
+    QCOMPARE(app.count(u"muayene"_s, u"kilo = 12.5"_s), 0);
+    if (storedKilo.isEmpty()) {
+        QCOMPARE(app.count(u"muayene"_s, u"mid = ?"_s, { mid }), 0);
+    } else {
+        QSqlQuery q = app.exec(u"SELECT kilo FROM muayene WHERE mid = ?"_s, { mid });
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toDouble(), storedKilo.toDouble());
+    }
+    QCOMPARE(screen->muayeneTable->State(), dsEdit);
+    QCOMPARE(kilo->text(), u"12,5"_s);
 }
 
 void tst_TfrmMain::sortFlagSurvivesLookup()

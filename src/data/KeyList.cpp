@@ -14,6 +14,7 @@ void KeyList::setAll(QVector<qint64> keys)
     m_readPage = nullptr;
     m_position = nullptr;
     m_runs.clear();
+    m_held.clear();
 }
 
 void KeyList::setFirst(QVector<qint64> first, int count, Loader readAll)
@@ -48,12 +49,94 @@ void KeyList::clear()
 
 int KeyList::size() const
 {
-    return m_count;
+    return m_count + int(m_held.size());
 }
 
 bool KeyList::isEmpty() const
 {
-    return m_count == 0;
+    return size() == 0;
+}
+
+int KeyList::heldBefore(int position) const
+{
+    int n = 0;
+    for (auto it = m_held.cbegin(); it != m_held.cend() && it.key() < position; ++it)
+        ++n;
+    return n;
+}
+
+int KeyList::inner(int position) const
+{
+    return position - heldBefore(position);
+}
+
+int KeyList::outer(int innerPosition) const
+{
+    int position = innerPosition;
+    for (auto it = m_held.cbegin(); it != m_held.cend() && it.key() <= position; ++it)
+        ++position;
+    return position;
+}
+
+QVector<qint64> KeyList::excluded() const
+{
+    QVector<qint64> keys = m_tail;
+    for (qint64 k : std::as_const(m_held))
+        keys.append(k);
+    return keys;
+}
+
+qint64 KeyList::at(int position) const
+{
+    if (position < 0 || position >= size())
+        return -1;
+    const auto held = m_held.constFind(position);
+    if (held != m_held.cend())
+        return held.value();
+    return innerAt(inner(position));
+}
+
+int KeyList::indexOf(qint64 key) const
+{
+    for (auto it = m_held.cbegin(); it != m_held.cend(); ++it)
+        if (it.value() == key)
+            return it.key();
+    const int position = innerIndexOf(key);
+    return position < 0 ? -1 : outer(position);
+}
+
+void KeyList::removeAt(int position)
+{
+    if (position < 0 || position >= size())
+        return;
+    if (!m_held.remove(position))
+        innerRemoveAt(inner(position));
+    // The held records after it move up one place with the others.
+    QMap<int, qint64> held;
+    for (auto it = m_held.cbegin(); it != m_held.cend(); ++it)
+        held.insert(it.key() > position ? it.key() - 1 : it.key(), it.value());
+    m_held = held;
+}
+
+void KeyList::hold(int position)
+{
+    // Appended records are left out of the pages already; a list read whole shows every record
+    // where it was read.
+    if (!m_readPage || position < 0 || m_held.contains(position))
+        return;
+    const int at = inner(position);
+    if (at >= tailStart())
+        return;
+    const qint64 key = innerAt(at);
+    if (key < 0)
+        return;
+    innerRemoveAt(at);
+    m_held.insert(position, key);
+}
+
+QVector<qint64> KeyList::held() const
+{
+    return m_held.values();
 }
 
 int KeyList::tailStart() const
@@ -61,7 +144,7 @@ int KeyList::tailStart() const
     return m_count - int(m_tail.size());
 }
 
-qint64 KeyList::at(int position) const
+qint64 KeyList::innerAt(int position) const
 {
     if (position < 0 || position >= m_count)
         return -1;
@@ -86,7 +169,7 @@ qint64 KeyList::at(int position) const
     return position < m_keys.size() ? m_keys.at(position) : -1;
 }
 
-int KeyList::indexOf(qint64 key) const
+int KeyList::innerIndexOf(qint64 key) const
 {
     if (m_readPage) {
         const int inTail = int(m_tail.indexOf(key));
@@ -97,7 +180,7 @@ int KeyList::indexOf(qint64 key) const
             if (at >= 0)
                 return it.key() + at;
         }
-        const int position = m_position(key, m_tail);
+        const int position = m_position(key, excluded());
         if (position < 0)
             return -1;
         // Past the records counted when the list was read: another copy stored some since.
@@ -120,7 +203,7 @@ const QVector<qint64>& KeyList::all() const
 {
     if (m_readPage) {
         QVector<qint64> keys;
-        for (int p = 0; p < m_count; ++p)
+        for (int p = 0; p < size(); ++p)
             keys.append(at(p));
         m_keys = keys;
         return m_keys;
@@ -138,7 +221,7 @@ void KeyList::append(qint64 key)
     ++m_count;
 }
 
-void KeyList::removeAt(int position)
+void KeyList::innerRemoveAt(int position)
 {
     if (position < 0 || position >= m_count)
         return;
@@ -177,7 +260,7 @@ void KeyList::removeAt(int position)
 
 bool KeyList::complete() const
 {
-    return m_readPage ? keysRead() >= m_count : !m_readAll;
+    return m_readPage ? keysRead() >= size() : !m_readAll;
 }
 
 bool KeyList::paged() const
@@ -192,7 +275,7 @@ const QVector<qint64>& KeyList::appended() const
 
 int KeyList::keysRead() const
 {
-    int n = int(m_tail.size());
+    int n = int(m_tail.size() + m_held.size());
     if (!m_readPage)
         return n + int(m_keys.size());
     for (const QVector<qint64>& run : std::as_const(m_runs))
@@ -252,7 +335,7 @@ qint64 KeyList::known(int position) const
 // set appended, and a current record among them, move with the end of the list.
 void KeyList::grow(int delta) const
 {
-    if (m_follow && *m_follow >= tailStart())
+    if (m_follow && *m_follow >= tailStart() + int(m_held.size()))
         *m_follow += delta;
     m_count += delta;
 }
@@ -284,7 +367,7 @@ void KeyList::readAround(int position) const
     const int backwardSkip = nextStart - 1 - backwardTo;
 
     Request request;
-    request.excluded = m_tail;
+    request.excluded = excluded();
     if (forwardSkip <= backwardSkip) {
         const int wanted = std::min(pageSize, nextStart - forwardFrom);
         const bool toEnd = !hasNext && forwardFrom + wanted == nextStart;

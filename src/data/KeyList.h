@@ -10,7 +10,8 @@
 // a position when it is first asked for, from the nearest known key, the start or the end, and
 // finds a key's position by counting; it never reads every key. A list that cannot (a loader)
 // reads the rest once, the first time anything past its first page is asked for. Keys this data
-// set appended come last, whatever the order, until the list is read again.
+// set appended come last, whatever the order, until the list is read again; a record whose
+// change here moved it in the order (or out of the list) is held at its row likewise.
 class KeyList final
 {
 public:
@@ -53,6 +54,12 @@ public:
     // A record this data set stored: it comes last, whatever the order.
     void append(qint64 key);
     void removeAt(int position);
+    // The record at a position was changed here so that the table may now sort it elsewhere (or
+    // no longer list it): it keeps its row until the list is read again, and the pages and counts
+    // leave it out, so every other record keeps its row too.
+    void hold(int position);
+    // The records held at their rows.
+    QVector<qint64> held() const;
 
     // Whether every key has been read (for tests and benchmarks).
     bool complete() const;
@@ -66,6 +73,16 @@ public:
     void follow(int* position);
 
 private:
+    // Positions inside the stored part without the held records, as the pages and counts see
+    // them, and back.
+    int heldBefore(int position) const;
+    int inner(int position) const;
+    int outer(int innerPosition) const;
+    qint64 innerAt(int position) const;
+    int innerIndexOf(qint64 key) const;
+    void innerRemoveAt(int position);
+    QVector<qint64> excluded() const;
+
     void readRest() const;
     int tailStart() const;
     qint64 known(int position) const;
@@ -82,4 +99,5 @@ private:
     PageReader m_readPage;
     Counter m_position;
     mutable QMap<int, QVector<qint64>> m_runs; // keys read by pages, by the position of the first
+    mutable QMap<int, qint64> m_held; // records held at their rows, by position in the whole list
 };

@@ -24,6 +24,7 @@ private Q_SLOTS:
     void pagedPlacesAKeyByCounting();
     void pagedKeepsAppendedKeysLast();
     void pagedFollowsAnotherCopysRecords();
+    void pagedHoldsAChangedRecordAtItsRow();
 };
 
 namespace {
@@ -380,6 +381,37 @@ void tst_KeyList::pagedFollowsAnotherCopysRecords()
     QCOMPARE(walked.size(), 603);
     QCOMPARE(walked.mid(598), (QVector<qint64> { 599, 600, 640, 650, 700 }));
     QCOMPARE(list.at(position), 700);
+}
+
+// A record changed here that the table now sorts elsewhere keeps its row; the pages and counts
+// leave it out, so every other record keeps its row, also after a removal before it.
+void tst_KeyList::pagedHoldsAChangedRecordAtItsRow()
+{
+    const QVector<qint64> shown = scrambled(2000);
+    PagedTable table { shown };
+    KeyList list;
+    table.open(list, 10);
+    QCOMPARE(list.at(500), shown.at(500));
+    list.hold(500);
+    list.hold(1990);
+    table.keys.move(500, 1800);
+    table.keys.move(1990, 3);
+    QCOMPARE(list.size(), 2000);
+    QCOMPARE(list.held(), (QVector<qint64> { shown.at(500), shown.at(1990) }));
+    QCOMPARE(list.indexOf(shown.at(1700)), 1700); // counted, not read
+    QCOMPARE(list.indexOf(shown.at(1990)), 1990);
+    for (int p = 0; p < 2000; ++p)
+        QCOMPARE(list.at(p), shown.at(p));
+    QVERIFY(table.requests.last().excluded.contains(shown.at(500)));
+
+    list.removeAt(300);
+    table.keys.removeAll(shown.at(300));
+    QCOMPARE(list.at(499), shown.at(500));
+    QCOMPARE(list.at(500), shown.at(501));
+    QCOMPARE(list.indexOf(shown.at(1990)), 1989);
+    list.removeAt(499);
+    QCOMPARE(list.at(499), shown.at(501));
+    QCOMPARE(list.size(), 1998);
 }
 
 QTEST_GUILESS_MAIN(tst_KeyList)

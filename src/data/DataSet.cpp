@@ -1544,6 +1544,8 @@ void DataSet::writeRecord()
         }
     }
     qint64 key = currentKey();
+    if (!inserting)
+        holdIfMoved(key);
     if (inserting) {
         key = newKey;
         if (!m_def->keyField.isEmpty())
@@ -1569,6 +1571,25 @@ void DataSet::writeRecord()
         for (DataSource* source : std::as_const(m_sources))
             for (DataSet* detail : source->details())
                 detail->masterMoved(false);
+}
+
+// A list read by pages: a saved change to a column its order or condition uses may sort the
+// record elsewhere in the table (or leave it out); it keeps its row until the list is read again,
+// and every other record keeps its row too.
+void DataSet::holdIfMoved(qint64 key)
+{
+    if (!m_keys.paged())
+        return;
+    const std::optional<KeysetQuery> keyset = keysetQuery();
+    if (!keyset)
+        return;
+    for (int i = 0; i < m_def->fields.size(); ++i) {
+        if (m_changed.testBit(i) && keyset->mentions(m_fields.at(i)->FieldName())) {
+            m_keys.hold(pos());
+            m_anchors.remove(key);
+            return;
+        }
+    }
 }
 
 void DataSet::Cancel()
@@ -1815,21 +1836,35 @@ bool DataSet::locateNext(const QString& sql, const QVariantMap& binds)
 
 // The first record meeting a condition in the list's order: after the current record when
 // fromCurrent (the keys this data set appended come last, the search wraps once to the start and
-// ends with the current record), else from the start; -1 when none does.
+// ends with the current record), else from the start; -1 when none does. Records held at their
+// rows after a change saved here are met at those rows, not where the table now sorts them.
 qint64 DataSet::firstPagedMatch(const QString& sql, const QVariantMap& binds, bool fromCurrent) const
 {
     const std::optional<KeysetQuery> keyset = keysetQuery();
     if (!keyset)
         return -1;
     const QVector<qint64>& appended = m_keys.appended();
+    const QVector<qint64> held = m_keys.held();
+    // The first hit among the keys only, in no particular order.
+    const auto hitsAmong = [&](const QVector<qint64>& keys) -> QSet<qint64> {
+        if (keys.isEmpty())
+            return {};
+        KeysetQuery::Page page;
+        page.extra = sql;
+        page.extraBinds = binds;
+        page.only = keys;
+        page.limit = int(keys.size());
+        const QVector<qint64> hits = keyset->keys(db(), page);
+        return QSet<qint64>(hits.cbegin(), hits.cend());
+    };
     const auto stored = [&](qint64 after) -> qint64 {
         KeysetQuery::Page page;
         page.extra = sql;
         page.extraBinds = binds;
-        page.excluded = appended;
+        page.excluded = appended + held;
         if (after >= 0) {
-            // Read after its place in the list; a change saved since may sort it further on, where
-            // it is not met again.
+            // Read after its place in the list; a change another copy saved since may sort it
+            // further on, where it is not met again.
             page.excluded.append(after);
             const std::optional<QVariantList> anchor = anchorFor(*keyset, after);
             if (!anchor)
@@ -1838,40 +1873,55 @@ qint64 DataSet::firstPagedMatch(const QString& sql, const QVariantMap& binds, bo
         }
         return keyset->keys(db(), page).value(0, -1);
     };
-    QSet<qint64> appendedHits;
-    if (!appended.isEmpty()) {
-        KeysetQuery::Page page;
-        page.extra = sql;
-        page.extraBinds = binds;
-        page.only = appended;
-        page.limit = int(appended.size());
-        const QVector<qint64> hits = keyset->keys(db(), page);
-        appendedHits = QSet<qint64>(hits.cbegin(), hits.cend());
-    }
+    const QSet<qint64> appendedHits = hitsAmong(appended);
+    const QSet<qint64> heldHits = hitsAmong(held);
     const auto appendedHit = [&](int from, int to) -> qint64 {
         for (int i = std::max(from, 0); i < to && i < appended.size(); ++i)
             if (appendedHits.contains(appended.at(i)))
                 return appended.at(i);
         return -1;
     };
+    // The first hit of the stored part after a row (from its start for -1): in the table after the
+    // nearest record before that row that is not held, or at a held row, whichever comes first.
+    const auto storedAfter = [&](int row) -> qint64 {
+        qint64 heldHit = -1;
+        int heldRow = -1;
+        for (qint64 k : heldHits) {
+            const int at = m_keys.indexOf(k);
+            if (at > row && (heldRow < 0 || at < heldRow)) {
+                heldRow = at;
+                heldHit = k;
+            }
+        }
+        qint64 from = -1;
+        for (int r = row; r >= 0 && from < 0; --r) {
+            const qint64 k = m_keys.at(r);
+            if (!held.contains(k))
+                from = k;
+        }
+        const qint64 hit = stored(from);
+        if (hit < 0 || heldHit < 0)
+            return hit < 0 ? heldHit : hit;
+        return m_keys.indexOf(hit) < heldRow ? hit : heldHit;
+    };
     const qint64 current = fromCurrent ? currentKey() : -1;
     const int inAppended = current >= 0 ? int(appended.indexOf(current)) : -1;
     qint64 found = -1;
     if (current < 0) {
-        found = stored(-1);
+        found = storedAfter(-1);
         if (found < 0)
             found = appendedHit(0, int(appended.size()));
     } else if (inAppended < 0) {
-        found = stored(current);
+        found = storedAfter(pos());
         if (found < 0)
             found = appendedHit(0, int(appended.size()));
         if (found < 0)
-            found = stored(-1);
+            found = storedAfter(-1);
     } else {
         const int at = inAppended;
         found = appendedHit(at + 1, int(appended.size()));
         if (found < 0)
-            found = stored(-1);
+            found = storedAfter(-1);
         if (found < 0)
             found = appendedHit(0, at + 1);
     }

@@ -237,6 +237,7 @@ private:
     void moveTo(int position);
     void beginEditBuffer(const Row* row);
     void writeRecord();
+    void holdIfMoved(qint64 key);
     void throwIfConnectionLost() const;
     void beforeMove();
     void afterMove();

@@ -1,5 +1,7 @@
 #include "KeysetQuery.h"
 
+#include <algorithm>
+
 #include "DataError.h"
 #include "SqlDialect.h"
 
@@ -134,6 +136,14 @@ std::optional<KeysetQuery::Tail> KeysetQuery::readTail(const QString& tail)
 const QVector<KeysetQuery::Term>& KeysetQuery::order() const
 {
     return m_order;
+}
+
+bool KeysetQuery::mentions(const QString& column) const
+{
+    if (m_members.contains(column, Qt::CaseInsensitive))
+        return true;
+    return std::any_of(
+        m_order.cbegin(), m_order.cend(), [&](const Term& t) { return t.sql.contains(column, Qt::CaseInsensitive); });
 }
 
 // Every value present and one direction: a row-value comparison, which the engine answers from

@@ -52,6 +52,9 @@ public:
     static std::optional<Tail> readTail(const QString& tail);
 
     const QVector<Term>& order() const;
+    // Whether a column may decide the list's order or its records: its name appears in the
+    // condition or a term (a cautious test: a name inside another word counts too).
+    bool mentions(const QString& column) const;
 
     // The keys of a page; edges, when given, gets the terms' values of the first and the last
     // key read (the anchors of the pages next to it).

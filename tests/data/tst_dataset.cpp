@@ -77,6 +77,8 @@ private Q_SLOTS:
     void farMovesReadOnlyPages();
     void deletingARecordFoundByKey_data();
     void deletingARecordFoundByKey();
+    void savedChangesKeepEveryRow_data();
+    void savedChangesKeepEveryRow();
 
 private:
     void addChildren(int count, const QString& namePrefix = u"Ad"_s);
@@ -1341,6 +1343,92 @@ void tst_DataSet::deletingARecordFoundByKey()
     QCOMPARE(ds.RecNo(), 1201);
     QCOMPARE(ds.RecordCount(), expected.size() - 1);
     QCOMPARE(countRows(u"hastasicil"_s, u"hid = ?"_s, { expected.at(1200) }), 0);
+}
+
+void tst_DataSet::savedChangesKeepEveryRow_data()
+{
+    farMovesReadOnlyPages_data();
+}
+
+// Saved changes that sort two records elsewhere: both keep their rows until the list is read
+// again, and every record between their old and new places keeps its row, counted or read.
+void tst_DataSet::savedChangesKeepEveryRow()
+{
+    QFETCH(QString, statement);
+    QFETCH(QString, indexFields);
+    QFETCH(QString, plainWhere);
+    QFETCH(QString, plainOrder);
+    addChildren(3000);
+    DataSet ds(u"children"_s);
+    QVector<int> expected = openLongList(ds, statement, indexFields, plainWhere, plainOrder);
+    const auto hid = [&ds] { return ds.FieldByName(u"hid"_s)->AsInteger(); };
+    const auto rename = [&ds](const QString& name) {
+        ds.Edit();
+        ds.FieldByName(u"adi"_s)->setAsString(name);
+        ds.FieldByName(u"soyadi"_s)->setAsString(name);
+        ds.Post();
+    };
+    const int toEnd = expected.at(100);
+    const int toStart = expected.at(200);
+    ds.setRecNo(101);
+    rename(u"Zzz"_s);
+    ds.setRecNo(201);
+    rename(u"Aaa"_s);
+    QCOMPARE(hid(), toStart);
+    QCOMPARE(ds.RecordCount(), expected.size());
+
+    const int n = int(expected.size());
+    for (int recNo : { n, n - 1, 1, 100, 101, 102, 200, 201, 202, 1500, 2000 }) {
+        ds.setRecNo(recNo);
+        QCOMPARE(hid(), expected.at(recNo - 1));
+    }
+    ds.Last();
+    for (int recNo = expected.size(); recNo > expected.size() - 3; --recNo, ds.Prior())
+        QCOMPARE(hid(), expected.at(recNo - 1));
+
+    // Found by key, a record between the old and the new places is counted at its own row.
+    QVERIFY(ds.Locate(u"hasta_kodu"_s, QString::number(expected.at(1500)), {}));
+    QCOMPARE(ds.RecNo(), 1501);
+    ds.Delete();
+    QCOMPARE(hid(), expected.at(1501));
+    QCOMPARE(ds.RecNo(), 1501);
+    QCOMPARE(ds.RecordCount(), expected.size() - 1);
+    ds.Next();
+    QCOMPARE(hid(), expected.at(1502));
+    expected.removeAt(1500);
+    QVERIFY(ds.Locate(u"hasta_kodu"_s, QString::number(toEnd), {}));
+    QCOMPARE(ds.RecNo(), 101);
+
+    // The next match is met at the rows shown, the held ones included, and wraps once.
+    const QVariantMap three { { u":a"_s, toStart }, { u":b"_s, expected.at(150) }, { u":c"_s, expected.at(1000) } };
+    const QString hits = u"hid = :a or hid = :b or hid = :c"_s;
+    QVERIFY(ds.locateNext(hits, three));
+    QCOMPARE(ds.RecNo(), 151);
+    QVERIFY(ds.locateNext(hits, three));
+    QCOMPARE(ds.RecNo(), 201);
+    QCOMPARE(hid(), toStart);
+    QVERIFY(ds.locateNext(hits, three));
+    QCOMPARE(ds.RecNo(), 1001);
+    QVERIFY(ds.locateNext(hits, three));
+    QCOMPARE(ds.RecNo(), 151);
+
+    // Read again, the list shows the records where the table now sorts them.
+    ds.Refresh();
+    QVector<int> now;
+    QSqlQuery plain(m_conn->database());
+    QVERIFY(plain.exec(u"SELECT hid FROM hastasicil"_s + (plainWhere.isEmpty() ? QString() : u" WHERE "_s + plainWhere)
+        + u" ORDER BY "_s + plainOrder));
+    while (plain.next())
+        now.append(plain.value(0).toInt());
+    QCOMPARE(ds.RecordCount(), now.size());
+    for (int key : { toEnd, toStart }) {
+        const bool listed = now.contains(key);
+        QCOMPARE(ds.Locate(u"hasta_kodu"_s, QString::number(key), {}), listed);
+        if (listed)
+            QCOMPARE(ds.RecNo(), now.indexOf(key) + 1);
+    }
+    ds.Last();
+    QCOMPARE(hid(), now.last());
 }
 
 QVector<int> tst_DataSet::openLongList(DataSet& ds, const QString& statement, const QString& indexFields,

@@ -8,6 +8,7 @@
 // Rows: opening the results and the lines of a visit, moving the history through 50 visits
 // with both lists open (each move re-reads both), storing a result and a line. Rows stored by
 // the benchmark are deleted again at the end.
+#include "BenchClinic.h"
 #include "BenchSupport.h"
 #include "Connection.h"
 #include "DataError.h"
@@ -85,19 +86,12 @@ QHash<QString, std::pair<QVariant, QVariant>> readCatalogue(QSqlDatabase& db)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const bench::Options options(app.arguments(), { u"db"_s, u"repeat"_s, u"only"_s });
-    if (!options.ok()) {
-        bench::print(options.error());
-        return 2;
-    }
-    const QString path = bench::clinicPath(options, u"bench-clinic.db"_s);
-    const int repeat = int(std::max<qint64>(1, options.number(u"repeat"_s, 5)));
-    const QString only = options.text(u"only"_s, QString());
-    if (path.isEmpty())
-        return 2;
-    Connection connection(path, u"bench_details"_s);
-    if (!bench::openClinic(connection))
-        return 1;
+    bench::Clinic clinic(app.arguments(), {}, u"bench-clinic.db"_s, 5, u"bench_details"_s);
+    if (clinic.exitCode() != 0)
+        return clinic.exitCode();
+    const QString& path = clinic.path();
+    const int repeat = clinic.repeat();
+    Connection& connection = clinic.connection();
     QSqlDatabase& db = connection.database();
 
     QSqlQuery counts = run(db,
@@ -303,11 +297,6 @@ int main(int argc, char** argv)
         .maxMs = 100.0,
     });
 
-    if (!only.isEmpty())
-        rows.erase(
-            std::remove_if(rows.begin(), rows.end(), [&](const bench::Row& r) { return !r.name.contains(only); }),
-            rows.end());
-    const int failed = bench::printTable(bench::runRows(rows, repeat));
-    bench::print(u"peak memory %1 MB"_s.arg(bench::peakMemoryMb(), 0, 'f', 0));
+    const int failed = clinic.runAndPrint(std::move(rows));
     return failed == 0 ? 0 : 1;
 }

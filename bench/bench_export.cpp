@@ -6,6 +6,7 @@
 //
 //   QT_QPA_PLATFORM=offscreen bench_export [--db FILE] [--repeat N]
 
+#include "BenchClinic.h"
 #include "BenchSupport.h"
 #include "CommandProgress.h"
 #include "Connection.h"
@@ -70,18 +71,12 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     PediakayApplication app(argc, argv);
-    const bench::Options options(app.arguments(), { u"db"_s, u"repeat"_s });
-    if (!options.ok()) {
-        bench::print(options.error());
-        return 2;
-    }
-    const QString path = bench::clinicPath(options, u"bench-clinic.db"_s);
-    const int repeat = int(std::max<qint64>(1, options.number(u"repeat"_s, 3)));
-    if (path.isEmpty())
-        return 2;
-    Connection connection(path, u"bench"_s);
-    if (!bench::openClinic(connection))
-        return 1;
+    bench::Clinic clinic(app.arguments(), {}, u"bench-clinic.db"_s, 3, u"bench"_s);
+    if (clinic.exitCode() != 0)
+        return clinic.exitCode();
+    const QString& path = clinic.path();
+    const int repeat = clinic.repeat();
+    Connection& connection = clinic.connection();
     QSqlDatabase& db = connection.database();
     QTemporaryDir out;
 

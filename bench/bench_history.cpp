@@ -8,6 +8,7 @@
 // the medians are printed. The visits added are deleted again and the history rows written are
 // left, so a copy of the clinic is the file to run on.
 
+#include "BenchClinic.h"
 #include "BenchSupport.h"
 #include "ChangeLog.h"
 #include "Connection.h"
@@ -55,20 +56,12 @@ void runAlternating(std::vector<Kind>& kinds, int repeat)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const bench::Options options(app.arguments(), { u"db"_s, u"repeat"_s });
-    if (!options.ok()) {
-        bench::print(options.error());
-        return 2;
-    }
-    const QString path = bench::clinicPath(options, u"bench-clinic.db"_s);
-    const int repeat = int(std::max<qint64>(1, options.number(u"repeat"_s, 200)));
-    if (path.isEmpty())
-        return 2;
-
-    // Opening brings an older file up to date, the history table included.
-    Connection connection(path, u"bench"_s);
-    if (!bench::openClinic(connection))
-        return 1;
+    bench::Clinic clinic(app.arguments(), {}, u"bench-clinic.db"_s, 200, u"bench"_s);
+    if (clinic.exitCode() != 0)
+        return clinic.exitCode();
+    const QString& path = clinic.path();
+    const int repeat = clinic.repeat();
+    Connection& connection = clinic.connection();
     QSqlDatabase& db = connection.database();
     ChangeLog::setUser(u"zeynep"_s);
     const TableDef& visitsDef = *Schema::table(u"muayene"_s);

@@ -6,6 +6,7 @@
 //
 //   bench_registry [--db FILE] [--repeat N] [--only TEXT]
 
+#include "BenchClinic.h"
 #include "BenchSupport.h"
 #include "ChildCode.h"
 #include "Connection.h"
@@ -36,20 +37,12 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QLocale::setDefault(TurkishText::locale());
-    const bench::Options options(app.arguments(), { u"db"_s, u"repeat"_s, u"only"_s });
-    if (!options.ok()) {
-        bench::print(options.error());
-        return 2;
-    }
-    const QString path = bench::clinicPath(options, u"bench-clinic.db"_s);
-    const int repeat = int(std::max<qint64>(1, options.number(u"repeat"_s, 5)));
-    const QString only = options.text(u"only"_s, QString());
-    if (path.isEmpty())
-        return 2;
-
-    Connection connection(path, u"bench"_s);
-    if (!bench::openClinic(connection))
-        return 1;
+    bench::Clinic clinic(app.arguments(), {}, u"bench-clinic.db"_s, 5, u"bench"_s);
+    if (clinic.exitCode() != 0)
+        return clinic.exitCode();
+    const QString& path = clinic.path();
+    const int repeat = clinic.repeat();
+    Connection& connection = clinic.connection();
     QSqlDatabase& db = connection.database();
 
     qint64 children = 0;
@@ -297,13 +290,6 @@ int main(int argc, char** argv)
         row.maxMs = 300.0;
         row.maxRatio = 3.0;
     }
-    if (!only.isEmpty())
-        rows.erase(
-            std::remove_if(rows.begin(), rows.end(), [&only](const bench::Row& r) { return !r.name.contains(only); }),
-            rows.end());
-
-    const std::vector<bench::Result> results = bench::runRows(rows, repeat);
-    const int failed = bench::printTable(results);
-    bench::print(u"peak memory: %1 MB"_s.arg(bench::peakMemoryMb(), 0, 'f', 1));
+    const int failed = clinic.runAndPrint(std::move(rows));
     return failed == 0 ? 0 : 1;
 }

@@ -7,6 +7,7 @@
 // dose card open, the list read), saving a vaccination with the list read again, and adding all
 // catalogue types to an empty dose card. Then the vaccination list printout (layout asi_liste) of a
 // child with 100 vaccinations is prepared. Rows the benchmark stores are deleted again at the end.
+#include "BenchClinic.h"
 #include "BenchSupport.h"
 #include "Connection.h"
 #include "DataError.h"
@@ -76,27 +77,12 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const bench::Options options(app.arguments(), { u"db"_s, u"repeat"_s, u"only"_s, u"layouts"_s });
-    if (!options.ok()) {
-        bench::print(options.error());
-        return 2;
-    }
-    const QString path = bench::clinicPath(options, u"bench-clinic.db"_s);
-    const int repeat = int(std::max<qint64>(1, options.number(u"repeat"_s, 5)));
-    const QString only = options.text(u"only"_s, QString());
-    if (path.isEmpty())
-        return 2;
-    QString layouts = options.text(u"layouts"_s, QString());
-    if (layouts.isEmpty())
-        layouts = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(u"../layouts"_s);
-    ReportLayout::addLayoutDirectory(layouts);
-    if (ReportLayout::findFile(u"asi_liste"_s).isEmpty()) {
-        bench::print(u"no layouts in %1; give --layouts"_s.arg(layouts));
-        return 2;
-    }
-    Connection connection(path, u"bench_vaccines"_s);
-    if (!bench::openClinic(connection))
-        return 1;
+    bench::Clinic clinic(app.arguments(), { u"layouts"_s }, u"bench-clinic.db"_s, 5, u"bench_vaccines"_s);
+    if (clinic.exitCode() != 0)
+        return clinic.exitCode();
+    const QString& path = clinic.path();
+    const int repeat = clinic.repeat();
+    Connection& connection = clinic.connection();
     QSqlDatabase& db = connection.database();
 
     QSqlQuery counts = run(db,
@@ -273,16 +259,15 @@ int main(int argc, char** argv)
         .teardown = [&] { run(db, u"DELETE FROM asitakip2 WHERE hkodu = ?"_s, { cardCode }); },
         .maxMs = 100.0,
     });
-    if (!only.isEmpty())
-        std::erase_if(rows, [&](const bench::Row& r) { return !r.name.contains(only); });
 
+    std::erase_if(rows, [&clinic](const bench::Row& r) { return !clinic.picks(r.name); });
     const std::vector<bench::Result> results = bench::runRows(rows, repeat);
     int failed = bench::printTable(results);
     for (qint64 asid : std::as_const(storedShots))
         run(db, u"DELETE FROM asitakip WHERE asid = ?"_s, { asid });
 
     // The vaccination list printout of a child with 100 vaccinations, as the preview gets it.
-    if (only.isEmpty() || QStringLiteral("printout").contains(only)) {
+    if (clinic.picks(u"printout"_s)) {
         QSqlQuery have = run(db, u"SELECT count(*) FROM asitakip WHERE hkodu = ?"_s, { printCode });
         have.next();
         const int missing = std::max(0, 100 - have.value(0).toInt());

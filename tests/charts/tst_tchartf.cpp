@@ -5,6 +5,7 @@
 #include "GrowthChart.h"
 #include "PediakayApplication.h"
 #include "RangeSteps.h"
+#include "ScreenControls.h"
 #include "Screens.h"
 #include "TChartF.h"
 #include "TfrmMain.h"
@@ -102,14 +103,6 @@ private:
 };
 
 // A control of the screen by its name.
-template <class T> T* ctl(QWidget* screen, const char* name)
-{
-    T* w = screen->findChild<T*>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no control %s", name);
-    return w;
-}
-
 QVariant null()
 {
     return QVariant();

@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 #include "PediakayApplication.h"
+#include "ScreenControls.h"
 #include "Screens.h"
 #include "TsifrelerF.h"
 #include "TyardimF.h"
@@ -17,12 +18,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-#define VERIFY_BOXES(app)                                                                                              \
-    do {                                                                                                               \
-        QString problems;                                                                                              \
-        QVERIFY2((app).messages().verifyDone(&problems), qPrintable(problems));                                        \
-    } while (false)
 
 void writeTopic(AppFixture& app, const QString& name, const QByteArray& content)
 {

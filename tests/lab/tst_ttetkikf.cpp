@@ -5,6 +5,7 @@
 #include "DataSet.h"
 #include "Messages.h"
 #include "PediakayApplication.h"
+#include "ScreenControls.h"
 #include "Screens.h"
 #include "TPasswordDlg.h"
 #include "TReport.h"
@@ -32,20 +33,6 @@ const QString stopDeleteQuestion = u"Silme işlemi ile birlikte daha önceki kay
                                    u"Silme işlemini kesmek istermisiniz?"_s;
 const QString previewTitle = u"Lumeko Rapor Önizleme - Tetkik Türü Kartları"_s;
 
-#define VERIFY_BOXES(app)                                                                                              \
-    do {                                                                                                               \
-        QString problems;                                                                                              \
-        QVERIFY2((app).messages().verifyDone(&problems), qPrintable(problems));                                        \
-    } while (false)
-
-template <class T> T* ctl(QWidget* screen, const char* name)
-{
-    T* widget = screen->findChild<T*>(QString::fromLatin1(name));
-    if (!widget)
-        qFatal("no control %s", name);
-    return widget;
-}
-
 void seedTypes(AppFixture& app)
 {
     app.exec(u"INSERT INTO laborana (lid, tetkikturu, normaldegalt, normaldegust, aciklama) VALUES "
@@ -70,11 +57,6 @@ TTetkikF* openCatalogue(AppFixture& app)
     if (!QTest::qWaitForWindowActive(screen))
         qFatal("the catalogue did not become active");
     return screen;
-}
-
-void click(QWidget* screen, const char* button)
-{
-    QTest::mouseClick(ctl<QPushButton>(screen, button), Qt::LeftButton);
 }
 
 // Read-only state of the name, lower, upper and remark boxes, as "1" for locked.

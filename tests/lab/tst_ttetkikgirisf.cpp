@@ -6,6 +6,7 @@
 #include "Field.h"
 #include "Messages.h"
 #include "PediakayApplication.h"
+#include "ScreenControls.h"
 #include "Screens.h"
 #include "TTetkikF.h"
 #include "TfrmMain.h"
@@ -32,25 +33,6 @@ const QString deleteRowQuestion = u"Seçili kaydı silmek istediğinize eminmisi
 const QString catalogueSave = u"Bilgileri kayıt etmek istediğinize eminmisiniz?"_s;
 
 enum Column { Type, Lower, Upper, Result, Remark };
-
-#define VERIFY_BOXES(app)                                                                                              \
-    do {                                                                                                               \
-        QString problems;                                                                                              \
-        QVERIFY2((app).messages().verifyDone(&problems), qPrintable(problems));                                        \
-    } while (false)
-
-template <class T> T* ctl(QWidget* screen, const QString& name)
-{
-    T* widget = screen->findChild<T*>(name);
-    if (!widget)
-        qFatal("no control %s", qPrintable(name));
-    return widget;
-}
-
-void click(QWidget* screen, const QString& button)
-{
-    QTest::mouseClick(ctl<QPushButton>(screen, button), Qt::LeftButton);
-}
 
 void seedTypes(AppFixture& app)
 {

@@ -6,6 +6,7 @@
 #include "Field.h"
 #include "Messages.h"
 #include "PediakayApplication.h"
+#include "ScreenControls.h"
 #include "Screens.h"
 #include "TfrmMain.h"
 #include "TreceteF.h"
@@ -28,25 +29,6 @@ const QString saveVisitQuestion = u"Bu işlemden önce muayene bilgilerini kayı
 const QString deleteLineQuestion = u"Seçili kaydı silmek istediğinize eminmisiniz?"_s;
 
 enum Column { Code, Name, Dose, Days };
-
-#define VERIFY_BOXES(app)                                                                                              \
-    do {                                                                                                               \
-        QString problems;                                                                                              \
-        QVERIFY2((app).messages().verifyDone(&problems), qPrintable(problems));                                        \
-    } while (false)
-
-template <class T> T* ctl(QWidget* screen, const QString& name)
-{
-    T* widget = screen->findChild<T*>(name);
-    if (!widget)
-        qFatal("no control %s", qPrintable(name));
-    return widget;
-}
-
-void click(QWidget* screen, const QString& button)
-{
-    QTest::mouseClick(ctl<QPushButton>(screen, button), Qt::LeftButton);
-}
 
 // A prescription screen opened from the visit screen on child "012", nothing pending; the
 // newest visit is selected.

@@ -3,6 +3,7 @@
 #include "Field.h"
 #include "Messages.h"
 #include "PediakayApplication.h"
+#include "ScreenControls.h"
 #include "Screens.h"
 #include "TPasswordDlg.h"
 #include "TfrmMain.h"
@@ -27,23 +28,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-template <class T> T* ctl(QWidget* screen, const char* name)
-{
-    T* widget = screen->findChild<T*>(QString::fromLatin1(name));
-    if (!widget)
-        qFatal("no control %s", name);
-    return widget;
-}
-
 const QString wrongNameOrPassword = u"Kullanıcı adınız yada şifre yanlış! Tekrar deneyin!"_s;
 const QString tooManyAttempts = u"Şifreyi üç kez üst üste yanlış girdiniz! Program kapatılacaktır!"_s;
 const QString wrongMaster = u"Master Şifreyi yanlış girdiniz! Şifre alanına master şifreyi girerek tekrar deneyin!"_s;
-
-#define VERIFY_BOXES(app)                                                                                              \
-    do {                                                                                                               \
-        QString problems;                                                                                              \
-        QVERIFY2((app).messages().verifyDone(&problems), qPrintable(problems));                                        \
-    } while (false)
 
 // Accounts in PrimaryKey order; "ayse" comes before the longer "ayseb".
 void seedAccounts(AppFixture& app)

@@ -10,6 +10,7 @@
 #include "Field.h"
 #include "Messages.h"
 #include "PediakayApplication.h"
+#include "ScreenControls.h"
 #include "Screens.h"
 #include "SqliteBackup.h"
 #include "SqliteHandle.h"
@@ -35,20 +36,6 @@ namespace {
 
 const QString wrongNameOrPassword = u"Kullanıcı adınız yada şifre yanlış! Tekrar deneyin!"_s;
 const QString onlyOneAccount = u"Eğer tek şifre mevcut ise silemezsiniz!"_s;
-
-#define VERIFY_BOXES(app)                                                                                              \
-    do {                                                                                                               \
-        QString problems;                                                                                              \
-        QVERIFY2((app).messages().verifyDone(&problems), qPrintable(problems));                                        \
-    } while (false)
-
-template <class T> T* ctl(QWidget* screen, const char* name)
-{
-    T* widget = screen->findChild<T*>(QString::fromLatin1(name));
-    if (!widget)
-        qFatal("no control %s", name);
-    return widget;
-}
 
 void seedAccounts(AppFixture& app, int count)
 {

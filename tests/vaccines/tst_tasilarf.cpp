@@ -6,6 +6,7 @@
 #include "Field.h"
 #include "Messages.h"
 #include "PediakayApplication.h"
+#include "ScreenControls.h"
 #include "Screens.h"
 #include "TReport.h"
 #include "TReportPreview.h"
@@ -56,25 +57,6 @@ QString cardDeleteQuestion(const QString& name)
 QString typeDeleteQuestion(const QString& name)
 {
     return u"Seçili \"%1\" adlı aşı türü kaydını silmek istediğinize eminmisiniz?"_s.arg(name);
-}
-
-#define VERIFY_BOXES(app)                                                                                              \
-    do {                                                                                                               \
-        QString problems;                                                                                              \
-        QVERIFY2((app).messages().verifyDone(&problems), qPrintable(problems));                                        \
-    } while (false)
-
-template <class T> T* ctl(QWidget* screen, const char* name)
-{
-    T* widget = screen->findChild<T*>(QString::fromLatin1(name));
-    if (!widget)
-        qFatal("no control %s", name);
-    return widget;
-}
-
-void click(QWidget* screen, const char* button)
-{
-    QTest::mouseClick(ctl<QAbstractButton>(screen, button), Qt::LeftButton);
 }
 
 enum class Opener {

@@ -7,6 +7,7 @@
 #include "MessageScript.h"
 #include "Messages.h"
 #include "PediakayApplication.h"
+#include "ScreenControls.h"
 #include "Screens.h"
 #include "TChartF.h"
 #include "TReport.h"
@@ -42,14 +43,6 @@ const QString deleteStop
     = u"Bu kaydı silerseniz tekrar ulaşmanız mümkün olmayacaktır! Silme işlemini durdurmak istermisiniz?"_s;
 
 // A control of the visit screen by its name.
-template <class T> T* ctl(QWidget* screen, const char16_t* name)
-{
-    T* control = screen->findChild<T*>(QString::fromUtf16(name));
-    if (!control)
-        qFatal("no control %s", qPrintable(QString::fromUtf16(name)));
-    return control;
-}
-
 // Types text key by key, Turkish letters included.
 void typeText(QWidget* widget, const QString& text)
 {

@@ -9,6 +9,7 @@
 #include "MessageScript.h"
 #include "PediakayApplication.h"
 #include "ProgramSettings.h"
+#include "ScreenControls.h"
 #include "Screens.h"
 #include "TfrmMain.h"
 #include "VisitGrowth.h"
@@ -50,14 +51,6 @@ namespace {
 
 // The visit date picker's day in every test.
 const QDate visitDay(2012, 3, 20);
-
-template <class T> T* ctl(QWidget* screen, const char16_t* name)
-{
-    T* control = screen->findChild<T*>(QString::fromUtf16(name));
-    if (!control)
-        qFatal("no control %s", qPrintable(QString::fromUtf16(name)));
-    return control;
-}
 
 QString shown(TfrmMain* screen, const char16_t* label)
 {

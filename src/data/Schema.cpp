@@ -494,6 +494,18 @@ QString missingPartsText(const MissingParts& missing)
            u"bir yedeğini kullanın."_s.arg(parts.join(u"; "_s));
 }
 
+// A server records the version on the registry's table, so a database that lost that table reads
+// as one without a version. Holding the program's other tables, it is refused as a file lacking a
+// table is, rather than started on an empty registry.
+void refuseLostRegistry(QSqlDatabase& db)
+{
+    if (!SqlDialect::of(db).isPostgreSQL())
+        return;
+    const MissingParts missing = findMissingParts(db);
+    if (missing.tables.contains(u"hastasicil"_s) && missing.tables.size() < Schema::tables().size())
+        throw DataError(missingPartsText(missing));
+}
+
 void fillReferenceTables(QSqlDatabase& db)
 {
     initReferenceResources();
@@ -718,6 +730,7 @@ void Schema::ensure(QSqlDatabase& db, const std::function<void(bool busy)>& busy
         const bool slow = fileVersion > 0 && (fileVersion < currentVersion || findMissingParts(db).nameSearch);
         if (fileVersion == 0) {
             refuseForeignTables(db);
+            refuseLostRegistry(db);
             // Empty, or tables made without a recorded version: the tables are made as this
             // version has them and the repair below adds the rest, so no step applies.
             createTables(db);

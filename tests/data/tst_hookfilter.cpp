@@ -1,4 +1,6 @@
 #include "HookFilter.h"
+#include "SqlDialect.h"
+#include "TestDatabase.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -6,6 +8,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <memory>
 #include <stdexcept>
 
 using namespace Qt::StringLiterals;
@@ -35,6 +38,7 @@ private:
     QVector<qint64> allKeys() const;
     QVector<qint64> filter(const QVector<qint64>& keys, const std::function<bool()>& decide);
 
+    std::unique_ptr<TestDatabase> m_base;
     QSqlDatabase m_db;
     HookFilter m_filter;
     QList<QVector<int>> m_streams; // the columns of each streaming statement
@@ -44,11 +48,14 @@ private:
 
 void tst_HookFilter::initTestCase()
 {
-    m_db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"hook"_s);
-    m_db.setDatabaseName(u":memory:"_s);
-    QVERIFY(m_db.open());
+    if (TestDatabase::serverMissing())
+        QSKIP("PostgreSQL chosen without a server (PEDIAKAY_TEST_POSTGRES)");
+    m_base = std::make_unique<TestDatabase>();
+    QVERIFY2(m_base->error().isEmpty(), qPrintable(m_base->error()));
+    m_db = m_base->open(u"hook"_s);
+    QVERIFY(m_db.isOpen());
     QSqlQuery q(m_db);
-    QVERIFY(q.exec(u"CREATE TABLE t (hid INTEGER PRIMARY KEY, adi TEXT, kilo REAL, sehir TEXT)"_s));
+    QVERIFY(q.exec(u"CREATE TABLE t (hid INTEGER PRIMARY KEY, adi TEXT, kilo DOUBLE PRECISION, sehir TEXT)"_s));
     QVERIFY(m_db.transaction());
     QVERIFY(q.prepare(u"INSERT INTO t VALUES (?, ?, ?, ?)"_s));
     for (int k = 1; k <= records; ++k) {
@@ -67,6 +74,7 @@ void tst_HookFilter::cleanupTestCase()
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(u"hook"_s);
+    m_base.reset();
 }
 
 void tst_HookFilter::init()
@@ -107,7 +115,8 @@ QVector<qint64> tst_HookFilter::filter(const QVector<qint64>& keys, const std::f
         for (int c : columns)
             list.append(names.at(c));
         QSqlQuery q(m_db);
-        q.setForwardOnly(true);
+        // Full rows are read while it streams, as in the data set.
+        q.setForwardOnly(SqlDialect::of(m_db).forwardOnlyWhileOthersRun());
         q.exec(u"SELECT "_s + list.join(u", "_s) + u" FROM t ORDER BY hid"_s);
         return q;
     };

@@ -1,7 +1,10 @@
 #include "KeyList.h"
 #include "RowCache.h"
 #include "Schema.h"
+#include "SqlDialect.h"
+#include "TestDatabase.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -39,6 +42,7 @@ private:
     bool cached(int position) const;
     QString nameInTable(qint64 key);
 
+    std::unique_ptr<TestDatabase> m_base;
     QSqlDatabase m_db;
     TableDef m_def;
     KeyList m_keys;
@@ -48,11 +52,22 @@ private:
 
 void tst_RowCache::initTestCase()
 {
-    m_db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"rows"_s);
-    m_db.setDatabaseName(u":memory:"_s);
-    QVERIFY(m_db.open());
+    if (TestDatabase::serverMissing())
+        QSKIP("PostgreSQL chosen without a server (PEDIAKAY_TEST_POSTGRES)");
+    m_base = std::make_unique<TestDatabase>();
+    QVERIFY2(m_base->error().isEmpty(), qPrintable(m_base->error()));
+    m_db = m_base->open(u"rows"_s);
+    QVERIFY(m_db.isOpen());
+    m_def.name = u"t"_s;
+    m_def.keyField = u"hid"_s;
+    m_def.fields = { { u"hid"_s, FieldType::AutoInc, 0 }, { u"adi"_s, FieldType::WideString, 40 },
+        { u"kilo"_s, FieldType::Float, 0 }, { u"foto"_s, FieldType::Blob, 0 } };
+    // The columns as the program makes them on the engine.
+    QStringList columns;
+    for (const FieldDef& f : std::as_const(m_def.fields))
+        columns << f.name + u' ' + SqlDialect::of(m_db).columnType(f);
     QSqlQuery q(m_db);
-    QVERIFY(q.exec(u"CREATE TABLE t (hid INTEGER PRIMARY KEY AUTOINCREMENT, adi TEXT, kilo REAL, foto BLOB)"_s));
+    QVERIFY2(q.exec(u"CREATE TABLE t (%1)"_s.arg(columns.join(u", "_s))), qPrintable(q.lastError().text()));
     QVERIFY(m_db.transaction());
     QVERIFY(q.prepare(u"INSERT INTO t (adi, kilo, foto) VALUES (?, ?, ?)"_s));
     for (int i = 1; i <= 5000; ++i) {
@@ -60,14 +75,12 @@ void tst_RowCache::initTestCase()
         q.addBindValue(i / 10.0);
         // Every third row has a picture, every fifth an empty one (below), the rest none.
         q.addBindValue(i % 3 == 0 ? QVariant(QByteArray("PNG-bytes")) : QVariant());
-        QVERIFY(q.exec());
+        QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
     }
-    QVERIFY(q.exec(u"UPDATE t SET foto = X'' WHERE hid % 5 = 0 AND hid % 3 <> 0"_s));
+    QVERIFY(q.prepare(u"UPDATE t SET foto = ? WHERE hid % 5 = 0 AND hid % 3 <> 0"_s));
+    q.addBindValue(QByteArray(""));
+    QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
     QVERIFY(m_db.commit());
-    m_def.name = u"t"_s;
-    m_def.keyField = u"hid"_s;
-    m_def.fields = { { u"hid"_s, FieldType::AutoInc, 0 }, { u"adi"_s, FieldType::WideString, 40 },
-        { u"kilo"_s, FieldType::Float, 0 }, { u"foto"_s, FieldType::Blob, 0 } };
 }
 
 void tst_RowCache::init()
@@ -81,9 +94,11 @@ void tst_RowCache::init()
 
 void tst_RowCache::cleanupTestCase()
 {
+    m_rows.reset();
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(u"rows"_s);
+    m_base.reset();
 }
 
 // The list shows the first rowsInTable records, by key or from the highest key down.

@@ -4,6 +4,8 @@
 #include "DatabaseLocation.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -93,7 +95,7 @@ bool TestDatabase::serverMissing()
     return postgresqlChosen() && adminAddress().isEmpty();
 }
 
-TestDatabase::TestDatabase()
+TestDatabase::TestDatabase(Content content)
 {
     if (!postgresqlChosen()) {
         m_dir = std::make_unique<QTemporaryDir>();
@@ -110,7 +112,7 @@ TestDatabase::TestDatabase()
     if (!m_error.isEmpty())
         return;
     m_serverDatabase = u"pediakay_test_%1_%2"_s.arg(QCoreApplication::applicationPid()).arg(++s_counter);
-    const QString schema = makeTemplate(admin, m_error);
+    const QString schema = content == Content::Clinic ? makeTemplate(admin, m_error) : u"template1"_s;
     if (!m_error.isEmpty())
         return;
     QSqlQuery q(admin);
@@ -149,6 +151,8 @@ QSqlDatabase TestDatabase::open(const QString& connectionName) const
     if (QSqlDatabase::contains(connectionName))
         QSqlDatabase::removeDatabase(connectionName);
     if (!postgresqlChosen()) {
+        // Before the program has made the file, its folder too.
+        QDir().mkpath(QFileInfo(m_location).path());
         QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, connectionName);
         db.setDatabaseName(m_location);
         db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=5000"_s);

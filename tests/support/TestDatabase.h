@@ -15,7 +15,14 @@ class QTemporaryDir;
 class TestDatabase final
 {
 public:
-    TestDatabase();
+    // What the server's database holds at first. The SQLite file is made by the first connection
+    // to it, with the clinic's tables only when that is the program's own Connection.
+    enum class Content {
+        Clinic, // the clinic's tables and reference rows, as the program makes them
+        Empty, // nothing: a database the program has not seen yet
+    };
+
+    explicit TestDatabase(Content content = Content::Clinic);
     ~TestDatabase();
     TestDatabase(const TestDatabase&) = delete;
     TestDatabase& operator=(const TestDatabase&) = delete;

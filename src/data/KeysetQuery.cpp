@@ -1,10 +1,9 @@
 #include "KeysetQuery.h"
 
-#include "DataError.h"
 #include "SqlDialect.h"
+#include "Statement.h"
 
 #include <QRegularExpression>
-#include <QSqlError>
 #include <QSqlQuery>
 
 #include <utility>
@@ -61,12 +60,10 @@ QSqlQuery run(QSqlDatabase& db, const QString& sql, const QVariantMap& binds)
 {
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        throw DataError(DataError::engineText(q.lastError()));
+    Statement::prepare(q, sql);
     for (auto it = binds.cbegin(); it != binds.cend(); ++it)
         q.bindValue(it.key(), it.value());
-    if (!q.exec())
-        throw DataError(DataError::engineText(q.lastError()));
+    Statement::exec(q);
     return q;
 }
 

@@ -415,10 +415,11 @@ QVector<KeysetQuery::Term> DataSet::orderTerms() const
 QString DataSet::orderSql() const
 {
     const SqlDialect& dialect = connection() ? connection()->dialect() : SqlDialect::sqlite();
+    const QString key = keyColumnSql();
     QStringList cols;
     for (const KeysetQuery::Term& t : orderTerms())
-        cols.append(dialect.orderTermSql(t.sql, t.descending ? u" DESC"_s : QString()));
-    cols.append(keyColumnSql());
+        cols.append(dialect.orderTermSql(t.sql, t.descending ? u" DESC"_s : QString(), t.sql == key));
+    cols.append(key);
     cols.removeDuplicates();
     return u" ORDER BY "_s + cols.join(u", "_s);
 }

@@ -225,7 +225,8 @@ QVector<qint64> KeysetQuery::keys(QSqlDatabase& db, const Page& page, QVector<QV
     QStringList terms;
     QStringList columns { m_key };
     for (const Term& t : m_order) {
-        terms.append(dialect.orderTermSql(t.sql, t.descending != page.backward ? u" DESC"_s : QString()));
+        terms.append(dialect.orderTermSql(
+            t.sql, t.descending != page.backward ? u" DESC"_s : QString(), bare(t.sql) == bare(m_key)));
         if (edges)
             columns.append(t.sql);
     }

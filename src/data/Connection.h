@@ -40,7 +40,8 @@ public:
     const SqlDialect& dialect() const;
 
     // The open database; tries to open first and throws DataError with the engine's text
-    // when it cannot.
+    // when it cannot. A connection lost while a command's WriteBatch is open is not opened
+    // anew before the batch ends (DataError::connectionLost()).
     QSqlDatabase& database();
 
     // What the user is told when the connection to the server was lost (the server stopped or

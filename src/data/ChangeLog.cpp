@@ -3,6 +3,7 @@
 #include "DataError.h"
 #include "FieldTitles.h"
 #include "Schema.h"
+#include "Statement.h"
 #include "StatementBuilder.h"
 #include "StoredValue.h"
 #include "ValueFormats.h"
@@ -14,7 +15,6 @@
 #include <QJsonObject>
 #include <QLocale>
 #include <QSqlDatabase>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -47,12 +47,6 @@ QJsonValue jsonValue(const TableDef& table, const QString& field, const QVariant
     if (def && def->type == FieldType::Blob)
         return u"(%1 bayt)"_s.arg(value.toByteArray().size());
     return QJsonValue::fromVariant(value);
-}
-
-void run(QSqlQuery& q)
-{
-    if (!q.exec())
-        throw DataError(DataError::engineText(q.lastError()));
 }
 
 QString shownValue(const FieldDef* def, const QVariant& value)
@@ -133,10 +127,10 @@ void ChangeLog::write(QSqlDatabase& db, Kind kind, const TableDef& table, qint64
     const QList<Change>& changes)
 {
     QSqlQuery q(db);
-    if (!q.prepare(u"INSERT INTO %1 (%2, %3, %4, %5, %6, %7, %8) VALUES (?, ?, ?, ?, ?, ?, ?)"_s.arg(
-            quoted(tableName()), quoted(u"zaman"_s), quoted(u"kullanici"_s), quoted(u"islem"_s), quoted(u"tablo"_s),
-            quoted(u"kayit"_s), quoted(u"hastakodu"_s), quoted(u"degisen"_s))))
-        throw DataError(DataError::engineText(q.lastError()));
+    Statement::prepare(q,
+        u"INSERT INTO %1 (%2, %3, %4, %5, %6, %7, %8) VALUES (?, ?, ?, ?, ?, ?, ?)"_s.arg(quoted(tableName()),
+            quoted(u"zaman"_s), quoted(u"kullanici"_s), quoted(u"islem"_s), quoted(u"tablo"_s), quoted(u"kayit"_s),
+            quoted(u"hastakodu"_s), quoted(u"degisen"_s)));
     q.addBindValue(ValueFormats::storedDate(QDateTime::currentDateTime()));
     q.addBindValue(user().isNull() ? u""_s : user());
     q.addBindValue(kindText(kind));
@@ -144,7 +138,7 @@ void ChangeLog::write(QSqlDatabase& db, Kind kind, const TableDef& table, qint64
     q.addBindValue(key);
     q.addBindValue(StoredValue::isNull(childCode) ? QVariant() : QVariant(childCode.toString()));
     q.addBindValue(json(table, changes));
-    run(q);
+    Statement::exec(q);
 }
 
 bool ChangeLog::writeDelete(QSqlDatabase& db, const TableDef& table, qint64 key)
@@ -154,11 +148,11 @@ bool ChangeLog::writeDelete(QSqlDatabase& db, const TableDef& table, qint64 key)
         columns << quoted(f.name);
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.prepare(u"SELECT %1 FROM %2 WHERE %3 = ?"_s.arg(
-            columns.join(u", "_s), quoted(table.name), StatementBuilder::keyColumn(table))))
-        throw DataError(DataError::engineText(q.lastError()));
+    Statement::prepare(q,
+        u"SELECT %1 FROM %2 WHERE %3 = ?"_s.arg(
+            columns.join(u", "_s), quoted(table.name), StatementBuilder::keyColumn(table)));
     q.addBindValue(key);
-    run(q);
+    Statement::exec(q);
     if (!q.next())
         return false;
     QList<Change> changes;
@@ -188,21 +182,19 @@ void ChangeLog::carry(
     {
         QSqlQuery q(db);
         q.setForwardOnly(true);
-        if (!q.prepare(u"SELECT %1 FROM %2 WHERE %3 = ?"_s.arg(keyColumn, quoted(def->name), quoted(column))))
-            throw DataError(DataError::engineText(q.lastError()));
+        Statement::prepare(q, u"SELECT %1 FROM %2 WHERE %3 = ?"_s.arg(keyColumn, quoted(def->name), quoted(column)));
         q.addBindValue(from);
-        run(q);
+        Statement::exec(q);
         while (q.next())
             keys << q.value(0).toLongLong();
     }
     if (keys.isEmpty())
         return;
     QSqlQuery q(db);
-    if (!q.prepare(u"UPDATE %1 SET %2 = ? WHERE %2 = ?"_s.arg(quoted(def->name), quoted(column))))
-        throw DataError(DataError::engineText(q.lastError()));
+    Statement::prepare(q, u"UPDATE %1 SET %2 = ? WHERE %2 = ?"_s.arg(quoted(def->name), quoted(column)));
     q.addBindValue(to);
     q.addBindValue(from);
-    run(q);
+    Statement::exec(q);
     const bool isCode = column.compare(childCodeColumn(table), Qt::CaseInsensitive) == 0;
     for (qint64 key : std::as_const(keys))
         write(db, Kind::Update, *def, key, isCode ? to : QString(), { { column, from, to } });
@@ -215,12 +207,12 @@ QStringList ChangeLog::childCodes(QSqlDatabase& db, qint64 hid, const QString& c
         codes << currentCode;
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.prepare(u"SELECT %1 FROM %2 WHERE %3 = ? AND %4 = ? ORDER BY %5"_s.arg(
-            quoted(u"degisen"_s), quoted(tableName()), quoted(u"tablo"_s), quoted(u"kayit"_s), quoted(u"did"_s))))
-        throw DataError(DataError::engineText(q.lastError()));
+    Statement::prepare(q,
+        u"SELECT %1 FROM %2 WHERE %3 = ? AND %4 = ? ORDER BY %5"_s.arg(
+            quoted(u"degisen"_s), quoted(tableName()), quoted(u"tablo"_s), quoted(u"kayit"_s), quoted(u"did"_s)));
     q.addBindValue(u"hastasicil"_s);
     q.addBindValue(hid);
-    run(q);
+    Statement::exec(q);
     const QString codeColumn = childCodeColumn(u"hastasicil"_s);
     while (q.next()) {
         for (const Change& c : parse(q.value(0).toString())) {

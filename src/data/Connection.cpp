@@ -4,6 +4,7 @@
 #include "DatabaseLocation.h"
 #include "Schema.h"
 #include "SqlDialect.h"
+#include "WriteBatch.h"
 
 #include <QAtomicInt>
 #include <QDir>
@@ -182,6 +183,7 @@ void Connection::close()
     QSqlDatabase::removeDatabase(m_name);
 }
 
+// A server's connection that was lost counts as closed: its driver is open only while it is sound.
 bool Connection::isOpen() const
 {
     return m_open && m_db.isOpen();
@@ -210,27 +212,22 @@ QString Connection::connectionName() const
 
 QSqlDatabase& Connection::database()
 {
-    if (!isOpen() && !open())
+    if (isOpen())
+        return m_db;
+    // Lost inside a command's batch: the rest of the batch is not stored on a new connection
+    // without its beginning; the connection is opened anew once the batch has ended.
+    if (m_open && WriteBatch::active(m_name))
+        throw DataError(lostText(), DataError::ConnectionLost);
+    if (!open())
         throw DataError(m_lastError);
     return m_db;
 }
 
-bool Connection::closeIfLost()
+QString Connection::lostText(bool changeTakenBack)
 {
-    if (!isServer() || !m_db.isValid())
-        return false;
-    // Runs after the failed write was taken back, so a live connection answers.
-    QSqlQuery ping(m_db);
-    if (m_db.isOpen() && ping.exec(u"SELECT 1"_s))
-        return false;
-    close();
-    return true;
-}
-
-QString Connection::lostText()
-{
-    return u"Veritabanı sunucusuyla bağlantı koptu; değişiklik kaydedilmedi. "
-           "Bağlantı bir sonraki işlemde yeniden kurulacak."_s;
+    return (changeTakenBack ? u"Veritabanı sunucusuyla bağlantı koptu; değişiklik kaydedilmedi. "_s
+                            : u"Veritabanı sunucusuyla bağlantı koptu. "_s)
+        + u"Bağlantı bir sonraki işlemde yeniden kurulacak."_s;
 }
 
 int Connection::generation() const

@@ -40,15 +40,14 @@ public:
     const SqlDialect& dialect() const;
 
     // The open database; tries to open first and throws DataError with the engine's text
-    // when it cannot.
+    // when it cannot. A connection lost while a command's WriteBatch is open is not opened
+    // anew before the batch ends (DataError::connectionLost()).
     QSqlDatabase& database();
 
-    // Called after a statement failed: when the connection to the server is gone (the server
-    // stopped or ended this session), closes it so that the next access opens it anew, and
-    // returns true. The SQLite file is never lost this way.
-    bool closeIfLost();
-    // What the user is told of a change the lost connection took back.
-    static QString lostText();
+    // What the user is told when the connection to the server was lost (the server stopped or
+    // ended this session): with changeTakenBack, of the change it took back. A lost connection
+    // no longer counts as open, so the next access opens it anew.
+    static QString lostText(bool changeTakenBack = true);
 
     // Increases with every successful (re)open, so data sets know their statements are stale.
     int generation() const;

@@ -11,13 +11,18 @@ class QSqlError;
 class DataError final : public std::runtime_error
 {
 public:
-    explicit DataError(const QString& text);
+    enum Cause { Refused, ConnectionLost };
+
+    explicit DataError(const QString& text, Cause cause = Refused);
 
     QString text() const;
+    // The statement failed because the connection to the server is gone.
+    bool connectionLost() const;
 
     // The database engine's own message, as the user is to see it.
     static QString engineText(const QSqlError& error);
 
 private:
     QString m_text;
+    Cause m_cause = Refused;
 };

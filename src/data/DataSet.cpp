@@ -9,6 +9,7 @@
 #include "RecordWriter.h"
 #include "Schema.h"
 #include "SqlDialect.h"
+#include "Statement.h"
 #include "StatementBuilder.h"
 #include "StoredValue.h"
 #include "ValueFormats.h"
@@ -39,6 +40,13 @@ bool sameValue(const QVariant& before, const QVariant& after)
     if (isNullValue(before) || isNullValue(after))
         return isNullValue(before) == isNullValue(after);
     return before == after;
+}
+
+// After a failed write, taken back: a lost server connection is told as such, with the change.
+void throwIfConnectionLost(const DataError& error)
+{
+    if (error.connectionLost())
+        throw DataError(Connection::lostText(), DataError::ConnectionLost);
 }
 
 QString historyReadOnly()
@@ -113,15 +121,6 @@ QSqlDatabase& DataSet::db() const
     if (!c)
         throw DataError(u"Veritabanı bağlantısı yok."_s);
     return c->database();
-}
-
-// After a failed write: a lost server connection is told as such (the engine's text names no
-// cause the user knows), and is opened anew by the next access.
-void DataSet::throwIfConnectionLost() const
-{
-    Connection* c = connection();
-    if (c && c->closeIfLost())
-        throw DataError(Connection::lostText());
 }
 
 QString DataSet::TableName() const
@@ -397,8 +396,7 @@ void DataSet::checkActive() const
 
 void DataSet::exec(QSqlQuery& query) const
 {
-    if (!query.exec())
-        throw DataError(DataError::engineText(query.lastError()));
+    Statement::exec(query);
 }
 
 QVector<KeysetQuery::Term> DataSet::orderTerms() const
@@ -417,10 +415,11 @@ QVector<KeysetQuery::Term> DataSet::orderTerms() const
 QString DataSet::orderSql() const
 {
     const SqlDialect& dialect = connection() ? connection()->dialect() : SqlDialect::sqlite();
+    const QString key = keyColumnSql();
     QStringList cols;
     for (const KeysetQuery::Term& t : orderTerms())
-        cols.append(dialect.orderTermSql(t.sql, t.descending ? u" DESC"_s : QString()));
-    cols.append(keyColumnSql());
+        cols.append(dialect.orderTermSql(t.sql, t.descending ? u" DESC"_s : QString(), t.sql == key));
+    cols.append(key);
     cols.removeDuplicates();
     return u" ORDER BY "_s + cols.join(u", "_s);
 }
@@ -597,25 +596,39 @@ QSqlQuery DataSet::selectMembers(
     QSqlQuery q(db());
     // Its caller reads other rows while it walks this one's.
     q.setForwardOnly(SqlDialect::of(db()).forwardOnlyWhileOthersRun());
-    if (!q.prepare(sql))
-        throw DataError(DataError::engineText(q.lastError()));
+    Statement::prepare(q, sql);
     for (auto it = binds.cbegin(); it != binds.cend(); ++it)
         q.bindValue(it.key(), it.value());
     exec(q);
     return q;
 }
 
+// A read that fails (the server connection lost) leaves the list as it was shown.
 void DataSet::readKeys()
+{
+    auto restore = qScopeGuard([this, keys = m_keys, anchors = m_anchors, count = m_countBeforeHook,
+                                   highest = m_knownMax, rows = m_genericRows]() mutable {
+        m_keys = std::move(keys);
+        m_anchors = std::move(anchors);
+        m_countBeforeHook = count;
+        m_knownMax = highest;
+        m_genericRows = std::move(rows);
+    });
+    readAllKeys();
+    restore.dismiss();
+}
+
+void DataSet::readAllKeys()
 {
     m_keys.clear();
     m_anchors.clear();
     m_countBeforeHook = 0;
     m_knownMax = -1;
     if (m_genericQuery) {
+        m_genericRows.clear();
         QSqlQuery q(db());
         q.setForwardOnly(true);
-        if (!q.prepare(m_sql))
-            throw DataError(DataError::engineText(q.lastError()));
+        Statement::prepare(q, m_sql);
         for (auto it = m_params.cbegin(); it != m_params.cend(); ++it)
             q.bindValue(it.key(), it.value());
         exec(q);
@@ -724,8 +737,8 @@ int DataSet::countMembers(qint64* highest) const
             QVariantMap maxBinds;
             QSqlQuery m(db());
             m.setForwardOnly(true);
-            if (!m.prepare(u"SELECT max("_s + keyColumnSql() + u") FROM "_s + quoted(m_def->name) + whereSql(maxBinds)))
-                throw DataError(DataError::engineText(m.lastError()));
+            Statement::prepare(
+                m, u"SELECT max("_s + keyColumnSql() + u") FROM "_s + quoted(m_def->name) + whereSql(maxBinds));
             for (auto it = maxBinds.cbegin(); it != maxBinds.cend(); ++it)
                 m.bindValue(it.key(), it.value());
             exec(m);
@@ -734,8 +747,7 @@ int DataSet::countMembers(qint64* highest) const
     }
     QSqlQuery q(db());
     q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        throw DataError(DataError::engineText(q.lastError()));
+    Statement::prepare(q, sql);
     for (auto it = binds.cbegin(); it != binds.cend(); ++it)
         q.bindValue(it.key(), it.value());
     exec(q);
@@ -1056,7 +1068,10 @@ void DataSet::moveTo(int position)
         return;
     }
     const int clamped = std::clamp(position, 0, int(m_keys.size()) - 1);
-    const bool moved = m_unplacedKey >= 0 ? m_keys.at(clamped) != m_unplacedKey : clamped != m_pos;
+    // The page holding the record is read before the list moves: when that read fails, the
+    // list stays where it was.
+    const qint64 key = m_keys.at(clamped);
+    const bool moved = m_unplacedKey >= 0 ? key != m_unplacedKey : clamped != m_pos;
     m_unplacedKey = -1;
     m_pos = clamped;
     if (moved)
@@ -1150,8 +1165,7 @@ QVector<qint64> DataSet::matchingKeys(const QString& where, const QVariantMap& b
     const QString keyCol = keyColumnSql();
     QSqlQuery q(db());
     q.setForwardOnly(true);
-    if (!q.prepare(u"SELECT "_s + keyCol + u" FROM "_s + quoted(m_def->name) + u" WHERE "_s + where))
-        throw DataError(DataError::engineText(q.lastError()));
+    Statement::prepare(q, u"SELECT "_s + keyCol + u" FROM "_s + quoted(m_def->name) + u" WHERE "_s + where);
     for (auto it = binds.cbegin(); it != binds.cend(); ++it)
         q.bindValue(it.key(), it.value());
     exec(q);
@@ -1288,8 +1302,7 @@ bool DataSet::catchUp()
     const QString keyCol = keyColumnSql();
     QSqlQuery q(db());
     q.setForwardOnly(true);
-    if (!q.prepare(u"SELECT count(*), max("_s + keyCol + u") FROM "_s + quoted(m_def->name) + whereSql(binds)))
-        throw DataError(DataError::engineText(q.lastError()));
+    Statement::prepare(q, u"SELECT count(*), max("_s + keyCol + u") FROM "_s + quoted(m_def->name) + whereSql(binds));
     for (auto it = binds.cbegin(); it != binds.cend(); ++it)
         q.bindValue(it.key(), it.value());
     exec(q);
@@ -1514,8 +1527,8 @@ void DataSet::writeRecord()
             m_buffer = saved;
         }
         writer.commit();
-    } catch (const DataError&) {
-        throwIfConnectionLost();
+    } catch (const DataError& e) {
+        throwIfConnectionLost(e);
         throw;
     }
 
@@ -1635,8 +1648,7 @@ void DataSet::showStoredRecord()
     m_rows.forget(key);
     QSqlQuery q(db());
     q.setForwardOnly(true);
-    if (!q.prepare(u"SELECT 1 FROM "_s + quoted(m_def->name) + u" WHERE "_s + keyColumnSql() + u" = ?"_s))
-        throw DataError(DataError::engineText(q.lastError()));
+    Statement::prepare(q, u"SELECT 1 FROM "_s + quoted(m_def->name) + u" WHERE "_s + keyColumnSql() + u" = ?"_s);
     q.addBindValue(key);
     exec(q);
     if (q.next()) {
@@ -1686,13 +1698,12 @@ void DataSet::Delete()
         RecordWriter writer(db());
         ChangeLog::writeDelete(db(), *m_def, key);
         QSqlQuery q(db());
-        if (!q.prepare(u"DELETE FROM "_s + quoted(m_def->name) + u" WHERE "_s + keyCol + u" = ?"_s))
-            throw DataError(DataError::engineText(q.lastError()));
+        Statement::prepare(q, u"DELETE FROM "_s + quoted(m_def->name) + u" WHERE "_s + keyCol + u" = ?"_s);
         q.addBindValue(key);
         exec(q);
         writer.commit();
-    } catch (const DataError&) {
-        throwIfConnectionLost();
+    } catch (const DataError& e) {
+        throwIfConnectionLost(e);
         throw;
     }
     m_modified = false;
@@ -1706,7 +1717,6 @@ void DataSet::Refresh()
     checkActive();
     beforeMove();
     m_rows.clear();
-    m_genericRows.clear();
     readKeysKeepingCurrent();
     afterMove();
 }
@@ -1751,7 +1761,6 @@ void DataSet::setFiltered(bool filtered)
     beforeMove();
     m_filtered = filtered;
     m_rows.clear();
-    m_genericRows.clear();
     try {
         readKeys();
     } catch (...) {

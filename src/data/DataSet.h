@@ -221,6 +221,7 @@ private:
     bool listed(qint64 key) const;
     bool locateNextPaged(const QString& sql, const QVariantMap& binds);
     void readKeys();
+    void readAllKeys();
     void applyHookFilter(QVector<qint64>& keys);
     QString whereSql(QVariantMap& binds) const;
     QString filterSql(QVariantMap& binds) const;
@@ -238,7 +239,6 @@ private:
     void beginEditBuffer(const Row* row);
     void writeRecord();
     void holdIfMoved(qint64 key);
-    void throwIfConnectionLost() const;
     void beforeMove();
     void afterMove();
     QVariant masterValue() const;

@@ -1,14 +1,12 @@
 #include "KeysetQuery.h"
 
-#include <algorithm>
-
-#include "DataError.h"
 #include "SqlDialect.h"
+#include "Statement.h"
 
 #include <QRegularExpression>
-#include <QSqlError>
 #include <QSqlQuery>
 
+#include <algorithm>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -63,12 +61,10 @@ QSqlQuery run(QSqlDatabase& db, const QString& sql, const QVariantMap& binds)
 {
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        throw DataError(DataError::engineText(q.lastError()));
+    Statement::prepare(q, sql);
     for (auto it = binds.cbegin(); it != binds.cend(); ++it)
         q.bindValue(it.key(), it.value());
-    if (!q.exec())
-        throw DataError(DataError::engineText(q.lastError()));
+    Statement::exec(q);
     return q;
 }
 
@@ -238,7 +234,8 @@ QVector<qint64> KeysetQuery::keys(QSqlDatabase& db, const Page& page, QVector<QV
     QStringList terms;
     QStringList columns { m_key };
     for (const Term& t : m_order) {
-        terms.append(dialect.orderTermSql(t.sql, t.descending != page.backward ? u" DESC"_s : QString()));
+        terms.append(dialect.orderTermSql(
+            t.sql, t.descending != page.backward ? u" DESC"_s : QString(), bare(t.sql) == bare(m_key)));
         if (edges)
             columns.append(t.sql);
     }

@@ -1,23 +1,12 @@
 #include "RecordWriter.h"
 
-#include "DataError.h"
 #include "SqlDialect.h"
+#include "Statement.h"
 #include "WriteBatch.h"
 
-#include <QSqlError>
 #include <QSqlQuery>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-void run(QSqlQuery& q)
-{
-    if (!q.exec())
-        throw DataError(DataError::engineText(q.lastError()));
-}
-
-} // namespace
 
 // Inside a command's WriteBatch the record is a savepoint of the batch's transaction, so a refused
 // record is taken back on its own and the batch goes on.
@@ -26,8 +15,7 @@ RecordWriter::RecordWriter(QSqlDatabase& db)
     , m_batched(WriteBatch::active(db.connectionName()))
 {
     QSqlQuery begin(m_db);
-    if (!begin.exec(m_batched ? u"SAVEPOINT pediakay_record"_s : SqlDialect::of(m_db).beginWrite()))
-        throw DataError(DataError::engineText(begin.lastError()));
+    Statement::exec(begin, m_batched ? u"SAVEPOINT pediakay_record"_s : SqlDialect::of(m_db).beginWrite());
     m_open = true;
 }
 
@@ -61,11 +49,10 @@ qint64 RecordWriter::insert(
     if (!keyColumn.isEmpty())
         sql += dialect.returningSql(keyColumn);
     QSqlQuery q(m_db);
-    if (!q.prepare(sql))
-        throw DataError(DataError::engineText(q.lastError()));
+    Statement::prepare(q, sql);
     for (const QVariant& v : values)
         q.addBindValue(v);
-    run(q);
+    Statement::exec(q);
     return dialect.insertedKey(q);
 }
 
@@ -79,22 +66,21 @@ bool RecordWriter::update(const QString& table, const QString& keyColumn, qint64
         checks.append(SqlDialect::of(m_db).sameValueSql(c, u"?"_s));
     }
     QSqlQuery q(m_db);
-    if (!q.prepare(u"UPDATE "_s + table + u" SET "_s + sets.join(u", "_s) + u" WHERE "_s + keyColumn + u" = ? AND "_s
-            + checks.join(u" AND "_s)))
-        throw DataError(DataError::engineText(q.lastError()));
+    Statement::prepare(q,
+        u"UPDATE "_s + table + u" SET "_s + sets.join(u", "_s) + u" WHERE "_s + keyColumn + u" = ? AND "_s
+            + checks.join(u" AND "_s));
     for (const QVariant& v : values)
         q.addBindValue(v);
     q.addBindValue(key);
     for (const QVariant& v : originals)
         q.addBindValue(v);
-    run(q);
+    Statement::exec(q);
     return q.numRowsAffected() == 1;
 }
 
 void RecordWriter::commit()
 {
     QSqlQuery commit(m_db);
-    if (!commit.exec(m_batched ? u"RELEASE pediakay_record"_s : u"COMMIT"_s))
-        throw DataError(DataError::engineText(commit.lastError()));
+    Statement::exec(commit, m_batched ? u"RELEASE pediakay_record"_s : u"COMMIT"_s);
     m_open = false;
 }

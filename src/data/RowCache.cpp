@@ -1,13 +1,12 @@
 #include "RowCache.h"
 
-#include "DataError.h"
 #include "KeyList.h"
 #include "Schema.h"
+#include "Statement.h"
 #include "StatementBuilder.h"
 #include "StoredValue.h"
 
 #include <QSet>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
 
@@ -122,8 +121,7 @@ void RowCache::fetchRows(const QVector<qint64>& keys, const QBitArray& columns)
     } else {
         where = keyListSql(keys);
     }
-    if (!q.exec(u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + quoted(m_def->name) + u" WHERE "_s + where))
-        throw DataError(DataError::engineText(q.lastError()));
+    Statement::exec(q, u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + quoted(m_def->name) + u" WHERE "_s + where);
     while (q.next()) {
         const qint64 k = q.value(0).toLongLong();
         if (asRange && !wanted.contains(k))
@@ -218,12 +216,11 @@ void RowCache::loadBlobs(Row& row, qint64 key)
         names.append(quoted(m_def->fields.at(c).name));
     QSqlQuery q(m_database());
     q.setForwardOnly(true);
-    if (!q.prepare(u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + quoted(m_def->name) + u" WHERE "_s
-            + StatementBuilder::keyColumn(*m_def) + u" = ?"_s))
-        throw DataError(DataError::engineText(q.lastError()));
+    Statement::prepare(q,
+        u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + quoted(m_def->name) + u" WHERE "_s
+            + StatementBuilder::keyColumn(*m_def) + u" = ?"_s);
     q.addBindValue(key);
-    if (!q.exec())
-        throw DataError(DataError::engineText(q.lastError()));
+    Statement::exec(q);
     if (q.next())
         for (int i = 0; i < m_blobColumns.size(); ++i)
             row.values[m_blobColumns.at(i)] = q.value(i);

@@ -72,9 +72,9 @@ bool SqlDialect::forwardOnlyWhileOthersRun() const
     return !isPostgreSQL();
 }
 
-QString SqlDialect::orderTermSql(const QString& termSql, const QString& direction) const
+QString SqlDialect::orderTermSql(const QString& termSql, const QString& direction, bool neverMissing) const
 {
-    if (!isPostgreSQL())
+    if (!isPostgreSQL() || neverMissing)
         return termSql + direction;
     return termSql + direction
         + (direction.trimmed().compare(u"DESC"_s, Qt::CaseInsensitive) == 0 ? u" NULLS LAST"_s : u" NULLS FIRST"_s);

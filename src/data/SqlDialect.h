@@ -44,7 +44,9 @@ public:
 
     // A term of an ORDER BY with its direction (" ASC", " DESC" or empty): missing values first
     // (last going down) on both engines, as SQLite puts them and PostgreSQL does only when told.
-    QString orderTermSql(const QString& termSql, const QString& direction) const;
+    // A term never missing (the record key) is left as it is, so the engine walks its index
+    // (the key's index keeps PostgreSQL's own order) instead of sorting every row.
+    QString orderTermSql(const QString& termSql, const QString& direction, bool neverMissing = false) const;
     // An index's term; on PostgreSQL with missing values first, as SQLite keeps them and the
     // program's orders ask.
     QString indexTermSql(const QString& termSql) const;

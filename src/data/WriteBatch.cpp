@@ -4,10 +4,10 @@
 #include "DataError.h"
 #include "DataSet.h"
 #include "SqlDialect.h"
+#include "Statement.h"
 
 #include <QSet>
 #include <QSqlDatabase>
-#include <QSqlError>
 #include <QSqlQuery>
 
 using namespace Qt::StringLiterals;
@@ -37,8 +37,7 @@ WriteBatch::WriteBatch(DataSet& dataSet)
     if (active(db.connectionName()))
         return;
     QSqlQuery begin(db);
-    if (!begin.exec(SqlDialect::of(db).beginWrite()))
-        throw DataError(DataError::engineText(begin.lastError()));
+    Statement::exec(begin, SqlDialect::of(db).beginWrite());
     m_connectionName = db.connectionName();
     openBatches().insert(m_connectionName);
 }

@@ -4,6 +4,7 @@
 #include "DataSource.h"
 #include "Field.h"
 #include "TestDatabase.h"
+#include "WriteBatch.h"
 
 #include <QSet>
 #include <QSignalSpy>
@@ -79,10 +80,15 @@ private Q_SLOTS:
     void deletingARecordFoundByKey();
     void savedChangesKeepEveryRow_data();
     void savedChangesKeepEveryRow();
+    void lostServerConnection_data();
+    void lostServerConnection();
+    void lostServerConnectionEndsTheBatch();
 
 private:
     void addChildren(int count, const QString& namePrefix = u"Ad"_s);
     int countRows(const QString& table, const QString& where = QString(), const QVariantList& binds = {});
+    // The server ends the session of the connection the data sets use, as an administrator would.
+    void endServerSession();
     // Opens a long list of children as a table or a statement; their keys in the plain order.
     QVector<int> openLongList(DataSet& ds, const QString& statement, const QString& indexFields,
         const QString& plainWhere, const QString& plainOrder);
@@ -1429,6 +1435,163 @@ void tst_DataSet::savedChangesKeepEveryRow()
     }
     ds.Last();
     QCOMPARE(hid(), now.last());
+}
+
+void tst_DataSet::lostServerConnection_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("writes");
+    QTest::newRow("last record") << u"last"_s << false;
+    QTest::newRow("far record number") << u"recno"_s << false;
+    QTest::newRow("refresh") << u"refresh"_s << false;
+    QTest::newRow("locate") << u"locate"_s << false;
+    QTest::newRow("next match") << u"locateNext"_s << false;
+    QTest::newRow("reopen") << u"reopen"_s << false;
+    QTest::newRow("save") << u"post"_s << true;
+    QTest::newRow("delete") << u"delete"_s << true;
+}
+
+// The server ends the program's session while a long list is open: the next action fails with
+// the Turkish message and leaves the list as it was, and the same action tried again opens a new
+// connection and works.
+void tst_DataSet::lostServerConnection()
+{
+    if (!TestDatabase::postgresqlChosen())
+        QSKIP("the connection to a server is lost only on PostgreSQL");
+    QFETCH(QString, action);
+    QFETCH(bool, writes);
+    addChildren(3000);
+    DataSet ds(u"children"_s);
+    const QVector<int> expected = openLongList(ds, QString(), u"soyadi"_s, QString(), u"soyadi, hid"_s);
+    const auto hid = [&ds] { return ds.FieldByName(u"hid"_s)->AsInteger(); };
+    ds.setRecNo(10);
+    const int shownHid = hid();
+    const int keysRead = ds.keysRead();
+
+    const auto act = [&] {
+        if (action == u"last"_s)
+            ds.Last();
+        else if (action == u"recno"_s)
+            ds.setRecNo(2500), hid();
+        else if (action == u"refresh"_s)
+            ds.Refresh();
+        else if (action == u"locate"_s)
+            ds.Locate(u"hasta_kodu"_s, QString::number(expected.at(2222)), {});
+        else if (action == u"locateNext"_s)
+            ds.locateNext(u"hid = :h"_s, { { u":h"_s, expected.at(2900) } });
+        else if (action == u"reopen"_s)
+            ds.Open();
+        else if (action == u"post"_s)
+            ds.Post();
+        else if (action == u"delete"_s)
+            ds.Delete();
+    };
+    if (action == u"reopen"_s)
+        ds.Close();
+    if (action == u"post"_s) {
+        ds.Edit();
+        ds.FieldByName(u"adi"_s)->setAsString(u"Yeni"_s);
+    }
+
+    endServerSession();
+
+    QString shown;
+    bool lost = false;
+    try {
+        act();
+    } catch (const DataError& e) {
+        shown = e.text();
+        lost = e.connectionLost();
+    }
+    QVERIFY(lost);
+    QCOMPARE(shown,
+        writes
+            ? u"Veritabanı sunucusuyla bağlantı koptu; değişiklik kaydedilmedi. Bağlantı bir sonraki işlemde yeniden "
+              "kurulacak."_s
+            : u"Veritabanı sunucusuyla bağlantı koptu. Bağlantı bir sonraki işlemde yeniden kurulacak."_s);
+    // Nothing half-read is shown: the list, its place and what was typed are as they were.
+    if (action == u"reopen"_s) {
+        QVERIFY(!ds.Active());
+    } else {
+        QCOMPARE(ds.RecordCount(), expected.size());
+        QCOMPARE(ds.RecNo(), 10);
+        QCOMPARE(hid(), shownHid);
+        QCOMPARE(ds.keysRead(), keysRead);
+        QCOMPARE(ds.State(), action == u"post"_s ? dsEdit : dsBrowse);
+    }
+
+    act();
+    QVERIFY(ds.Active());
+    if (action == u"last"_s)
+        QCOMPARE(hid(), expected.last());
+    else if (action == u"recno"_s)
+        QCOMPARE(hid(), expected.at(2499));
+    else if (action == u"locate"_s)
+        QCOMPARE(hid(), expected.at(2222));
+    else if (action == u"locateNext"_s)
+        QCOMPARE(hid(), expected.at(2900));
+    else if (action == u"refresh"_s || action == u"post"_s)
+        QCOMPARE(hid(), shownHid);
+    else if (action == u"reopen"_s)
+        QCOMPARE(hid(), expected.first());
+    else if (action == u"delete"_s)
+        QCOMPARE(hid(), expected.at(10));
+    QCOMPARE(countRows(u"hastasicil"_s, u"hid = ? AND adi = 'Yeni'"_s, { shownHid }), action == u"post"_s ? 1 : 0);
+    QCOMPARE(countRows(u"hastasicil"_s), action == u"delete"_s ? 2999 : 3000);
+}
+
+void tst_DataSet::endServerSession()
+{
+    QSqlQuery own(m_conn->database());
+    QVERIFY(own.exec(u"SELECT pg_backend_pid()"_s) && own.next());
+    const int pid = own.value(0).toInt();
+    own.finish();
+    {
+        QSqlDatabase other = m_dir->open(u"other"_s);
+        QSqlQuery end(other);
+        QVERIFY2(end.exec(u"SELECT pg_terminate_backend(%1)"_s.arg(pid)), qPrintable(end.lastError().text()));
+    }
+    QSqlDatabase::removeDatabase(u"other"_s);
+}
+
+// Lost in the middle of a command's batch: the records after it are refused rather than stored
+// on a new connection without the ones before, and once the batch is over the next save works.
+void tst_DataSet::lostServerConnectionEndsTheBatch()
+{
+    if (!TestDatabase::postgresqlChosen())
+        QSKIP("the connection to a server is lost only on PostgreSQL");
+    addChildren(3);
+    DataSet ds(u"children"_s);
+    ds.setTableName(u"hastasicil"_s);
+    ds.setIndexName(u"PrimaryKey"_s);
+    ds.Open();
+    const auto rename = [&ds](const QString& name) {
+        ds.Edit();
+        ds.FieldByName(u"adi"_s)->setAsString(name);
+    };
+    const auto postLost = [&ds] {
+        try {
+            ds.Post();
+        } catch (const DataError& e) {
+            return e.connectionLost();
+        }
+        return false;
+    };
+    {
+        WriteBatch batch(ds);
+        rename(u"Bir"_s);
+        ds.Post();
+        ds.Next();
+        rename(u"İki"_s);
+        endServerSession();
+        QVERIFY(postLost());
+        QVERIFY(postLost()); // still the same batch: not stored alone
+        QCOMPARE(ds.State(), dsEdit);
+    }
+    QCOMPARE(countRows(u"hastasicil"_s, u"adi IN ('Bir', 'İki')"_s), 0);
+    ds.Post();
+    QCOMPARE(countRows(u"hastasicil"_s, u"adi = 'İki'"_s), 1);
+    QCOMPARE(countRows(u"hastasicil"_s, u"adi = 'Bir'"_s), 0);
 }
 
 QVector<int> tst_DataSet::openLongList(DataSet& ds, const QString& statement, const QString& indexFields,

@@ -1,13 +1,12 @@
 #include "ChildCode.h"
 
 #include "ChangeLog.h"
-#include "DataError.h"
 #include "Schema.h"
+#include "Statement.h"
 #include "TurkishText.h"
 
 #include <QLocale>
 #include <QSqlDatabase>
-#include <QSqlError>
 #include <QSqlQuery>
 
 #include <cmath>
@@ -82,12 +81,10 @@ bool ChildCode::inUse(QSqlDatabase& db, const QString& code, qint64 exceptHid)
     q.setForwardOnly(true);
     const QString sql = u"SELECT hid FROM hastasicil WHERE "_s + Schema::foldSql(u"\"hasta_kodu\""_s)
         + u" = ? AND hid <> ? LIMIT 1"_s;
-    if (!q.prepare(sql))
-        throw DataError(DataError::engineText(q.lastError()));
+    Statement::prepare(q, sql);
     q.addBindValue(TurkishText::fold(code));
     q.addBindValue(exceptHid);
-    if (!q.exec())
-        throw DataError(DataError::engineText(q.lastError()));
+    Statement::exec(q);
     return q.next();
 }
 
@@ -97,11 +94,9 @@ std::optional<qint64> ChildCode::firstHolder(QSqlDatabase& db, const QString& co
     q.setForwardOnly(true);
     const QString sql = u"SELECT hid FROM hastasicil WHERE "_s + Schema::foldSql(u"\"hasta_kodu\""_s)
         + u" = ? ORDER BY hid LIMIT 1"_s;
-    if (!q.prepare(sql))
-        throw DataError(DataError::engineText(q.lastError()));
+    Statement::prepare(q, sql);
     q.addBindValue(TurkishText::fold(code));
-    if (!q.exec())
-        throw DataError(DataError::engineText(q.lastError()));
+    Statement::exec(q);
     if (!q.next())
         return std::nullopt;
     return q.value(0).toLongLong();

@@ -136,9 +136,9 @@ const QVector<KeysetQuery::Term>& KeysetQuery::order() const
     return m_order;
 }
 
-// Every value present and one direction: a row-value comparison, which the engine answers from
-// an index on the terms. Otherwise each term in turn decides: the terms before it equal, it
-// after the anchor's value.
+// Every value present and one direction: the first term bounded, then a row-value comparison of
+// the rest, which the engine answers from an index on the terms. Otherwise each term in turn decides: the terms before
+// it equal, it after the anchor's value.
 QString KeysetQuery::afterCondition(
     const QVector<Term>& order, const QVariantList& anchor, bool backward, QVariantMap& binds)
 {
@@ -159,14 +159,26 @@ QString KeysetQuery::afterCondition(
     QStringList alternatives;
     if (n > 0 && oneDirection && present) {
         const bool descending = order.at(0).descending != backward;
-        QStringList terms;
-        QStringList values;
-        for (int i = 0; i < n; ++i) {
-            terms.append(order.at(i).sql);
-            values.append(bindValue(binds, anchor.at(i)));
+        const QString comparison = descending ? u"<"_s : u">"_s;
+        // The first term on its own, bounded and then compared: the engine seeks an index on an
+        // expression (the Turkish sort key) only by a comparison of the expression itself, and
+        // a row value that starts with it is checked row by row. The rest, a row value.
+        const QString& first = order.at(0).sql;
+        QString rowValue;
+        if (n == 1) {
+            rowValue = first + u' ' + comparison + u' ' + bindValue(binds, anchor.at(0));
+        } else {
+            QStringList terms;
+            QStringList values;
+            for (int i = 1; i < n; ++i) {
+                terms.append(order.at(i).sql);
+                values.append(bindValue(binds, anchor.at(i)));
+            }
+            rowValue = u'(' + first + u' ' + comparison + u"= "_s + bindValue(binds, anchor.at(0)) + u" AND ("_s + first
+                + u' ' + comparison + u' ' + bindValue(binds, anchor.at(0)) + u" OR ("_s + terms.join(u", "_s) + u") "_s
+                + comparison + u" ("_s + values.join(u", "_s) + u")))"_s;
         }
-        alternatives.append(
-            u'(' + terms.join(u", "_s) + (descending ? u") < ("_s : u") > ("_s) + values.join(u", "_s) + u')');
+        alternatives.append(rowValue);
         // Going down, missing values come after every value of their term.
         if (descending) {
             for (int i = 0; i + 1 < n; ++i)

@@ -55,16 +55,20 @@ void touchRecord(DataSet& ds)
             touch(f->Value());
 }
 
-// Reads `rows` grid rows of every field except pictures, as a grid filling its first screen.
-qint64 touchGrid(const DataSet& ds, int rows)
+// Reads `rows` grid rows from position `from` on, every field except pictures, as a grid filling
+// a screen; returns the sum of their keys (the first field), so the order is compared too.
+qint64 touchGrid(const DataSet& ds, int rows, int from = 0)
 {
-    const int n = std::min(rows, ds.rowCount());
+    const int end = std::min(from + rows, ds.rowCount());
     const QList<Field*>& fields = ds.Fields();
-    for (int row = 0; row < n; ++row)
+    qint64 keys = 0;
+    for (int row = from; row < end; ++row) {
         for (int c = 0; c < int(fields.size()); ++c)
             if (fields.at(c)->DataType() != FieldType::Blob)
                 touch(ds.rawValueAt(row, c));
-    return n;
+        keys += ds.rawValueAt(row, 0).toLongLong();
+    }
+    return keys;
 }
 
 // The floor side: plain forward-only queries on the same connection.
@@ -100,20 +104,23 @@ public:
         return rows;
     }
 
-    // Reads every column of every row; returns the number of rows.
-    qint64 readAll(const QString& sql, const QVariantList& binds = {}) const
+    // Reads every column of every row; returns the number of rows, or the sum of the first
+    // column's values when sumFirst.
+    qint64 readAll(const QString& sql, const QVariantList& binds = {}, bool sumFirst = false) const
     {
         QSqlQuery q = run(sql, binds);
         qint64 rows = 0;
+        qint64 sum = 0;
         int columns = -1;
         while (q.next()) {
             if (columns < 0)
                 columns = q.record().count();
             for (int c = 0; c < columns; ++c)
                 touch(q.value(c));
+            sum += q.value(0).toLongLong();
             ++rows;
         }
-        return rows;
+        return sumFirst ? sum : rows;
     }
 
     // The first column of the first row, -1 when there is none.
@@ -361,8 +368,84 @@ int main(int argc, char** argv)
         .floor =
             [&] {
                 return floor.readAll(
-                    u"SELECT "_s + Floor::columns(u"hastasicil"_s) + u" FROM hastasicil ORDER BY hid LIMIT 40"_s);
+                    u"SELECT "_s + Floor::columns(u"hastasicil"_s) + u" FROM hastasicil ORDER BY hid LIMIT 40"_s, {},
+                    true);
             },
+    });
+
+    // The registry list sorted by surname, as a grid shows it: its first screen, a screen far
+    // down (the scroll bar dragged there) and a scroll by 25 screens from the top. Each run
+    // starts from a list just opened, nothing of it read.
+    const QString surnameTerm = SqlDialect::of(floor.db()).orderTermSql(Schema::sortKeySql(u"\"soyadi\""_s), u" ASC"_s);
+    const QString surnameSelect = u"SELECT "_s + Floor::columns(u"hastasicil"_s) + u", "_s
+        + Schema::sortKeySql(u"\"soyadi\""_s) + u" FROM hastasicil "_s;
+    const QString surnameOrder = u" ORDER BY "_s + surnameTerm + u", hid ASC LIMIT 40"_s;
+    const int farRow = int(children * 6 / 10);
+    const int scrollFrom = int(children * 3 / 10);
+    const int scrollScreens = 25;
+    const auto reopenBySurname = [&] {
+        sicrapQuery.Close();
+        sicrapQuery.setSQL(registryBySurname);
+        sicrapQuery.Open();
+    };
+    const auto restoreRegistry = [&] {
+        sicrapQuery.Close();
+        sicrapQuery.setSQL(registryStatement);
+        sicrapQuery.Open();
+    };
+
+    rows.push_back({
+        .name = u"surname-sorted list: first screen (40 rows)"_s,
+        .prepare = reopenBySurname,
+        .layer = [&] { return touchGrid(sicrapQuery, 40); },
+        .floor = [&] { return floor.readAll(surnameSelect + surnameOrder, {}, true); },
+        .teardown = restoreRegistry,
+    });
+
+    // Without counted indexes a screen at a position is found by stepping over the rows before
+    // it in the sort index: OFFSET.
+    rows.push_back({
+        .name = u"surname-sorted list: a screen at row %1"_s.arg(farRow),
+        .prepare = reopenBySurname,
+        .layer = [&] { return touchGrid(sicrapQuery, 40, farRow); },
+        .floor =
+            [&] {
+                return floor.readAll(surnameSelect + surnameOrder + u" OFFSET "_s + QString::number(farRow), {}, true);
+            },
+        .teardown = restoreRegistry,
+    });
+
+    // From the middle of the list down, a screen at a time. The floor finds the first screen
+    // as above and each next one by the last row's sort key and key, bounding the sort key alone
+    // first (SQLite seeks an index on an expression only by the expression itself).
+    rows.push_back({
+        .name = u"scroll a surname-sorted list from row %1 (%2 screens of 40)"_s.arg(scrollFrom).arg(scrollScreens),
+        .prepare = reopenBySurname,
+        .layer = [&] { return touchGrid(sicrapQuery, 40 * scrollScreens, scrollFrom); },
+        .floor =
+            [&] {
+                const QString sortKey = Schema::sortKeySql(u"\"soyadi\""_s);
+                qint64 keys = 0;
+                QVariantList after;
+                for (int screen = 0; screen < scrollScreens; ++screen) {
+                    QSqlQuery q = after.isEmpty()
+                        ? floor.run(surnameSelect + surnameOrder + u" OFFSET "_s + QString::number(scrollFrom))
+                        : floor.run(surnameSelect + u"WHERE "_s + sortKey + u" >= ? AND ("_s + sortKey
+                                + u", hid) > (?, ?)"_s + surnameOrder,
+                            after);
+                    int columns = -1;
+                    while (q.next()) {
+                        if (columns < 0)
+                            columns = q.record().count();
+                        for (int c = 0; c < columns; ++c)
+                            touch(q.value(c));
+                        keys += q.value(0).toLongLong();
+                        after = { q.value(columns - 1), q.value(columns - 1), q.value(0) };
+                    }
+                }
+                return keys;
+            },
+        .teardown = restoreRegistry,
     });
 
     rows.push_back({

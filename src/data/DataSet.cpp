@@ -809,6 +809,29 @@ const DataSet::Row* DataSet::rowAt(int position, int column, bool withBlobs) con
     return m_rows.rowAt(position, column, withBlobs);
 }
 
+// The rows of a run of the list by the range of its order they lie in (see RowCache). A static
+// list keeps the snapshot it read by keys, and a list a hook filters or a statement the keyset
+// reader does not understand has no such range: their rows are read by key.
+std::optional<QSqlQuery> DataSet::readRowRange(const QString& columns, qint64 first, qint64 last, int count) const
+{
+    if (m_static || usingHookFilter())
+        return std::nullopt;
+    const std::optional<KeysetQuery> keyset = keysetQuery();
+    if (!keyset)
+        return std::nullopt;
+    if (keyset->keyOrdered())
+        return keyset->rowsBetween(db(), columns, std::min(first, last), std::max(first, last));
+    const std::optional<QVariantList> anchor = anchorFor(*keyset, first);
+    if (!anchor)
+        return std::nullopt;
+    return keyset->rowsFrom(db(), columns, *anchor, count);
+}
+
+int DataSet::rowsReadByKey() const
+{
+    return m_rows.rowsReadByKey();
+}
+
 // The complete row of a key (every column but pictures unless asked for).
 const DataSet::Row* DataSet::rowForKey(qint64 key, bool withBlobs) const
 {

@@ -191,6 +191,9 @@ public:
     bool allKeysRead() const;
     // Keys of the list read so far (for tests and benchmarks).
     int keysRead() const;
+    // Rows read by lists of keys rather than by ranges of the list's order (for tests and
+    // benchmarks).
+    int rowsReadByKey() const;
 
 signals:
     void stateChanged();
@@ -214,6 +217,7 @@ private:
     std::optional<QVariantList> anchorFor(const KeysetQuery& keyset, qint64 key) const;
     QVector<qint64> readPage(const KeyList::Request& request) const;
     int positionInList(qint64 key, const QVector<qint64>& excluded) const;
+    std::optional<QSqlQuery> readRowRange(const QString& columns, qint64 first, qint64 last, int count) const;
     qint64 firstPagedMatch(const QString& sql, const QVariantMap& binds, bool fromCurrent) const;
     std::optional<int> firstListedMatch(QString where, QVariantMap binds, bool keyOrder) const;
     void moveToKey(qint64 key);
@@ -290,7 +294,10 @@ private:
     // The last save was refused because another copy changed or deleted the record.
     bool m_staleRecord = false;
 
-    mutable RowCache m_rows { m_keys, [this]() -> QSqlDatabase& { return db(); }, [this] { return currentKey(); } };
+    mutable RowCache m_rows { m_keys, [this]() -> QSqlDatabase& { return db(); }, [this] { return currentKey(); },
+        [this](const QString& columns, qint64 first, qint64 last, int count) {
+            return readRowRange(columns, first, last, count);
+        } };
     QVector<Row> m_genericRows; // rows of a statement the layer cannot page
     // The order's values of the first and last keys of each page read: the next page is read
     // after them as they were shown, even when the record was changed or deleted since.

@@ -142,11 +142,14 @@ bool KeysetQuery::mentions(const QString& column) const
         m_order.cbegin(), m_order.cend(), [&](const Term& t) { return t.sql.contains(column, Qt::CaseInsensitive); });
 }
 
-// Every value present and one direction: a row-value comparison, which the engine answers from
-// an index on the terms. Otherwise each term in turn decides: the terms before it equal, it
-// after the anchor's value.
+// Every value present and one direction: the first term bounded, then a row-value comparison of
+// the rest, which the engine answers from an index on the terms. Otherwise each term in turn decides: the terms before
+// it equal, it after the anchor's value.
+//
+// Inclusive, the last term also takes the anchor's own value: the order ends with the key, so
+// that admits the anchor record and no other.
 QString KeysetQuery::afterCondition(
-    const QVector<Term>& order, const QVariantList& anchor, bool backward, QVariantMap& binds)
+    const QVector<Term>& order, const QVariantList& anchor, bool backward, QVariantMap& binds, bool inclusive)
 {
     const int n = int(std::min(order.size(), anchor.size()));
     bool oneDirection = true;
@@ -165,14 +168,27 @@ QString KeysetQuery::afterCondition(
     QStringList alternatives;
     if (n > 0 && oneDirection && present) {
         const bool descending = order.at(0).descending != backward;
-        QStringList terms;
-        QStringList values;
-        for (int i = 0; i < n; ++i) {
-            terms.append(order.at(i).sql);
-            values.append(bindValue(binds, anchor.at(i)));
+        const QString comparison = descending ? u"<"_s : u">"_s;
+        const QString orEqual = inclusive ? u"="_s : QString();
+        // The first term on its own, bounded and then compared: the engine seeks an index on an
+        // expression (the Turkish sort key) only by a comparison of the expression itself, and
+        // a row value that starts with it is checked row by row. The rest, a row value.
+        const QString& first = order.at(0).sql;
+        QString rowValue;
+        if (n == 1) {
+            rowValue = first + u' ' + comparison + orEqual + u' ' + bindValue(binds, anchor.at(0));
+        } else {
+            QStringList terms;
+            QStringList values;
+            for (int i = 1; i < n; ++i) {
+                terms.append(order.at(i).sql);
+                values.append(bindValue(binds, anchor.at(i)));
+            }
+            rowValue = u'(' + first + u' ' + comparison + u"= "_s + bindValue(binds, anchor.at(0)) + u" AND ("_s + first
+                + u' ' + comparison + u' ' + bindValue(binds, anchor.at(0)) + u" OR ("_s + terms.join(u", "_s) + u") "_s
+                + comparison + orEqual + u" ("_s + values.join(u", "_s) + u")))"_s;
         }
-        alternatives.append(
-            u'(' + terms.join(u", "_s) + (descending ? u") < ("_s : u") > ("_s) + values.join(u", "_s) + u')');
+        alternatives.append(rowValue);
         // Going down, missing values come after every value of their term.
         if (descending) {
             for (int i = 0; i + 1 < n; ++i)
@@ -182,14 +198,18 @@ QString KeysetQuery::afterCondition(
     }
     for (int i = 0; i < n; ++i) {
         const bool descending = order.at(i).descending != backward;
+        const bool orEqual = inclusive && i == n - 1;
         const QString& t = order.at(i).sql;
         QString after;
-        if (anchor.at(i).isNull())
+        if (anchor.at(i).isNull() && orEqual)
+            after = descending ? t + u" IS NULL"_s : u"1 = 1"_s;
+        else if (anchor.at(i).isNull())
             after = descending ? QString() : t + u" IS NOT NULL"_s;
         else if (descending)
-            after = u'(' + t + u" < "_s + bindValue(binds, anchor.at(i)) + u" OR "_s + t + u" IS NULL)"_s;
+            after = u'(' + t + (orEqual ? u" <= "_s : u" < "_s) + bindValue(binds, anchor.at(i)) + u" OR "_s + t
+                + u" IS NULL)"_s;
         else
-            after = t + u" > "_s + bindValue(binds, anchor.at(i));
+            after = t + (orEqual ? u" >= "_s : u" > "_s) + bindValue(binds, anchor.at(i));
         if (after.isEmpty())
             continue;
         alternatives.append(u'(' + (equalUpTo(i) << after).join(u" AND "_s) + u')');
@@ -206,6 +226,16 @@ QString KeysetQuery::whereSql(const QStringList& conditions) const
         if (!c.isEmpty())
             all.append(u'(' + c + u')');
     return all.isEmpty() ? QString() : u" WHERE "_s + all.join(u" AND "_s);
+}
+
+QString KeysetQuery::orderBySql(QSqlDatabase& db, bool backward) const
+{
+    const SqlDialect& dialect = SqlDialect::of(db);
+    QStringList terms;
+    for (const Term& t : m_order)
+        terms.append(
+            dialect.orderTermSql(t.sql, t.descending != backward ? u" DESC"_s : QString(), bare(t.sql) == bare(m_key)));
+    return u" ORDER BY "_s + terms.join(u", "_s);
 }
 
 // Keys are the data set's own integers, written into the statement.
@@ -230,17 +260,12 @@ QVector<qint64> KeysetQuery::keys(QSqlDatabase& db, const Page& page, QVector<QV
     conds.append(page.extra);
     conds.append(keysSql(page.excluded, false));
     conds.append(keysSql(page.only, true));
-    const SqlDialect& dialect = SqlDialect::of(db);
-    QStringList terms;
     QStringList columns { m_key };
-    for (const Term& t : m_order) {
-        terms.append(dialect.orderTermSql(
-            t.sql, t.descending != page.backward ? u" DESC"_s : QString(), bare(t.sql) == bare(m_key)));
-        if (edges)
+    if (edges)
+        for (const Term& t : m_order)
             columns.append(t.sql);
-    }
-    QString sql = u"SELECT "_s + columns.join(u", "_s) + u" FROM "_s + m_table + whereSql(conds) + u" ORDER BY "_s
-        + terms.join(u", "_s) + u" LIMIT "_s + QString::number(std::max(page.limit, 0));
+    QString sql = u"SELECT "_s + columns.join(u", "_s) + u" FROM "_s + m_table + whereSql(conds)
+        + orderBySql(db, page.backward) + u" LIMIT "_s + QString::number(std::max(page.limit, 0));
     if (page.skip > 0)
         sql += u" OFFSET "_s + QString::number(page.skip);
     QSqlQuery q = run(db, sql, binds);
@@ -287,4 +312,31 @@ int KeysetQuery::countBefore(QSqlDatabase& db, const QVariantList& anchor, const
     const QString before = afterCondition(m_order, anchor, true, binds);
     QSqlQuery q = run(db, u"SELECT count(*) FROM "_s + m_table + whereSql({ before, keysSql(excluded, false) }), binds);
     return q.next() ? q.value(0).toInt() : 0;
+}
+
+bool KeysetQuery::keyOrdered() const
+{
+    return m_order.size() == 1;
+}
+
+// The range is picked by its keys and the rows read by those: where no index serves the whole
+// order (a detail list by its master's code, ties by key), the engine sorts keys, not rows.
+QSqlQuery KeysetQuery::rowsFrom(QSqlDatabase& db, const QString& columns, const QVariantList& anchor, int limit) const
+{
+    QVariantMap binds = m_binds;
+    const QString from = afterCondition(m_order, anchor, false, binds, true);
+    return run(db,
+        u"SELECT "_s + columns + u" FROM "_s + m_table + u" WHERE "_s + m_key + u" IN (SELECT "_s + m_key + u" FROM "_s
+            + m_table + whereSql({ from }) + orderBySql(db, false) + u" LIMIT "_s + QString::number(std::max(limit, 0))
+            + u')',
+        binds);
+}
+
+// The keys are the data set's own integers, written into the statement.
+QSqlQuery KeysetQuery::rowsBetween(QSqlDatabase& db, const QString& columns, qint64 low, qint64 high) const
+{
+    return run(db,
+        u"SELECT "_s + columns + u" FROM "_s + m_table
+            + whereSql({ m_key + u" BETWEEN "_s + QString::number(low) + u" AND "_s + QString::number(high) }),
+        m_binds);
 }

@@ -65,13 +65,25 @@ public:
     // How many listed records come before the anchor record, the excluded ones left out.
     int countBefore(QSqlDatabase& db, const QVariantList& anchor, const QVector<qint64>& excluded) const;
 
-    // The condition "comes after the anchor" (before it when backward) with its values bound
-    // into binds; missing values are compared as the engine sorts them.
-    static QString afterCondition(
-        const QVector<Term>& order, const QVariantList& anchor, bool backward, QVariantMap& binds);
+    // Whether the list is in the order of its keys alone (either way).
+    bool keyOrdered() const;
+    // The columns (a select list) of at most limit listed records from the anchor record on,
+    // that record included, in the list's order: the rows of a run of the list, in no
+    // particular order.
+    QSqlQuery rowsFrom(QSqlDatabase& db, const QString& columns, const QVariantList& anchor, int limit) const;
+    // The columns of the listed records whose keys lie from low to high, in no particular order:
+    // the rows of a run of a list in key order.
+    QSqlQuery rowsBetween(QSqlDatabase& db, const QString& columns, qint64 low, qint64 high) const;
+
+    // The condition "comes after the anchor" (before it when backward; or is the anchor record
+    // itself, when inclusive) with its values bound into binds; missing values are compared as
+    // the engine sorts them.
+    static QString afterCondition(const QVector<Term>& order, const QVariantList& anchor, bool backward,
+        QVariantMap& binds, bool inclusive = false);
 
 private:
     QString whereSql(const QStringList& conditions) const;
+    QString orderBySql(QSqlDatabase& db, bool backward) const;
     QString keysSql(const QVector<qint64>& keys, bool in) const;
 
     QString m_table;

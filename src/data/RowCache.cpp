@@ -23,10 +23,12 @@ const auto quoted = StatementBuilder::quoted;
 
 } // namespace
 
-RowCache::RowCache(const KeyList& keys, std::function<QSqlDatabase&()> database, std::function<qint64()> currentKey)
+RowCache::RowCache(const KeyList& keys, std::function<QSqlDatabase&()> database, std::function<qint64()> currentKey,
+    RangeReader readRange)
     : m_keys(keys)
     , m_database(std::move(database))
     , m_currentKey(std::move(currentKey))
+    , m_readRange(std::move(readRange))
 { }
 
 void RowCache::setTable(const TableDef* def)
@@ -63,6 +65,11 @@ int RowCache::size() const
     return int(m_rows.size());
 }
 
+int RowCache::rowsReadByKey() const
+{
+    return m_rowsReadByKey;
+}
+
 const RowCache::Row* RowCache::find(qint64 key) const
 {
     const auto it = m_rows.constFind(key);
@@ -90,42 +97,35 @@ QString RowCache::keyListSql(const QVector<qint64>& keys) const
     return StatementBuilder::keyColumn(*m_def) + u" IN ("_s + list + u')';
 }
 
-void RowCache::fetchRows(const QVector<qint64>& keys, const QBitArray& columns)
+RowCache::Select RowCache::selectFor(const QBitArray& columns) const
 {
-    if (keys.isEmpty())
-        return;
+    Select select;
     const int n = int(m_def->fields.size());
-    QVector<int> cols;
     for (int i = 0; i < n; ++i)
         if (m_def->fields.at(i).type != FieldType::Blob && (columns.isEmpty() || columns.testBit(i)))
-            cols.append(i);
+            select.columns.append(i);
     QStringList names { StatementBuilder::keyColumn(*m_def) };
-    for (int c : std::as_const(cols))
+    for (int c : std::as_const(select.columns))
         names.append(quoted(m_def->fields.at(c).name));
     // Whether each picture holds bytes; the engine answers from the record's header.
-    const int blobFlagsAt = int(names.size());
+    select.blobFlagsAt = int(names.size());
     for (int c : std::as_const(m_blobColumns))
         names.append(u"length("_s + quoted(m_def->fields.at(c).name) + u") > 0"_s);
-    QSqlQuery q(m_database());
-    q.setForwardOnly(true);
-    // Keys of a page in ascending, nearly gapless order (a walk in key order) are read as one
-    // range: a scan instead of a search per key.
-    const bool ascending = std::is_sorted(keys.cbegin(), keys.cend());
-    const bool asRange = keys.size() > 8 && ascending && keys.last() - keys.first() < 2 * qint64(keys.size());
-    QSet<qint64> wanted;
-    QString where;
-    if (asRange) {
-        wanted = QSet<qint64>(keys.cbegin(), keys.cend());
-        where = names.first() + u" BETWEEN "_s + QString::number(keys.first()) + u" AND "_s
-            + QString::number(keys.last());
-    } else {
-        where = keyListSql(keys);
-    }
-    Statement::exec(q, u"SELECT "_s + names.join(u", "_s) + u" FROM "_s + quoted(m_def->name) + u" WHERE "_s + where);
+    select.sql = names.join(u", "_s);
+    return select;
+}
+
+// Keeps the rows a statement read (only those of the given keys when only is given),
+// completing rows already here; returns the keys kept.
+QSet<qint64> RowCache::take(QSqlQuery& q, const Select& select, const QSet<qint64>* only)
+{
+    const int n = int(m_def->fields.size());
+    QSet<qint64> taken;
     while (q.next()) {
         const qint64 k = q.value(0).toLongLong();
-        if (asRange && !wanted.contains(k))
+        if (only && !only->contains(k))
             continue;
+        taken.insert(k);
         auto it = m_rows.find(k);
         if (it == m_rows.end()) {
             Row row;
@@ -139,19 +139,75 @@ void RowCache::fetchRows(const QVector<qint64>& keys, const QBitArray& columns)
         if (!row.blobsLoaded) {
             row.blobsPresent = QBitArray(int(m_blobColumns.size()));
             for (int b = 0; b < m_blobColumns.size(); ++b)
-                row.blobsPresent.setBit(b, q.value(blobFlagsAt + b).toBool());
+                row.blobsPresent.setBit(b, q.value(select.blobFlagsAt + b).toBool());
         }
         if (row.loaded.isEmpty())
             continue; // already complete
-        for (int j = 0; j < cols.size(); ++j) {
-            row.values[cols.at(j)] = q.value(j + 1);
-            row.loaded.setBit(cols.at(j));
+        for (int j = 0; j < select.columns.size(); ++j) {
+            row.values[select.columns.at(j)] = q.value(j + 1);
+            row.loaded.setBit(select.columns.at(j));
         }
         for (int c : std::as_const(m_blobColumns))
             row.loaded.setBit(c);
         if (row.loaded.count(true) == n)
             row.loaded = QBitArray();
     }
+    return taken;
+}
+
+void RowCache::readByKeys(const QVector<qint64>& keys, const Select& select)
+{
+    if (keys.isEmpty())
+        return;
+    m_rowsReadByKey += int(keys.size());
+    QSqlQuery q(m_database());
+    q.setForwardOnly(true);
+    // Keys of a page in ascending, nearly gapless order (a walk in key order) are read as one
+    // range: a scan instead of a search per key.
+    const bool ascending = std::is_sorted(keys.cbegin(), keys.cend());
+    const bool asRange = keys.size() > 8 && ascending && keys.last() - keys.first() < 2 * qint64(keys.size());
+    QSet<qint64> wanted;
+    QString where;
+    if (asRange) {
+        wanted = QSet<qint64>(keys.cbegin(), keys.cend());
+        where = StatementBuilder::keyColumn(*m_def) + u" BETWEEN "_s + QString::number(keys.first()) + u" AND "_s
+            + QString::number(keys.last());
+    } else {
+        where = keyListSql(keys);
+    }
+    Statement::exec(q, u"SELECT "_s + select.sql + u" FROM "_s + quoted(m_def->name) + u" WHERE "_s + where);
+    take(q, select, asRange ? &wanted : nullptr);
+}
+
+void RowCache::fetchRows(const QVector<qint64>& keys, const QBitArray& columns)
+{
+    if (keys.isEmpty())
+        return;
+    readByKeys(keys, selectFor(columns));
+    keepBounded(keys);
+}
+
+// Reads the rows of keys, which lie in this order within span positions of the list, by the
+// range of the list's order from the first of them on. The range brings the run as the list
+// was read; what it does not bring (a record another copy deleted, moved elsewhere in the
+// order, or one past the limit because the copy stored records in between) is read by key, so
+// the rows are those a read by keys gives.
+void RowCache::fetchRun(const QVector<qint64>& keys, int span, const QBitArray& columns)
+{
+    const Select select = selectFor(columns);
+    std::optional<QSqlQuery> q = m_readRange(select.sql, keys.first(), keys.last(), span);
+    if (!q) {
+        readByKeys(keys, select);
+        keepBounded(keys);
+        return;
+    }
+    const QSet<qint64> wanted(keys.cbegin(), keys.cend());
+    const QSet<qint64> taken = take(*q, select, &wanted);
+    QVector<qint64> rest;
+    for (qint64 k : keys)
+        if (!taken.contains(k))
+            rest.append(k);
+    readByKeys(rest, select);
     keepBounded(keys);
 }
 
@@ -195,16 +251,30 @@ void RowCache::fetchPage(int position)
     // A jump brings every column read so far; a walk only those read since the last page.
     const QBitArray& wanted = walking ? m_hot : m_everRead;
     QVector<qint64> missing;
+    int first = -1;
+    int last = -1;
     for (int i = start; i < end; ++i) {
-        const auto it = m_rows.constFind(m_keys.at(i));
+        const qint64 key = m_keys.at(i);
+        if (key < 0)
+            continue; // the record is gone
+        const auto it = m_rows.constFind(key);
         bool complete = it != m_rows.cend();
         if (complete && !it->loaded.isEmpty())
             for (int c = 0; c < wanted.size() && complete; ++c)
                 complete = !wanted.testBit(c) || it->loaded.testBit(c);
-        if (!complete)
-            missing.append(m_keys.at(i));
+        if (complete)
+            continue;
+        missing.append(key);
+        first = first < 0 ? i : first;
+        last = i;
     }
-    fetchRows(missing, wanted);
+    // A few rows missing here and there (most of the page is here) are read by key rather
+    // than by a range that would read the whole page again.
+    const int span = last - first + 1;
+    if (m_readRange && missing.size() > 1 && 2 * missing.size() >= span)
+        fetchRun(missing, span, wanted);
+    else
+        fetchRows(missing, wanted);
 }
 
 void RowCache::loadBlobs(Row& row, qint64 key)

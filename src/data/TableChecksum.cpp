@@ -5,12 +5,13 @@
 #include "StatementBuilder.h"
 #include "ValueFormats.h"
 
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QLocale>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+
+#include <openssl/evp.h>
 
 #include <algorithm>
 #include <vector>
@@ -95,10 +96,25 @@ TableChecksum TableChecksum::of(QSqlDatabase& db, const TableDef& def)
     return builder.result();
 }
 
+void TableChecksum::Builder::HashDeleter::operator()(evp_md_ctx_st* hash) const
+{
+    EVP_MD_CTX_free(hash);
+}
+
 TableChecksum::Builder::Builder(const TableDef& def)
     : m_def(def)
-    , m_hash(QCryptographicHash::Sha256)
-{ }
+    , m_hash(EVP_MD_CTX_new())
+{
+    if (!m_hash || EVP_DigestInit_ex(m_hash.get(), EVP_sha256(), nullptr) != 1)
+        throw DataError(u"%1: SHA-256 hesaplanamıyor."_s.arg(def.name));
+}
+
+TableChecksum::Builder::~Builder() = default;
+
+void TableChecksum::Builder::hash(const QByteArray& bytes)
+{
+    EVP_DigestUpdate(m_hash.get(), bytes.constData(), size_t(bytes.size()));
+}
 
 void TableChecksum::Builder::addRow(const QSqlQuery& row)
 {
@@ -109,7 +125,7 @@ void TableChecksum::Builder::addRow(const QSqlQuery& row)
     if (m_def.keyField.isEmpty())
         m_unordered.push_back(m_row);
     else
-        m_hash.addData(m_row);
+        hash(m_row);
     ++m_rows;
 }
 
@@ -117,11 +133,14 @@ TableChecksum TableChecksum::Builder::result()
 {
     std::sort(m_unordered.begin(), m_unordered.end());
     for (const QByteArray& r : m_unordered)
-        m_hash.addData(r);
+        hash(r);
     m_unordered.clear();
     TableChecksum sum;
     sum.rows = m_rows;
-    sum.sum = m_hash.result();
+    sum.sum.resize(EVP_MAX_MD_SIZE);
+    unsigned int size = 0;
+    EVP_DigestFinal_ex(m_hash.get(), reinterpret_cast<unsigned char*>(sum.sum.data()), &size);
+    sum.sum.resize(int(size));
     return sum;
 }
 

@@ -287,10 +287,6 @@ void DatabaseCopy::copyTable(const TableDef& def)
         }
         for (const auto& [name, create] : indexes)
             execOrThrow(write, create, def);
-        if (!def.keyField.isEmpty()) {
-            for (const QString& sql : SqlDialect::of(m_target).keysContinueStatements(def.name, def.keyField))
-                execOrThrow(write, sql, def);
-        }
         if (!m_target.commit())
             throw tableError(def, m_target.lastError());
         m_sourceSums.insert(def.name, sourceSum.result());

@@ -13,8 +13,10 @@ struct TableDef;
 
 // Copies a whole clinic from one open database to another, on either engine: the target's
 // schema is made first, then every table is copied in one transaction of its own with its key
-// values kept, in batches of many rows per statement with every value bound. A target that
-// already holds clinic data is refused. Afterwards each table can be checked on both sides by
+// values kept, in batches of many rows per statement with every value bound. New records on the
+// target get keys after the copied ones by the schema's own rule (SQLite's key counter, the key
+// sequence moved by a trigger on PostgreSQL), which copied rows obey like any others. A target
+// that already holds clinic data is refused. Afterwards each table can be checked on both sides by
 // its row count and checksum.
 class DatabaseCopy final
 {

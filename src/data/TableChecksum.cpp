@@ -1,7 +1,9 @@
 #include "TableChecksum.h"
 
 #include "DataError.h"
+#include "PostgresRowReader.h"
 #include "Schema.h"
+#include "SqlDialect.h"
 #include "StatementBuilder.h"
 #include "ValueFormats.h"
 
@@ -83,12 +85,21 @@ TableChecksum TableChecksum::of(QSqlDatabase& db, const TableDef& def)
     if (!def.keyField.isEmpty())
         sql += u" ORDER BY %1"_s.arg(StatementBuilder::quoted(def.keyField));
 
+    Builder builder(def);
+    if (SqlDialect::of(db).isPostgreSQL()) {
+        try {
+            PostgresRowReader rows(db, sql);
+            while (rows.next())
+                builder.addRow(rows);
+        } catch (const DataError& e) {
+            throw DataError(u"%1: %2"_s.arg(def.name, e.text()));
+        }
+        return builder.result();
+    }
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.exec(sql))
         throw DataError(u"%1: %2"_s.arg(def.name, DataError::engineText(q.lastError())));
-
-    Builder builder(def);
     while (q.next())
         builder.addRow(q);
     if (q.lastError().isValid())
@@ -117,6 +128,16 @@ void TableChecksum::Builder::hash(const QByteArray& bytes)
 }
 
 void TableChecksum::Builder::addRow(const QSqlQuery& row)
+{
+    addValues(row);
+}
+
+void TableChecksum::Builder::addRow(const PostgresRowReader& row)
+{
+    addValues(row);
+}
+
+template <typename Row> void TableChecksum::Builder::addValues(const Row& row)
 {
     m_row.clear();
     for (qsizetype c = 0; c < m_def.fields.size(); ++c)

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+class PostgresRowReader;
 class QSqlQuery;
 struct TableDef;
 struct evp_md_ctx_st;
@@ -25,7 +26,8 @@ public:
 
     bool operator==(const TableChecksum& other) const = default;
 
-    // Reads the whole table; throws DataError with the engine's text.
+    // Reads the whole table (on PostgreSQL through the server's client library); throws
+    // DataError with the engine's text.
     static TableChecksum of(QSqlDatabase& db, const TableDef& def);
 
     // The canonical text of one stored value of a field of that type: whole numbers without a
@@ -45,9 +47,11 @@ public:
         Builder& operator=(const Builder&) = delete;
 
         void addRow(const QSqlQuery& row);
+        void addRow(const PostgresRowReader& row);
         TableChecksum result();
 
     private:
+        template <typename Row> void addValues(const Row& row);
         void hash(const QByteArray& bytes);
 
         struct HashDeleter {

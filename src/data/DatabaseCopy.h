@@ -64,7 +64,7 @@ private:
     QSqlDatabase m_source;
     QSqlDatabase m_target;
     Progress m_progress;
-    int m_batchRows = 500;
+    int m_batchRows = 2000;
     QHash<QString, TableChecksum> m_referenceSums;
     // Each copied table's source rows, summed as they were read.
     QHash<QString, TableChecksum> m_sourceSums;

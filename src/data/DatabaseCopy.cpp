@@ -236,7 +236,8 @@ void DatabaseCopy::copyTable(const TableDef& def)
 {
     const qint64 total = rowCount(m_source, def);
     const int columns = int(def.fields.size());
-    const int batch = std::clamp(maxBoundValues / columns, 1, m_batchRows);
+    const int rows = m_batchRows > 0 ? m_batchRows : (SqlDialect::of(m_target).isPostgreSQL() ? 2000 : 500);
+    const int batch = std::clamp(maxBoundValues / columns, 1, rows);
 
     if (!m_target.transaction())
         throw tableError(def, m_target.lastError());

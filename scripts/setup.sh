@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite qt6-tools-dev-tools qt6-translations-l10n
   libsqlite3-dev libxlsxwriter-dev
   fonts-liberation fonts-liberation2 poppler-utils python3-openpyxl
-  libqt6sql6-psql postgresql
+  libqt6sql6-psql postgresql libpq-dev
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "DatabaseCopy.h"
 
 #include "DataError.h"
+#include "PostgresBatchInsert.h"
 #include "Schema.h"
 #include "SqlDialect.h"
 #include "StatementBuilder.h"
@@ -14,6 +15,8 @@
 #include <QVariantList>
 
 #include <algorithm>
+#include <memory>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -38,11 +41,20 @@ QString columnList(const TableDef& def)
     return columns.join(u", "_s);
 }
 
-QString insertSql(const TableDef& def, int rows)
+// Marks of the values: "?" for Qt's driver, "$1", "$2", ... for the server's own parameters.
+QString insertSql(const TableDef& def, int rows, bool numbered)
 {
-    const QString marks = u'(' + QStringList(def.fields.size(), u"?"_s).join(u", "_s) + u')';
+    const qsizetype columns = def.fields.size();
+    QStringList tuples;
+    tuples.reserve(rows);
+    QStringList marks(columns);
+    for (int r = 0; r < rows; ++r) {
+        for (qsizetype c = 0; c < columns; ++c)
+            marks[c] = numbered ? u'$' + QString::number(r * columns + c + 1) : u"?"_s;
+        tuples << u'(' + marks.join(u", "_s) + u')';
+    }
     return u"INSERT INTO %1 (%2) VALUES %3"_s.arg(
-        StatementBuilder::quoted(def.name), columnList(def), QStringList(rows, marks).join(u", "_s));
+        StatementBuilder::quoted(def.name), columnList(def), tuples.join(u", "_s));
 }
 
 qint64 rowCount(QSqlDatabase& db, const TableDef& def)
@@ -77,11 +89,50 @@ QVariant boundValue(FieldType type, const QVariant& value)
     return value;
 }
 
-void runOrThrow(QSqlQuery& q, const TableDef& def)
+// One INSERT of a given number of rows, prepared once and run with that many rows' values:
+// through Qt's driver on SQLite, with the server's own parameters on PostgreSQL.
+class RowsInsert final
 {
-    if (!q.exec())
-        throw tableError(def, q.lastError());
-}
+public:
+    RowsInsert(QSqlDatabase& db, const TableDef& def, int rows)
+        : m_def(def)
+    {
+        const bool server = SqlDialect::of(db).isPostgreSQL();
+        const QString sql = insertSql(def, rows, server);
+        try {
+            if (server) {
+                m_server = std::make_unique<PostgresBatchInsert>(db, sql, rows * int(def.fields.size()));
+                return;
+            }
+        } catch (const DataError& e) {
+            throw DataError(u"%1: %2"_s.arg(def.name, e.text()));
+        }
+        m_query.emplace(db);
+        if (!m_query->prepare(sql))
+            throw tableError(def, m_query->lastError());
+    }
+
+    void run(const QVariantList& values)
+    {
+        if (m_server) {
+            try {
+                m_server->run(values);
+            } catch (const DataError& e) {
+                throw DataError(u"%1: %2"_s.arg(m_def.name, e.text()));
+            }
+            return;
+        }
+        for (qsizetype i = 0; i < values.size(); ++i)
+            m_query->bindValue(int(i), values.at(i));
+        if (!m_query->exec())
+            throw tableError(m_def, m_query->lastError());
+    }
+
+private:
+    const TableDef& m_def;
+    std::unique_ptr<PostgresBatchInsert> m_server;
+    std::optional<QSqlQuery> m_query;
+};
 
 void execOrThrow(QSqlQuery& q, const QString& sql, const TableDef& def)
 {
@@ -185,7 +236,8 @@ void DatabaseCopy::copyTable(const TableDef& def)
 {
     const qint64 total = rowCount(m_source, def);
     const int columns = int(def.fields.size());
-    const int batch = std::clamp(maxBoundValues / columns, 1, m_batchRows);
+    const int rows = m_batchRows > 0 ? m_batchRows : (SqlDialect::of(m_target).isPostgreSQL() ? 2000 : 500);
+    const int batch = std::clamp(maxBoundValues / columns, 1, rows);
 
     if (!m_target.transaction())
         throw tableError(def, m_target.lastError());
@@ -207,17 +259,14 @@ void DatabaseCopy::copyTable(const TableDef& def)
         if (!read.exec(select))
             throw tableError(def, read.lastError());
 
-        if (!write.prepare(insertSql(def, batch)))
-            throw tableError(def, write.lastError());
+        RowsInsert full(m_target, def, batch);
         QVariantList pending;
         pending.reserve(qsizetype(batch) * columns);
         qint64 copied = 0;
         if (m_progress)
             m_progress(def.name, 0, total);
-        const auto flush = [&](QSqlQuery& insert) {
-            for (qsizetype i = 0; i < pending.size(); ++i)
-                insert.bindValue(int(i), pending.at(i));
-            runOrThrow(insert, def);
+        const auto flush = [&](RowsInsert& insert) {
+            insert.run(pending);
             copied += pending.size() / columns;
             pending.clear();
             if (m_progress)
@@ -229,22 +278,16 @@ void DatabaseCopy::copyTable(const TableDef& def)
             for (int c = 0; c < columns; ++c)
                 pending << boundValue(def.fields.at(c).type, read.value(c));
             if (pending.size() == qsizetype(batch) * columns)
-                flush(write);
+                flush(full);
         }
         if (read.lastError().isValid())
             throw tableError(def, read.lastError());
         if (!pending.isEmpty()) {
-            QSqlQuery rest(m_target);
-            if (!rest.prepare(insertSql(def, int(pending.size() / columns))))
-                throw tableError(def, rest.lastError());
+            RowsInsert rest(m_target, def, int(pending.size() / columns));
             flush(rest);
         }
         for (const auto& [name, create] : indexes)
             execOrThrow(write, create, def);
-        if (!def.keyField.isEmpty()) {
-            for (const QString& sql : SqlDialect::of(m_target).keysContinueStatements(def.name, def.keyField))
-                execOrThrow(write, sql, def);
-        }
         if (!m_target.commit())
             throw tableError(def, m_target.lastError());
         m_sourceSums.insert(def.name, sourceSum.result());

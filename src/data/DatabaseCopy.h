@@ -13,8 +13,10 @@ struct TableDef;
 
 // Copies a whole clinic from one open database to another, on either engine: the target's
 // schema is made first, then every table is copied in one transaction of its own with its key
-// values kept, in batches of many rows per statement with every value bound. A target that
-// already holds clinic data is refused. Afterwards each table can be checked on both sides by
+// values kept, in batches of many rows per statement with every value bound. New records on the
+// target get keys after the copied ones by the schema's own rule (SQLite's key counter, the key
+// sequence moved by a trigger on PostgreSQL), which copied rows obey like any others. A target
+// that already holds clinic data is refused. Afterwards each table can be checked on both sides by
 // its row count and checksum.
 class DatabaseCopy final
 {
@@ -36,7 +38,9 @@ public:
     DatabaseCopy(QSqlDatabase& source, QSqlDatabase& target);
 
     void setProgress(Progress progress);
-    // At most this many rows go into one statement (fewer when the table has many columns).
+    // At most this many rows go into one statement (fewer when the table has many columns). By
+    // default 2000 on PostgreSQL and 500 on SQLite, whose Qt driver looks every bound value up
+    // among all of the statement's, so that a statement's cost grows with their square.
     void setBatchRows(int rows);
 
     // The target's tables that hold clinic data, each with its number of rows: any row of a
@@ -62,7 +66,8 @@ private:
     QSqlDatabase m_source;
     QSqlDatabase m_target;
     Progress m_progress;
-    int m_batchRows = 500;
+    // 0: the engine's own default.
+    int m_batchRows = 0;
     QHash<QString, TableChecksum> m_referenceSums;
     // Each copied table's source rows, summed as they were read.
     QHash<QString, TableChecksum> m_sourceSums;

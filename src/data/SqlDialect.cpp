@@ -324,15 +324,3 @@ QString SqlDialect::nameSearchCondition(const QString& indexName, const QString&
     binds.insert(bind, QString(u'"' + phrase + u'"'));
     return u"hid IN (SELECT rowid FROM %1 WHERE %1 MATCH %2)"_s.arg(indexName, bind);
 }
-
-QStringList SqlDialect::keysContinueStatements(const QString& table, const QString& keyField) const
-{
-    if (!isPostgreSQL())
-        return {};
-    const auto literal = [](QString text) { return u'\'' + text.replace(u'\'', u"''"_s) + u'\''; };
-    // pg_get_serial_sequence reads the table's name as SQL (so it is quoted) and the column's
-    // name as stored: in small letters, as every identifier is written.
-    const QString tableSql = StatementBuilder::quoted(table);
-    return { u"SELECT setval(pg_get_serial_sequence(%1, %2), coalesce((SELECT max(%3) FROM %4), 0) + 1, false)"_s.arg(
-        literal(tableSql), literal(keyField.toLower()), StatementBuilder::quoted(keyField), tableSql) };
-}

@@ -103,11 +103,6 @@ public:
     QString nameSearchCondition(const QString& indexName, const QString& namesSqlOfTable, const QString& wanted,
         const QString& bind, QVariantMap& binds) const;
 
-    // Run after rows were written with their own values in a table's key column (a copied
-    // clinic), so that the next new row's key comes after the highest one. SQLite keeps track
-    // of that by itself.
-    QStringList keysContinueStatements(const QString& table, const QString& keyField) const;
-
 private:
     explicit SqlDialect(Engine engine);
 

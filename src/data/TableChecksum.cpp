@@ -1,16 +1,19 @@
 #include "TableChecksum.h"
 
 #include "DataError.h"
+#include "PostgresRowReader.h"
 #include "Schema.h"
+#include "SqlDialect.h"
 #include "StatementBuilder.h"
 #include "ValueFormats.h"
 
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QLocale>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+
+#include <openssl/evp.h>
 
 #include <algorithm>
 #include <vector>
@@ -82,12 +85,21 @@ TableChecksum TableChecksum::of(QSqlDatabase& db, const TableDef& def)
     if (!def.keyField.isEmpty())
         sql += u" ORDER BY %1"_s.arg(StatementBuilder::quoted(def.keyField));
 
+    Builder builder(def);
+    if (SqlDialect::of(db).isPostgreSQL()) {
+        try {
+            PostgresRowReader rows(db, sql);
+            while (rows.next())
+                builder.addRow(rows);
+        } catch (const DataError& e) {
+            throw DataError(u"%1: %2"_s.arg(def.name, e.text()));
+        }
+        return builder.result();
+    }
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.exec(sql))
         throw DataError(u"%1: %2"_s.arg(def.name, DataError::engineText(q.lastError())));
-
-    Builder builder(def);
     while (q.next())
         builder.addRow(q);
     if (q.lastError().isValid())
@@ -95,12 +107,37 @@ TableChecksum TableChecksum::of(QSqlDatabase& db, const TableDef& def)
     return builder.result();
 }
 
+void TableChecksum::Builder::HashDeleter::operator()(evp_md_ctx_st* hash) const
+{
+    EVP_MD_CTX_free(hash);
+}
+
 TableChecksum::Builder::Builder(const TableDef& def)
     : m_def(def)
-    , m_hash(QCryptographicHash::Sha256)
-{ }
+    , m_hash(EVP_MD_CTX_new())
+{
+    if (!m_hash || EVP_DigestInit_ex(m_hash.get(), EVP_sha256(), nullptr) != 1)
+        throw DataError(u"%1: SHA-256 hesaplanamıyor."_s.arg(def.name));
+}
+
+TableChecksum::Builder::~Builder() = default;
+
+void TableChecksum::Builder::hash(const QByteArray& bytes)
+{
+    EVP_DigestUpdate(m_hash.get(), bytes.constData(), size_t(bytes.size()));
+}
 
 void TableChecksum::Builder::addRow(const QSqlQuery& row)
+{
+    addValues(row);
+}
+
+void TableChecksum::Builder::addRow(const PostgresRowReader& row)
+{
+    addValues(row);
+}
+
+template <typename Row> void TableChecksum::Builder::addValues(const Row& row)
 {
     m_row.clear();
     for (qsizetype c = 0; c < m_def.fields.size(); ++c)
@@ -109,7 +146,7 @@ void TableChecksum::Builder::addRow(const QSqlQuery& row)
     if (m_def.keyField.isEmpty())
         m_unordered.push_back(m_row);
     else
-        m_hash.addData(m_row);
+        hash(m_row);
     ++m_rows;
 }
 
@@ -117,11 +154,14 @@ TableChecksum TableChecksum::Builder::result()
 {
     std::sort(m_unordered.begin(), m_unordered.end());
     for (const QByteArray& r : m_unordered)
-        m_hash.addData(r);
+        hash(r);
     m_unordered.clear();
     TableChecksum sum;
     sum.rows = m_rows;
-    sum.sum = m_hash.result();
+    sum.sum.resize(EVP_MAX_MD_SIZE);
+    unsigned int size = 0;
+    EVP_DigestFinal_ex(m_hash.get(), reinterpret_cast<unsigned char*>(sum.sum.data()), &size);
+    sum.sum.resize(int(size));
     return sum;
 }
 

@@ -6,6 +6,7 @@
 #include "DataSource.h"
 #include "Field.h"
 #include "LocateMatch.h"
+#include "RecordFinder.h"
 #include "RecordWriter.h"
 #include "Schema.h"
 #include "SqlDialect.h"
@@ -1145,26 +1146,13 @@ int DataSet::positionOfKey(qint64 key) const
     return int(m_keys.indexOf(key));
 }
 
-QVector<qint64> DataSet::matchingKeys(const QString& where, const QVariantMap& binds) const
+RecordFinder DataSet::finder() const
 {
-    const QString keyCol = keyColumnSql();
-    QSqlQuery q(db());
-    q.setForwardOnly(true);
-    if (!q.prepare(u"SELECT "_s + keyCol + u" FROM "_s + quoted(m_def->name) + u" WHERE "_s + where))
-        throw DataError(DataError::engineText(q.lastError()));
-    for (auto it = binds.cbegin(); it != binds.cend(); ++it)
-        q.bindValue(it.key(), it.value());
-    exec(q);
-    QVector<qint64> out;
-    while (q.next())
-        out.append(q.value(0).toLongLong());
-    return out;
+    return RecordFinder(db(), m_keys, [this](QSqlQuery& q) { exec(q); });
 }
 
-// The first hit of a Locate condition in a list whose keys are read whole: for a table in key
-// order the first hit by key, found in the (ascending) key list by halving; otherwise (or when
-// another copy changed the table since it was read) every hit, and the first of them in the
-// list's order. nullopt when no record meets the condition.
+// The first hit of a Locate condition in a list whose keys are read whole, with the master link
+// and the filter of a table added to it. nullopt when no record meets the condition.
 std::optional<int> DataSet::firstListedMatch(QString where, QVariantMap binds, bool keyOrder) const
 {
     if (!isQuery()) {
@@ -1172,26 +1160,7 @@ std::optional<int> DataSet::firstListedMatch(QString where, QVariantMap binds, b
         if (!linkAndFilter.isEmpty())
             where += u" AND "_s + linkAndFilter.mid(QStringLiteral(" WHERE ").size());
     }
-    if (keyOrder) {
-        const QString keyCol = keyColumnSql();
-        const QVector<qint64> first = matchingKeys(where + u" ORDER BY "_s + keyCol + u" LIMIT 1"_s, binds);
-        if (first.isEmpty())
-            return std::nullopt;
-        const QVector<qint64>& keys = m_keys.all();
-        const auto it = std::lower_bound(keys.cbegin(), keys.cend(), first.first());
-        if (it != keys.cend() && *it == first.first())
-            return int(it - keys.cbegin());
-    }
-    const QVector<qint64> hits = matchingKeys(where, binds);
-    if (hits.isEmpty())
-        return std::nullopt;
-    if (hits.size() == 1)
-        return positionOfKey(hits.first());
-    const QSet<qint64> wanted(hits.cbegin(), hits.cend());
-    for (int row = 0; row < m_keys.size(); ++row)
-        if (wanted.contains(m_keys.at(row)))
-            return row;
-    return -1;
+    return finder().firstListedMatch(quoted(m_def->name), keyColumnSql(), where, binds, keyOrder);
 }
 
 bool DataSet::Locate(const QString& fieldName, const QVariant& value, TLocateOptions options)
@@ -1818,114 +1787,26 @@ bool DataSet::locateNext(const QString& sql, const QVariantMap& binds)
         hits.insert(q.value(0).toLongLong());
     if (hits.isEmpty())
         return false;
-    const QVector<qint64>& keys = m_keys.all();
-    const int n = int(keys.size());
-    const int start = m_state == dsInsert ? -1 : pos();
-    for (int step = 1; step <= n; ++step) {
-        const int row = (start + step) % n;
-        if (!hits.contains(keys.at(row)))
-            continue;
-        if (row != pos()) {
-            moveTo(row);
-            m_eof = false;
-        }
-        return true;
+    const int row = finder().nextListedRow(hits, m_state == dsInsert ? -1 : pos());
+    if (row < 0)
+        return false;
+    if (row != pos()) {
+        moveTo(row);
+        m_eof = false;
     }
-    return false;
+    return true;
 }
 
 // The first record meeting a condition in the list's order: after the current record when
-// fromCurrent (the keys this data set appended come last, the search wraps once to the start and
-// ends with the current record), else from the start; -1 when none does. Records held at their
-// rows after a change saved here are met at those rows, not where the table now sorts them.
+// fromCurrent, else from the start; -1 when none does (see RecordFinder).
 qint64 DataSet::firstPagedMatch(const QString& sql, const QVariantMap& binds, bool fromCurrent) const
 {
     const std::optional<KeysetQuery> keyset = keysetQuery();
     if (!keyset)
         return -1;
-    const QVector<qint64>& appended = m_keys.appended();
-    const QVector<qint64> held = m_keys.held();
-    // The first hit among the keys only, in no particular order.
-    const auto hitsAmong = [&](const QVector<qint64>& keys) -> QSet<qint64> {
-        if (keys.isEmpty())
-            return {};
-        KeysetQuery::Page page;
-        page.extra = sql;
-        page.extraBinds = binds;
-        page.only = keys;
-        page.limit = int(keys.size());
-        const QVector<qint64> hits = keyset->keys(db(), page);
-        return QSet<qint64>(hits.cbegin(), hits.cend());
-    };
-    const auto stored = [&](qint64 after) -> qint64 {
-        KeysetQuery::Page page;
-        page.extra = sql;
-        page.extraBinds = binds;
-        page.excluded = appended + held;
-        if (after >= 0) {
-            // Read after its place in the list; a change another copy saved since may sort it
-            // further on, where it is not met again.
-            page.excluded.append(after);
-            const std::optional<QVariantList> anchor = anchorFor(*keyset, after);
-            if (!anchor)
-                return -1;
-            page.anchor = *anchor;
-        }
-        return keyset->keys(db(), page).value(0, -1);
-    };
-    const QSet<qint64> appendedHits = hitsAmong(appended);
-    const QSet<qint64> heldHits = hitsAmong(held);
-    const auto appendedHit = [&](int from, int to) -> qint64 {
-        for (int i = std::max(from, 0); i < to && i < appended.size(); ++i)
-            if (appendedHits.contains(appended.at(i)))
-                return appended.at(i);
-        return -1;
-    };
-    // The first hit of the stored part after a row (from its start for -1): in the table after the
-    // nearest record before that row that is not held, or at a held row, whichever comes first.
-    const auto storedAfter = [&](int row) -> qint64 {
-        qint64 heldHit = -1;
-        int heldRow = -1;
-        for (qint64 k : heldHits) {
-            const int at = m_keys.indexOf(k);
-            if (at > row && (heldRow < 0 || at < heldRow)) {
-                heldRow = at;
-                heldHit = k;
-            }
-        }
-        qint64 from = -1;
-        for (int r = row; r >= 0 && from < 0; --r) {
-            const qint64 k = m_keys.at(r);
-            if (!held.contains(k))
-                from = k;
-        }
-        const qint64 hit = stored(from);
-        if (hit < 0 || heldHit < 0)
-            return hit < 0 ? heldHit : hit;
-        return m_keys.indexOf(hit) < heldRow ? hit : heldHit;
-    };
-    const qint64 current = fromCurrent ? currentKey() : -1;
-    const int inAppended = current >= 0 ? int(appended.indexOf(current)) : -1;
-    qint64 found = -1;
-    if (current < 0) {
-        found = storedAfter(-1);
-        if (found < 0)
-            found = appendedHit(0, int(appended.size()));
-    } else if (inAppended < 0) {
-        found = storedAfter(pos());
-        if (found < 0)
-            found = appendedHit(0, int(appended.size()));
-        if (found < 0)
-            found = storedAfter(-1);
-    } else {
-        const int at = inAppended;
-        found = appendedHit(at + 1, int(appended.size()));
-        if (found < 0)
-            found = storedAfter(-1);
-        if (found < 0)
-            found = appendedHit(0, at + 1);
-    }
-    return found;
+    return finder().firstPagedMatch(
+        *keyset, [&](qint64 key) { return anchorFor(*keyset, key); }, sql, binds, fromCurrent ? currentKey() : -1,
+        [this] { return pos(); });
 }
 
 // Makes a record found in a list read by pages the current one, by its key: its position is

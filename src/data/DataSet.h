@@ -5,6 +5,7 @@
 #include "HookFilter.h"
 #include "KeyList.h"
 #include "KeysetQuery.h"
+#include "RecordFinder.h"
 #include "RowCache.h"
 
 #include <QBitArray>
@@ -242,7 +243,7 @@ private:
     void beforeMove();
     void afterMove();
     QVariant masterValue() const;
-    QVector<qint64> matchingKeys(const QString& where, const QVariantMap& binds) const;
+    RecordFinder finder() const;
     void exec(QSqlQuery& query) const;
     void parseQuery();
     bool usingHookFilter() const;

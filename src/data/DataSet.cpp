@@ -4,6 +4,7 @@
 #include "Connection.h"
 #include "DataError.h"
 #include "DataSource.h"
+#include "EditBuffer.h"
 #include "Field.h"
 #include "LocateMatch.h"
 #include "RecordFinder.h"
@@ -34,14 +35,6 @@ const auto splitNames = StatementBuilder::splitNames;
 const auto isNullValue = StoredValue::isNull;
 const auto holdsBytes = StoredValue::holdsBytes;
 
-// Whether a field's stored value is the one it had, a null only equal to a null.
-bool sameValue(const QVariant& before, const QVariant& after)
-{
-    if (isNullValue(before) || isNullValue(after))
-        return isNullValue(before) == isNullValue(after);
-    return before == after;
-}
-
 QString historyReadOnly()
 {
     return u"Değişiklik geçmişi yalnızca okunabilir."_s;
@@ -50,20 +43,9 @@ QString historyReadOnly()
 // The history row of a record just written, with the fields whose stored value changed (every
 // filled field of a new record); an edit that changed no value leaves none.
 void writeHistory(QSqlDatabase& db, const TableDef& def, bool inserting, qint64 key, const QVector<QVariant>& stored,
-    const QVector<QVariant>& original, const QBitArray& changed)
+    const EditBuffer& edit)
 {
-    QList<ChangeLog::Change> changes;
-    for (int i = 0; i < def.fields.size(); ++i) {
-        const FieldDef& f = def.fields.at(i);
-        if (f.type == FieldType::AutoInc)
-            continue;
-        if (inserting) {
-            if (!isNullValue(stored.at(i)))
-                changes.append({ f.name, QVariant(), stored.at(i) });
-        } else if (changed.testBit(i) && !sameValue(original.at(i), stored.at(i))) {
-            changes.append({ f.name, original.at(i), stored.at(i) });
-        }
-    }
+    const QList<ChangeLog::Change> changes = edit.changes(def, inserting, stored);
     if (!inserting && changes.isEmpty())
         return;
     const int codeField = def.indexOf(ChangeLog::childCodeColumn(def.name));
@@ -356,8 +338,7 @@ void DataSet::Close()
     m_modified = false;
     m_keys.clear();
     m_genericRows.clear();
-    m_buffer.clear();
-    m_original.clear();
+    m_edit.clear();
     m_unplacedKey = -1;
     m_pos = -1;
     m_eof = true;
@@ -898,11 +879,11 @@ QVariant DataSet::fieldValue(const Field* field) const
     }
     const int i = field->index();
     if (m_state == dsEdit || m_state == dsInsert) {
-        if (m_state == dsEdit && field->DataType() == FieldType::Blob && !m_changed.testBit(i)) {
+        if (m_state == dsEdit && field->DataType() == FieldType::Blob && !m_edit.changed(i)) {
             const Row* r = rowForKey(currentKey(), true);
             return r ? r->values.value(i) : QVariant();
         }
-        return m_buffer.value(i);
+        return m_edit.value(i);
     }
     // A record found by key is read by key until its position is asked for.
     const bool blob = field->DataType() == FieldType::Blob;
@@ -1284,16 +1265,7 @@ bool DataSet::catchUp()
 
 void DataSet::beginEditBuffer(const Row* row)
 {
-    const int n = int(m_fields.size());
-    m_buffer = QVector<QVariant>(n);
-    m_original = QVector<QVariant>(n);
-    if (row) {
-        for (int i = 0; i < row->values.size() && i < n; ++i) {
-            m_buffer[i] = row->values.at(i);
-            m_original[i] = row->values.at(i);
-        }
-    }
-    m_changed = QBitArray(n);
+    m_edit.begin(int(m_fields.size()), row);
 }
 
 void DataSet::Append()
@@ -1309,7 +1281,7 @@ void DataSet::Append()
         const Field* link = FindField(splitNames(m_indexFieldNames).value(0));
         const QVariant v = masterValue();
         if (link && !isNullValue(v))
-            m_buffer[link->index()] = v;
+            m_edit.preset(link->index(), v);
     }
     m_posBeforeInsert = pos();
     m_unplacedKey = -1;
@@ -1362,20 +1334,13 @@ void DataSet::setFieldValue(Field* field, const QVariant& value)
     if (m_state != dsEdit && m_state != dsInsert)
         throw DataError(u"Dataset not in edit or insert mode"_s);
     const int i = field->index();
-    QVariant v = value;
-    if (v.typeId() == QMetaType::QString && v.toString().isEmpty())
-        v = QVariant();
-    if (v.typeId() == QMetaType::QDateTime)
-        v = ValueFormats::storedDate(v.toDateTime());
-    else if (v.typeId() == QMetaType::QDate)
-        v = ValueFormats::storedDate(v.toDate().startOfDay());
-    if (m_state == dsEdit && field->DataType() == FieldType::Blob && !m_changed.testBit(i)) {
+    const QVariant v = EditBuffer::normalized(value);
+    if (m_state == dsEdit && field->DataType() == FieldType::Blob && !m_edit.changed(i)) {
         const Row* r = rowForKey(currentKey(), true);
         if (r)
-            m_original[i] = r->values.value(i);
+            m_edit.setOriginal(i, r->values.value(i));
     }
-    m_buffer[i] = v;
-    m_changed.setBit(i);
+    m_edit.set(i, v);
     m_modified = true;
     if (m_disableCount == 0)
         Q_EMIT fieldChanged(i);
@@ -1420,28 +1385,16 @@ void DataSet::writeRecord()
     const bool inserting = m_state == dsInsert;
 
     // Validate everything first: nothing reaches the database unless all values are sound.
-    QStringList cols;
-    QVariantList vals;
-    QVector<QVariant> stored = m_buffer;
-    for (int i = 0; i < m_def->fields.size(); ++i) {
-        const Field* f = m_fields.at(i);
-        if (f->DataType() == FieldType::AutoInc)
-            continue;
-        const bool take = inserting ? !isNullValue(m_buffer.at(i)) : m_changed.testBit(i);
-        if (!take)
-            continue;
-        const QVariant v = StoredValue::of(*f, m_buffer.at(i));
-        stored[i] = v;
-        if (inserting && isNullValue(v))
-            continue;
-        cols.append(quoted(f->FieldName()));
-        vals.append(v);
-    }
+    const int storedCount = int(m_def->fields.size());
+    EditBuffer::Write write = m_edit.prepare(m_fields, storedCount, inserting);
+    const QStringList& cols = write.columns;
+    const QVariantList& vals = write.values;
+    QVector<QVariant>& stored = write.stored;
     const QString keyCol = keyColumnSql();
 
     if (!inserting && cols.isEmpty()) {
         m_modified = false;
-        m_buffer.clear();
+        m_edit.clear();
         setState(dsBrowse);
         return;
     }
@@ -1455,32 +1408,27 @@ void DataSet::writeRecord()
         if (inserting) {
             newKey = writer.insert(quoted(m_def->name), cols, vals, keyCol);
         } else {
-            QVariantList originals;
-            for (int i = 0; i < m_def->fields.size(); ++i) {
-                const Field* f = m_fields.at(i);
-                if (f->DataType() != FieldType::AutoInc && m_changed.testBit(i))
-                    originals.append(m_original.at(i));
-            }
+            const QVariantList originals = m_edit.originals(m_fields, storedCount);
             m_staleRecord = !writer.update(quoted(m_def->name), keyCol, currentKey(), cols, vals, originals);
             if (m_staleRecord)
                 throw DataError(
                     u"Bu kayıt siz okuduktan sonra başka bir kullanıcı tarafından değiştirilmiş veya silinmiş. "
                     "Değişiklikleriniz kaydedilmedi; Vazgeç ile kaydın güncel hâlini görebilirsiniz."_s);
         }
-        writeHistory(database, *m_def, inserting, inserting ? newKey : currentKey(), stored, m_original, m_changed);
+        writeHistory(database, *m_def, inserting, inserting ? newKey : currentKey(), stored, m_edit);
         if (OnWrite) {
-            const QVector<QVariant> before = inserting ? QVector<QVariant>() : m_original;
+            const QVector<QVariant> before = inserting ? QVector<QVariant>() : m_edit.original();
             if (inserting && !m_def->keyField.isEmpty())
                 stored[m_def->indexOf(m_def->keyField)] = newKey;
-            QVector<QVariant> saved = m_buffer;
-            m_buffer = stored;
+            const QVector<QVariant> saved = m_edit.values();
+            m_edit.setValues(stored);
             try {
                 OnWrite(*this, before);
             } catch (...) {
-                m_buffer = saved;
+                m_edit.setValues(saved);
                 throw;
             }
-            m_buffer = saved;
+            m_edit.setValues(saved);
         }
         writer.commit();
     } catch (const DataError&) {
@@ -1489,29 +1437,7 @@ void DataSet::writeRecord()
     }
 
     // The record is stored: bring the list and the cache up to date.
-    Row row;
-    row.values = stored.mid(0, m_def->fields.size());
-    row.blobsLoaded = true;
-    for (int c : m_rows.blobColumns()) {
-        if (!inserting && !m_changed.testBit(c)) {
-            const Row* old = m_rows.find(currentKey());
-            if (old && old->blobsLoaded)
-                row.values[c] = old->values.value(c);
-            else
-                row.blobsLoaded = false;
-        }
-    }
-    if (row.blobsLoaded) {
-        m_rows.markBlobsPresent(row);
-    } else if (const Row* old = m_rows.find(currentKey())) {
-        // Pictures left as they were keep what was known of them; a changed one is known now.
-        row.blobsPresent = old->blobsPresent;
-        for (int b = 0; b < m_rows.blobColumns().size() && b < row.blobsPresent.size(); ++b) {
-            const int c = m_rows.blobColumns().at(b);
-            if (m_changed.testBit(c))
-                row.blobsPresent.setBit(b, holdsBytes(row.values.at(c)));
-        }
-    }
+    Row row = m_edit.savedRow(stored, storedCount, inserting, m_rows, currentKey());
     qint64 key = currentKey();
     if (!inserting)
         holdIfMoved(key);
@@ -1527,8 +1453,7 @@ void DataSet::writeRecord()
     }
     m_rows.store(key, row);
     m_modified = false;
-    m_buffer.clear();
-    m_original.clear();
+    m_edit.clear();
     setState(dsBrowse);
     if (m_disableCount == 0)
         Q_EMIT rowUpdated(pos());
@@ -1553,7 +1478,7 @@ void DataSet::holdIfMoved(qint64 key)
     if (!keyset)
         return;
     for (int i = 0; i < m_def->fields.size(); ++i) {
-        if (m_changed.testBit(i) && keyset->mentions(m_fields.at(i)->FieldName())) {
+        if (m_edit.changed(i) && keyset->mentions(m_fields.at(i)->FieldName())) {
             m_keys.hold(pos());
             m_anchors.remove(key);
             return;
@@ -1569,8 +1494,7 @@ void DataSet::Cancel()
         m_pos = m_posBeforeInsert >= 0 && m_posBeforeInsert < m_keys.size() ? m_posBeforeInsert
                                                                             : (m_keys.isEmpty() ? -1 : 0);
         m_modified = false;
-        m_buffer.clear();
-        m_original.clear();
+        m_edit.clear();
         m_eof = m_keys.isEmpty();
         setState(dsBrowse);
         if (m_disableCount == 0)
@@ -1582,8 +1506,7 @@ void DataSet::Cancel()
     }
     if (m_state == dsEdit) {
         m_modified = false;
-        m_buffer.clear();
-        m_original.clear();
+        m_edit.clear();
         setState(dsBrowse);
         if (m_staleRecord) {
             showStoredRecord();
@@ -1665,7 +1588,7 @@ void DataSet::Delete()
         throw;
     }
     m_modified = false;
-    m_buffer.clear();
+    m_edit.clear();
     setState(dsBrowse);
     dropCurrentRow();
 }

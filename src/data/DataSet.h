@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EditBuffer.h"
 #include "Field.h"
 #include "FieldType.h"
 #include "HookFilter.h"
@@ -299,9 +300,7 @@ private:
 
     HookFilter m_hookFilter; // runs OnFilterRecord over the candidates
 
-    QVector<QVariant> m_buffer; // edit buffer of the current record
-    QVector<QVariant> m_original; // values as read, to detect another copy's change
-    QBitArray m_changed;
+    EditBuffer m_edit; // the current record while it is edited or appended
 
     bool m_filtered = false;
     QString m_filter;

@@ -13,7 +13,6 @@
 #include "SqlDialect.h"
 #include "StatementBuilder.h"
 #include "StoredValue.h"
-#include "ValueFormats.h"
 
 #include <QRegularExpression>
 #include <QScopeGuard>

@@ -106,6 +106,9 @@ void tst_EditBuffer::prepare_data()
     QTest::newRow("new record: a field typed empty is not written")
         << true << QString() << QStringList { u"1=Can"_s, u"2="_s } << QStringList { u"\"ad\""_s }
         << QVariantList { u"Can"_s } << QVariantList() << false;
+    QTest::newRow("new record: a number typed as spaces is not written")
+        << true << QString() << QStringList { u"1=Can"_s, u"2=  "_s } << QStringList { u"\"ad\""_s }
+        << QVariantList { u"Can"_s } << QVariantList() << false;
     QTest::newRow("new record: a preset link is written")
         << true << u"1=Ece"_s << QStringList() << QStringList { u"\"ad\""_s } << QVariantList { u"Ece"_s }
         << QVariantList() << false;
@@ -170,6 +173,9 @@ void tst_EditBuffer::changes_data()
     QTest::newRow("new record: every filled field")
         << true << QStringList { u"1=Can"_s, u"2=4"_s } << QStringList { u"ad:>Can"_s, u"kilo:>4"_s };
     QTest::newRow("new record: nothing filled") << true << QStringList() << QStringList();
+    QTest::newRow("new record: the counter is not logged")
+        << true << QStringList { u"0=99"_s, u"1=Can"_s } << QStringList { u"ad:>Can"_s };
+    QTest::newRow("edit: an empty field emptied again") << false << QStringList { u"3="_s } << QStringList();
     QTest::newRow("edit: a changed field") << false << QStringList { u"1=Can"_s } << QStringList { u"ad:Ali>Can"_s };
     QTest::newRow("edit: typed again as it was") << false << QStringList { u"1=Ali"_s, u"2=3,5"_s } << QStringList();
     QTest::newRow("edit: emptied") << false << QStringList { u"1="_s } << QStringList { u"ad:Ali>"_s };

@@ -142,43 +142,65 @@ void tst_RecordFinder::firstPagedMatch_data()
 {
     QTest::addColumn<QString>("appendedName"); // a record 9 stored here with this name; empty: none
     QTest::addColumn<QString>("heldName"); // record 2 (row 3) changed here to this name; empty: none
+    QTest::addColumn<QString>("elsewhereName"); // record 3 changed by another copy to this name; empty: none
     QTest::addColumn<qint64>("current"); // -1: from the start
     QTest::addColumn<QString>("name");
     QTest::addColumn<qint64>("found");
     // The list in the order of ad, id: 1 4 7 2 3 6 5 8, then the records appended here.
-    QTest::newRow("from the start") << QString() << QString() << qint64(-1) << u"Can"_s << qint64(3);
-    QTest::newRow("after the current record") << QString() << QString() << qint64(3) << u"Can"_s << qint64(6);
-    QTest::newRow("after the current, far on") << QString() << QString() << qint64(4) << u"Ece"_s << qint64(8);
-    QTest::newRow("wraps to the start") << QString() << QString() << qint64(6) << u"Can"_s << qint64(3);
-    QTest::newRow("the current record comes last") << QString() << QString() << qint64(5) << u"Deniz"_s << qint64(5);
-    QTest::newRow("none") << QString() << QString() << qint64(1) << u"Zeki"_s << qint64(-1);
+    QTest::newRow("from the start") << QString() << QString() << QString() << qint64(-1) << u"Can"_s << qint64(3);
+    QTest::newRow("after the current record")
+        << QString() << QString() << QString() << qint64(3) << u"Can"_s << qint64(6);
+    QTest::newRow("after the current, far on")
+        << QString() << QString() << QString() << qint64(4) << u"Ece"_s << qint64(8);
+    QTest::newRow("wraps to the start") << QString() << QString() << QString() << qint64(6) << u"Can"_s << qint64(3);
+    QTest::newRow("the current record comes last")
+        << QString() << QString() << QString() << qint64(5) << u"Deniz"_s << qint64(5);
+    QTest::newRow("none") << QString() << QString() << QString() << qint64(1) << u"Zeki"_s << qint64(-1);
     QTest::newRow("from the start, an appended record last")
-        << u"Aa"_s << QString() << qint64(-1) << u"Aa"_s << qint64(9);
+        << u"Aa"_s << QString() << QString() << qint64(-1) << u"Aa"_s << qint64(9);
     QTest::newRow("stored hits before the appended one")
-        << u"Ali"_s << QString() << qint64(-1) << u"Ali"_s << qint64(1);
+        << u"Ali"_s << QString() << QString() << qint64(-1) << u"Ali"_s << qint64(1);
     QTest::newRow("after the last stored, the appended one")
-        << u"Ali"_s << QString() << qint64(8) << u"Ali"_s << qint64(9);
+        << u"Ali"_s << QString() << QString() << qint64(8) << u"Ali"_s << qint64(9);
     QTest::newRow("after the appended one, wraps to the stored")
-        << u"Ali"_s << QString() << qint64(9) << u"Ali"_s << qint64(1);
+        << u"Ali"_s << QString() << QString() << qint64(9) << u"Ali"_s << qint64(1);
     QTest::newRow("the appended current record comes last")
-        << u"Zeynep"_s << QString() << qint64(9) << u"Zeynep"_s << qint64(9);
-    QTest::newRow("a held record met at its row") << QString() << u"Zeynep"_s << qint64(7) << u"Zeynep"_s << qint64(2);
-    QTest::newRow("a held record before a stored hit") << QString() << u"Can"_s << qint64(1) << u"Can"_s << qint64(2);
-    QTest::newRow("after a held current record") << QString() << u"Can"_s << qint64(2) << u"Can"_s << qint64(3);
+        << u"Zeynep"_s << QString() << QString() << qint64(9) << u"Zeynep"_s << qint64(9);
+    QTest::newRow("a held record met at its row")
+        << QString() << u"Zeynep"_s << QString() << qint64(7) << u"Zeynep"_s << qint64(2);
+    QTest::newRow("a held record before a stored hit")
+        << QString() << u"Can"_s << QString() << qint64(1) << u"Can"_s << qint64(2);
+    QTest::newRow("after a held current record")
+        << QString() << u"Can"_s << QString() << qint64(2) << u"Can"_s << qint64(3);
     QTest::newRow("a held record no longer meets it")
-        << QString() << u"Zeynep"_s << qint64(7) << u"Bora"_s << qint64(-1);
-    QTest::newRow("a held record from the start") << QString() << u"Aa"_s << qint64(-1) << u"Aa"_s << qint64(2);
+        << QString() << u"Zeynep"_s << QString() << qint64(7) << u"Bora"_s << qint64(-1);
+    QTest::newRow("the current record changed elsewhere is not met again")
+        << QString() << QString() << u"Deniz"_s << qint64(3) << u"Deniz"_s << qint64(5);
+    QTest::newRow("a record changed elsewhere is met where it now sorts")
+        << QString() << QString() << u"Ece"_s << qint64(1) << u"Ece"_s << qint64(3);
+    QTest::newRow("a held record from the start")
+        << QString() << u"Aa"_s << QString() << qint64(-1) << u"Aa"_s << qint64(2);
 }
 
 void tst_RecordFinder::firstPagedMatch()
 {
     QFETCH(QString, appendedName);
     QFETCH(QString, heldName);
+    QFETCH(QString, elsewhereName);
     QFETCH(qint64, current);
     QFETCH(QString, name);
     QFETCH(qint64, found);
     const KeysetQuery keyset(u"bulunan"_s, u"id"_s, QString(), {}, { { u"ad"_s, false } });
-    const auto anchorOf = [&](qint64 key) { return keyset.anchorOf(m_db, key, false); };
+    // The order's values of each record as the list read them (a record changed here is read
+    // again).
+    QHash<qint64, QVariantList> anchors;
+    for (qint64 key = 1; key <= 8; ++key)
+        anchors.insert(key, keyset.anchorOf(m_db, key, false).value());
+    const auto anchorOf = [&](qint64 key) -> std::optional<QVariantList> {
+        if (anchors.contains(key))
+            return anchors.value(key);
+        return keyset.anchorOf(m_db, key, false);
+    };
     KeyList keys;
     // Two keys at first; the others by pages.
     keys.setPaged(
@@ -201,7 +223,10 @@ void tst_RecordFinder::firstPagedMatch()
     if (!heldName.isEmpty()) {
         exec(u"UPDATE bulunan SET ad = '%1' WHERE id = 2"_s.arg(heldName));
         keys.hold(3);
+        anchors.remove(2);
     }
+    if (!elsewhereName.isEmpty())
+        exec(u"UPDATE bulunan SET ad = '%1' WHERE id = 3"_s.arg(elsewhereName));
     if (!appendedName.isEmpty()) {
         exec(u"INSERT INTO bulunan VALUES (9, '%1')"_s.arg(appendedName));
         keys.append(9);

@@ -4,15 +4,16 @@
 #include "Connection.h"
 #include "DataError.h"
 #include "DataSource.h"
+#include "EditBuffer.h"
 #include "Field.h"
 #include "LocateMatch.h"
+#include "RecordFinder.h"
 #include "RecordWriter.h"
 #include "Schema.h"
 #include "SqlDialect.h"
 #include "Statement.h"
 #include "StatementBuilder.h"
 #include "StoredValue.h"
-#include "ValueFormats.h"
 
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -34,14 +35,6 @@ const auto splitNames = StatementBuilder::splitNames;
 const auto isNullValue = StoredValue::isNull;
 const auto holdsBytes = StoredValue::holdsBytes;
 
-// Whether a field's stored value is the one it had, a null only equal to a null.
-bool sameValue(const QVariant& before, const QVariant& after)
-{
-    if (isNullValue(before) || isNullValue(after))
-        return isNullValue(before) == isNullValue(after);
-    return before == after;
-}
-
 // After a failed write, taken back: a lost server connection is told as such, with the change.
 void throwIfConnectionLost(const DataError& error)
 {
@@ -57,20 +50,9 @@ QString historyReadOnly()
 // The history row of a record just written, with the fields whose stored value changed (every
 // filled field of a new record); an edit that changed no value leaves none.
 void writeHistory(QSqlDatabase& db, const TableDef& def, bool inserting, qint64 key, const QVector<QVariant>& stored,
-    const QVector<QVariant>& original, const QBitArray& changed)
+    const EditBuffer& edit)
 {
-    QList<ChangeLog::Change> changes;
-    for (int i = 0; i < def.fields.size(); ++i) {
-        const FieldDef& f = def.fields.at(i);
-        if (f.type == FieldType::AutoInc)
-            continue;
-        if (inserting) {
-            if (!isNullValue(stored.at(i)))
-                changes.append({ f.name, QVariant(), stored.at(i) });
-        } else if (changed.testBit(i) && !sameValue(original.at(i), stored.at(i))) {
-            changes.append({ f.name, original.at(i), stored.at(i) });
-        }
-    }
+    const QList<ChangeLog::Change> changes = edit.changes(def, inserting, stored);
     if (!inserting && changes.isEmpty())
         return;
     const int codeField = def.indexOf(ChangeLog::childCodeColumn(def.name));
@@ -354,8 +336,7 @@ void DataSet::Close()
     m_modified = false;
     m_keys.clear();
     m_genericRows.clear();
-    m_buffer.clear();
-    m_original.clear();
+    m_edit.clear();
     m_unplacedKey = -1;
     m_pos = -1;
     m_eof = true;
@@ -932,11 +913,11 @@ QVariant DataSet::fieldValue(const Field* field) const
     }
     const int i = field->index();
     if (m_state == dsEdit || m_state == dsInsert) {
-        if (m_state == dsEdit && field->DataType() == FieldType::Blob && !m_changed.testBit(i)) {
+        if (m_state == dsEdit && field->DataType() == FieldType::Blob && !m_edit.changed(i)) {
             const Row* r = rowForKey(currentKey(), true);
             return r ? r->values.value(i) : QVariant();
         }
-        return m_buffer.value(i);
+        return m_edit.value(i);
     }
     // A record found by key is read by key until its position is asked for.
     const bool blob = field->DataType() == FieldType::Blob;
@@ -1183,25 +1164,13 @@ int DataSet::positionOfKey(qint64 key) const
     return int(m_keys.indexOf(key));
 }
 
-QVector<qint64> DataSet::matchingKeys(const QString& where, const QVariantMap& binds) const
+RecordFinder DataSet::finder() const
 {
-    const QString keyCol = keyColumnSql();
-    QSqlQuery q(db());
-    q.setForwardOnly(true);
-    Statement::prepare(q, u"SELECT "_s + keyCol + u" FROM "_s + quoted(m_def->name) + u" WHERE "_s + where);
-    for (auto it = binds.cbegin(); it != binds.cend(); ++it)
-        q.bindValue(it.key(), it.value());
-    exec(q);
-    QVector<qint64> out;
-    while (q.next())
-        out.append(q.value(0).toLongLong());
-    return out;
+    return RecordFinder(db(), m_keys, [this](QSqlQuery& q) { exec(q); });
 }
 
-// The first hit of a Locate condition in a list whose keys are read whole: for a table in key
-// order the first hit by key, found in the (ascending) key list by halving; otherwise (or when
-// another copy changed the table since it was read) every hit, and the first of them in the
-// list's order. nullopt when no record meets the condition.
+// The first hit of a Locate condition in a list whose keys are read whole, with the master link
+// and the filter of a table added to it. nullopt when no record meets the condition.
 std::optional<int> DataSet::firstListedMatch(QString where, QVariantMap binds, bool keyOrder) const
 {
     if (!isQuery()) {
@@ -1209,26 +1178,7 @@ std::optional<int> DataSet::firstListedMatch(QString where, QVariantMap binds, b
         if (!linkAndFilter.isEmpty())
             where += u" AND "_s + linkAndFilter.mid(QStringLiteral(" WHERE ").size());
     }
-    if (keyOrder) {
-        const QString keyCol = keyColumnSql();
-        const QVector<qint64> first = matchingKeys(where + u" ORDER BY "_s + keyCol + u" LIMIT 1"_s, binds);
-        if (first.isEmpty())
-            return std::nullopt;
-        const QVector<qint64>& keys = m_keys.all();
-        const auto it = std::lower_bound(keys.cbegin(), keys.cend(), first.first());
-        if (it != keys.cend() && *it == first.first())
-            return int(it - keys.cbegin());
-    }
-    const QVector<qint64> hits = matchingKeys(where, binds);
-    if (hits.isEmpty())
-        return std::nullopt;
-    if (hits.size() == 1)
-        return positionOfKey(hits.first());
-    const QSet<qint64> wanted(hits.cbegin(), hits.cend());
-    for (int row = 0; row < m_keys.size(); ++row)
-        if (wanted.contains(m_keys.at(row)))
-            return row;
-    return -1;
+    return finder().firstListedMatch(quoted(m_def->name), keyColumnSql(), where, binds, keyOrder);
 }
 
 bool DataSet::Locate(const QString& fieldName, const QVariant& value, TLocateOptions options)
@@ -1351,16 +1301,7 @@ bool DataSet::catchUp()
 
 void DataSet::beginEditBuffer(const Row* row)
 {
-    const int n = int(m_fields.size());
-    m_buffer = QVector<QVariant>(n);
-    m_original = QVector<QVariant>(n);
-    if (row) {
-        for (int i = 0; i < row->values.size() && i < n; ++i) {
-            m_buffer[i] = row->values.at(i);
-            m_original[i] = row->values.at(i);
-        }
-    }
-    m_changed = QBitArray(n);
+    m_edit.begin(int(m_fields.size()), row);
 }
 
 void DataSet::Append()
@@ -1376,7 +1317,7 @@ void DataSet::Append()
         const Field* link = FindField(splitNames(m_indexFieldNames).value(0));
         const QVariant v = masterValue();
         if (link && !isNullValue(v))
-            m_buffer[link->index()] = v;
+            m_edit.preset(link->index(), v);
     }
     m_posBeforeInsert = pos();
     m_unplacedKey = -1;
@@ -1429,20 +1370,13 @@ void DataSet::setFieldValue(Field* field, const QVariant& value)
     if (m_state != dsEdit && m_state != dsInsert)
         throw DataError(u"Dataset not in edit or insert mode"_s);
     const int i = field->index();
-    QVariant v = value;
-    if (v.typeId() == QMetaType::QString && v.toString().isEmpty())
-        v = QVariant();
-    if (v.typeId() == QMetaType::QDateTime)
-        v = ValueFormats::storedDate(v.toDateTime());
-    else if (v.typeId() == QMetaType::QDate)
-        v = ValueFormats::storedDate(v.toDate().startOfDay());
-    if (m_state == dsEdit && field->DataType() == FieldType::Blob && !m_changed.testBit(i)) {
+    const QVariant v = EditBuffer::normalized(value);
+    if (m_state == dsEdit && field->DataType() == FieldType::Blob && !m_edit.changed(i)) {
         const Row* r = rowForKey(currentKey(), true);
         if (r)
-            m_original[i] = r->values.value(i);
+            m_edit.setOriginal(i, r->values.value(i));
     }
-    m_buffer[i] = v;
-    m_changed.setBit(i);
+    m_edit.set(i, v);
     m_modified = true;
     if (m_disableCount == 0)
         Q_EMIT fieldChanged(i);
@@ -1487,28 +1421,16 @@ void DataSet::writeRecord()
     const bool inserting = m_state == dsInsert;
 
     // Validate everything first: nothing reaches the database unless all values are sound.
-    QStringList cols;
-    QVariantList vals;
-    QVector<QVariant> stored = m_buffer;
-    for (int i = 0; i < m_def->fields.size(); ++i) {
-        const Field* f = m_fields.at(i);
-        if (f->DataType() == FieldType::AutoInc)
-            continue;
-        const bool take = inserting ? !isNullValue(m_buffer.at(i)) : m_changed.testBit(i);
-        if (!take)
-            continue;
-        const QVariant v = StoredValue::of(*f, m_buffer.at(i));
-        stored[i] = v;
-        if (inserting && isNullValue(v))
-            continue;
-        cols.append(quoted(f->FieldName()));
-        vals.append(v);
-    }
+    const int storedCount = int(m_def->fields.size());
+    EditBuffer::Write write = m_edit.prepare(m_fields, storedCount, inserting);
+    const QStringList& cols = write.columns;
+    const QVariantList& vals = write.values;
+    QVector<QVariant>& stored = write.stored;
     const QString keyCol = keyColumnSql();
 
     if (!inserting && cols.isEmpty()) {
         m_modified = false;
-        m_buffer.clear();
+        m_edit.clear();
         setState(dsBrowse);
         return;
     }
@@ -1522,32 +1444,27 @@ void DataSet::writeRecord()
         if (inserting) {
             newKey = writer.insert(quoted(m_def->name), cols, vals, keyCol);
         } else {
-            QVariantList originals;
-            for (int i = 0; i < m_def->fields.size(); ++i) {
-                const Field* f = m_fields.at(i);
-                if (f->DataType() != FieldType::AutoInc && m_changed.testBit(i))
-                    originals.append(m_original.at(i));
-            }
+            const QVariantList originals = m_edit.originals(m_fields, storedCount);
             m_staleRecord = !writer.update(quoted(m_def->name), keyCol, currentKey(), cols, vals, originals);
             if (m_staleRecord)
                 throw DataError(
                     u"Bu kayıt siz okuduktan sonra başka bir kullanıcı tarafından değiştirilmiş veya silinmiş. "
                     "Değişiklikleriniz kaydedilmedi; Vazgeç ile kaydın güncel hâlini görebilirsiniz."_s);
         }
-        writeHistory(database, *m_def, inserting, inserting ? newKey : currentKey(), stored, m_original, m_changed);
+        writeHistory(database, *m_def, inserting, inserting ? newKey : currentKey(), stored, m_edit);
         if (OnWrite) {
-            const QVector<QVariant> before = inserting ? QVector<QVariant>() : m_original;
+            const QVector<QVariant> before = inserting ? QVector<QVariant>() : m_edit.original();
             if (inserting && !m_def->keyField.isEmpty())
                 stored[m_def->indexOf(m_def->keyField)] = newKey;
-            QVector<QVariant> saved = m_buffer;
-            m_buffer = stored;
+            const QVector<QVariant> saved = m_edit.values();
+            m_edit.setValues(stored);
             try {
                 OnWrite(*this, before);
             } catch (...) {
-                m_buffer = saved;
+                m_edit.setValues(saved);
                 throw;
             }
-            m_buffer = saved;
+            m_edit.setValues(saved);
         }
         writer.commit();
     } catch (const DataError& e) {
@@ -1556,29 +1473,7 @@ void DataSet::writeRecord()
     }
 
     // The record is stored: bring the list and the cache up to date.
-    Row row;
-    row.values = stored.mid(0, m_def->fields.size());
-    row.blobsLoaded = true;
-    for (int c : m_rows.blobColumns()) {
-        if (!inserting && !m_changed.testBit(c)) {
-            const Row* old = m_rows.find(currentKey());
-            if (old && old->blobsLoaded)
-                row.values[c] = old->values.value(c);
-            else
-                row.blobsLoaded = false;
-        }
-    }
-    if (row.blobsLoaded) {
-        m_rows.markBlobsPresent(row);
-    } else if (const Row* old = m_rows.find(currentKey())) {
-        // Pictures left as they were keep what was known of them; a changed one is known now.
-        row.blobsPresent = old->blobsPresent;
-        for (int b = 0; b < m_rows.blobColumns().size() && b < row.blobsPresent.size(); ++b) {
-            const int c = m_rows.blobColumns().at(b);
-            if (m_changed.testBit(c))
-                row.blobsPresent.setBit(b, holdsBytes(row.values.at(c)));
-        }
-    }
+    Row row = m_edit.savedRow(stored, storedCount, inserting, m_rows, currentKey());
     qint64 key = currentKey();
     if (!inserting)
         holdIfMoved(key);
@@ -1594,8 +1489,7 @@ void DataSet::writeRecord()
     }
     m_rows.store(key, row);
     m_modified = false;
-    m_buffer.clear();
-    m_original.clear();
+    m_edit.clear();
     setState(dsBrowse);
     if (m_disableCount == 0)
         Q_EMIT rowUpdated(pos());
@@ -1620,7 +1514,7 @@ void DataSet::holdIfMoved(qint64 key)
     if (!keyset)
         return;
     for (int i = 0; i < m_def->fields.size(); ++i) {
-        if (m_changed.testBit(i) && keyset->mentions(m_fields.at(i)->FieldName())) {
+        if (m_edit.changed(i) && keyset->mentions(m_fields.at(i)->FieldName())) {
             m_keys.hold(pos());
             m_anchors.remove(key);
             return;
@@ -1636,8 +1530,7 @@ void DataSet::Cancel()
         m_pos = m_posBeforeInsert >= 0 && m_posBeforeInsert < m_keys.size() ? m_posBeforeInsert
                                                                             : (m_keys.isEmpty() ? -1 : 0);
         m_modified = false;
-        m_buffer.clear();
-        m_original.clear();
+        m_edit.clear();
         m_eof = m_keys.isEmpty();
         setState(dsBrowse);
         if (m_disableCount == 0)
@@ -1649,8 +1542,7 @@ void DataSet::Cancel()
     }
     if (m_state == dsEdit) {
         m_modified = false;
-        m_buffer.clear();
-        m_original.clear();
+        m_edit.clear();
         setState(dsBrowse);
         if (m_staleRecord) {
             showStoredRecord();
@@ -1730,7 +1622,7 @@ void DataSet::Delete()
         throw;
     }
     m_modified = false;
-    m_buffer.clear();
+    m_edit.clear();
     setState(dsBrowse);
     dropCurrentRow();
 }
@@ -1850,114 +1742,26 @@ bool DataSet::locateNext(const QString& sql, const QVariantMap& binds)
         hits.insert(q.value(0).toLongLong());
     if (hits.isEmpty())
         return false;
-    const QVector<qint64>& keys = m_keys.all();
-    const int n = int(keys.size());
-    const int start = m_state == dsInsert ? -1 : pos();
-    for (int step = 1; step <= n; ++step) {
-        const int row = (start + step) % n;
-        if (!hits.contains(keys.at(row)))
-            continue;
-        if (row != pos()) {
-            moveTo(row);
-            m_eof = false;
-        }
-        return true;
+    const int row = finder().nextListedRow(hits, m_state == dsInsert ? -1 : pos());
+    if (row < 0)
+        return false;
+    if (row != pos()) {
+        moveTo(row);
+        m_eof = false;
     }
-    return false;
+    return true;
 }
 
 // The first record meeting a condition in the list's order: after the current record when
-// fromCurrent (the keys this data set appended come last, the search wraps once to the start and
-// ends with the current record), else from the start; -1 when none does. Records held at their
-// rows after a change saved here are met at those rows, not where the table now sorts them.
+// fromCurrent, else from the start; -1 when none does (see RecordFinder).
 qint64 DataSet::firstPagedMatch(const QString& sql, const QVariantMap& binds, bool fromCurrent) const
 {
     const std::optional<KeysetQuery> keyset = keysetQuery();
     if (!keyset)
         return -1;
-    const QVector<qint64>& appended = m_keys.appended();
-    const QVector<qint64> held = m_keys.held();
-    // The first hit among the keys only, in no particular order.
-    const auto hitsAmong = [&](const QVector<qint64>& keys) -> QSet<qint64> {
-        if (keys.isEmpty())
-            return {};
-        KeysetQuery::Page page;
-        page.extra = sql;
-        page.extraBinds = binds;
-        page.only = keys;
-        page.limit = int(keys.size());
-        const QVector<qint64> hits = keyset->keys(db(), page);
-        return QSet<qint64>(hits.cbegin(), hits.cend());
-    };
-    const auto stored = [&](qint64 after) -> qint64 {
-        KeysetQuery::Page page;
-        page.extra = sql;
-        page.extraBinds = binds;
-        page.excluded = appended + held;
-        if (after >= 0) {
-            // Read after its place in the list; a change another copy saved since may sort it
-            // further on, where it is not met again.
-            page.excluded.append(after);
-            const std::optional<QVariantList> anchor = anchorFor(*keyset, after);
-            if (!anchor)
-                return -1;
-            page.anchor = *anchor;
-        }
-        return keyset->keys(db(), page).value(0, -1);
-    };
-    const QSet<qint64> appendedHits = hitsAmong(appended);
-    const QSet<qint64> heldHits = hitsAmong(held);
-    const auto appendedHit = [&](int from, int to) -> qint64 {
-        for (int i = std::max(from, 0); i < to && i < appended.size(); ++i)
-            if (appendedHits.contains(appended.at(i)))
-                return appended.at(i);
-        return -1;
-    };
-    // The first hit of the stored part after a row (from its start for -1): in the table after the
-    // nearest record before that row that is not held, or at a held row, whichever comes first.
-    const auto storedAfter = [&](int row) -> qint64 {
-        qint64 heldHit = -1;
-        int heldRow = -1;
-        for (qint64 k : heldHits) {
-            const int at = m_keys.indexOf(k);
-            if (at > row && (heldRow < 0 || at < heldRow)) {
-                heldRow = at;
-                heldHit = k;
-            }
-        }
-        qint64 from = -1;
-        for (int r = row; r >= 0 && from < 0; --r) {
-            const qint64 k = m_keys.at(r);
-            if (!held.contains(k))
-                from = k;
-        }
-        const qint64 hit = stored(from);
-        if (hit < 0 || heldHit < 0)
-            return hit < 0 ? heldHit : hit;
-        return m_keys.indexOf(hit) < heldRow ? hit : heldHit;
-    };
-    const qint64 current = fromCurrent ? currentKey() : -1;
-    const int inAppended = current >= 0 ? int(appended.indexOf(current)) : -1;
-    qint64 found = -1;
-    if (current < 0) {
-        found = storedAfter(-1);
-        if (found < 0)
-            found = appendedHit(0, int(appended.size()));
-    } else if (inAppended < 0) {
-        found = storedAfter(pos());
-        if (found < 0)
-            found = appendedHit(0, int(appended.size()));
-        if (found < 0)
-            found = storedAfter(-1);
-    } else {
-        const int at = inAppended;
-        found = appendedHit(at + 1, int(appended.size()));
-        if (found < 0)
-            found = storedAfter(-1);
-        if (found < 0)
-            found = appendedHit(0, at + 1);
-    }
-    return found;
+    return finder().firstPagedMatch(
+        *keyset, [&](qint64 key) { return anchorFor(*keyset, key); }, sql, binds, fromCurrent ? currentKey() : -1,
+        [this] { return pos(); });
 }
 
 // Makes a record found in a list read by pages the current one, by its key: its position is

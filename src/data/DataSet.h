@@ -1,10 +1,12 @@
 #pragma once
 
+#include "EditBuffer.h"
 #include "Field.h"
 #include "FieldType.h"
 #include "HookFilter.h"
 #include "KeyList.h"
 #include "KeysetQuery.h"
+#include "RecordFinder.h"
 #include "RowCache.h"
 
 #include <QBitArray>
@@ -246,7 +248,7 @@ private:
     void beforeMove();
     void afterMove();
     QVariant masterValue() const;
-    QVector<qint64> matchingKeys(const QString& where, const QVariantMap& binds) const;
+    RecordFinder finder() const;
     void exec(QSqlQuery& query) const;
     void parseQuery();
     bool usingHookFilter() const;
@@ -305,9 +307,7 @@ private:
 
     HookFilter m_hookFilter; // runs OnFilterRecord over the candidates
 
-    QVector<QVariant> m_buffer; // edit buffer of the current record
-    QVector<QVariant> m_original; // values as read, to detect another copy's change
-    QBitArray m_changed;
+    EditBuffer m_edit; // the current record while it is edited or appended
 
     bool m_filtered = false;
     QString m_filter;

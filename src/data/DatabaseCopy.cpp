@@ -4,6 +4,7 @@
 #include "PostgresBatchInsert.h"
 #include "Schema.h"
 #include "SqlDialect.h"
+#include "Statement.h"
 #include "StatementBuilder.h"
 #include "ValueFormats.h"
 
@@ -230,6 +231,10 @@ void DatabaseCopy::copy()
             u"Hedef veritabanında klinik verisi var; hiçbir şey yazılmadı: %1"_s.arg(occupied.join(u", "_s)));
     for (const TableDef& def : Schema::tables())
         copyTable(def);
+    // The clinic is used at once: the server's planner learns the tables now.
+    QSqlQuery q(m_target);
+    for (const QString& statement : SqlDialect::of(m_target).afterBulkLoadStatements())
+        Statement::exec(q, statement);
 }
 
 void DatabaseCopy::copyTable(const TableDef& def)

@@ -85,6 +85,13 @@ QString SqlDialect::indexTermSql(const QString& termSql) const
     return isPostgreSQL() ? termSql + u" NULLS FIRST"_s : termSql;
 }
 
+QStringList SqlDialect::afterBulkLoadStatements() const
+{
+    if (isPostgreSQL())
+        return { u"VACUUM ANALYZE"_s };
+    return {};
+}
+
 QStringList SqlDialect::keyFollowsRowsStatements(const QString& tableSql, const QString& keyColumnSql) const
 {
     if (!isPostgreSQL())

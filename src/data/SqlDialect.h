@@ -54,6 +54,11 @@ public:
     // rows written with their keys given (a copied clinic, another program): SQLite does that
     // itself, PostgreSQL's sequence needs a trigger.
     QStringList keyFollowsRowsStatements(const QString& tableSql, const QString& keyColumnSql) const;
+    // Statements run after a whole clinic was written in at once, outside any transaction:
+    // PostgreSQL plans by statistics and answers counts from the visibility map, both of which
+    // it otherwise makes only when its background worker comes round. SQLite plans by its indexes
+    // alone, and the program's statements are written for that.
+    QStringList afterBulkLoadStatements() const;
 
     // Column types of a new table.
     QString columnType(const FieldDef& field) const;

@@ -1166,7 +1166,7 @@ int DataSet::positionOfKey(qint64 key) const
 
 RecordFinder DataSet::finder() const
 {
-    return RecordFinder(db(), m_keys, [this](QSqlQuery& q) { exec(q); });
+    return RecordFinder(db(), m_keys);
 }
 
 // The first hit of a Locate condition in a list whose keys are read whole, with the master link

@@ -6,10 +6,9 @@
 
 using namespace Qt::StringLiterals;
 
-RecordFinder::RecordFinder(QSqlDatabase& db, const KeyList& keys, Exec exec)
+RecordFinder::RecordFinder(QSqlDatabase& db, const KeyList& keys)
     : m_db(db)
     , m_keys(keys)
-    , m_exec(std::move(exec))
 { }
 
 QVector<qint64> RecordFinder::matchingKeys(
@@ -20,7 +19,7 @@ QVector<qint64> RecordFinder::matchingKeys(
     Statement::prepare(q, u"SELECT "_s + keyColumn + u" FROM "_s + table + u" WHERE "_s + where);
     for (auto it = binds.cbegin(); it != binds.cend(); ++it)
         q.bindValue(it.key(), it.value());
-    m_exec(q);
+    Statement::exec(q);
     QVector<qint64> out;
     while (q.next())
         out.append(q.value(0).toLongLong());

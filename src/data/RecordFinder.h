@@ -21,12 +21,10 @@
 class RecordFinder final
 {
 public:
-    // Runs a prepared statement, throwing DataError when it fails.
-    using Exec = std::function<void(QSqlQuery&)>;
     // The order's values a page is read after, for a key of the list; nullopt when gone.
     using AnchorOf = std::function<std::optional<QVariantList>(qint64 key)>;
 
-    RecordFinder(QSqlDatabase& db, const KeyList& keys, Exec exec);
+    RecordFinder(QSqlDatabase& db, const KeyList& keys);
 
     // The keys of the table's records meeting the condition (which may end in an order and a
     // limit), in the engine's order.
@@ -51,5 +49,4 @@ public:
 private:
     QSqlDatabase& m_db;
     const KeyList& m_keys;
-    Exec m_exec;
 };

@@ -72,10 +72,7 @@ void tst_RecordFinder::exec(const QString& sql)
 
 RecordFinder tst_RecordFinder::finder(const KeyList& keys)
 {
-    return RecordFinder(m_db, keys, [](QSqlQuery& q) {
-        if (!q.exec())
-            throw std::runtime_error(q.lastError().text().toStdString());
-    });
+    return RecordFinder(m_db, keys);
 }
 
 void tst_RecordFinder::firstListedMatch_data()

@@ -90,6 +90,8 @@ private:
     // The server ends the session of the connection the data sets use, as an administrator would.
     void endServerSession();
     // Opens a long list of children as a table or a statement; their keys in the plain order.
+    // The children's keys in a plain statement's order (its condition and terms as plain SQL).
+    QVector<int> plainKeys(const QString& plainWhere, const QString& plainOrder);
     QVector<int> openLongList(DataSet& ds, const QString& statement, const QString& indexFields,
         const QString& plainWhere, const QString& plainOrder);
 
@@ -1420,12 +1422,7 @@ void tst_DataSet::savedChangesKeepEveryRow()
 
     // Read again, the list shows the records where the table now sorts them.
     ds.Refresh();
-    QVector<int> now;
-    QSqlQuery plain(m_conn->database());
-    QVERIFY(plain.exec(u"SELECT hid FROM hastasicil"_s + (plainWhere.isEmpty() ? QString() : u" WHERE "_s + plainWhere)
-        + u" ORDER BY "_s + plainOrder));
-    while (plain.next())
-        now.append(plain.value(0).toInt());
+    const QVector<int> now = plainKeys(plainWhere, plainOrder);
     QCOMPARE(ds.RecordCount(), now.size());
     for (int key : { toEnd, toStart }) {
         const bool listed = now.contains(key);
@@ -1594,16 +1591,22 @@ void tst_DataSet::lostServerConnectionEndsTheBatch()
     QCOMPARE(countRows(u"hastasicil"_s, u"adi = 'Bir'"_s), 0);
 }
 
-QVector<int> tst_DataSet::openLongList(DataSet& ds, const QString& statement, const QString& indexFields,
-    const QString& plainWhere, const QString& plainOrder)
+QVector<int> tst_DataSet::plainKeys(const QString& plainWhere, const QString& plainOrder)
 {
-    QVector<int> expected;
+    QVector<int> keys;
     QSqlQuery plain(m_conn->database());
     if (!plain.exec(u"SELECT hid FROM hastasicil"_s + (plainWhere.isEmpty() ? QString() : u" WHERE "_s + plainWhere)
             + u" ORDER BY "_s + plainOrder))
-        return expected;
+        return keys;
     while (plain.next())
-        expected.append(plain.value(0).toInt());
+        keys.append(plain.value(0).toInt());
+    return keys;
+}
+
+QVector<int> tst_DataSet::openLongList(DataSet& ds, const QString& statement, const QString& indexFields,
+    const QString& plainWhere, const QString& plainOrder)
+{
+    const QVector<int> expected = plainKeys(plainWhere, plainOrder);
     if (statement.isEmpty()) {
         ds.setTableName(u"hastasicil"_s);
         ds.setIndexFieldNames(indexFields);

@@ -76,8 +76,7 @@ int main(int argc, char** argv)
         return clinic.exitCode();
     const QString& path = clinic.path();
     const int repeat = clinic.repeat();
-    Connection& connection = clinic.connection();
-    QSqlDatabase& db = connection.database();
+    QSqlDatabase& db = clinic.db();
     QTemporaryDir out;
 
     DataSet list(u"sicrapQuery"_s);

@@ -61,8 +61,7 @@ int main(int argc, char** argv)
         return clinic.exitCode();
     const QString& path = clinic.path();
     const int repeat = clinic.repeat();
-    Connection& connection = clinic.connection();
-    QSqlDatabase& db = connection.database();
+    QSqlDatabase& db = clinic.db();
     ChangeLog::setUser(u"zeynep"_s);
     const TableDef& visitsDef = *Schema::table(u"muayene"_s);
 

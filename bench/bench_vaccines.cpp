@@ -82,8 +82,7 @@ int main(int argc, char** argv)
         return clinic.exitCode();
     const QString& path = clinic.path();
     const int repeat = clinic.repeat();
-    Connection& connection = clinic.connection();
-    QSqlDatabase& db = connection.database();
+    QSqlDatabase& db = clinic.db();
 
     QSqlQuery counts = run(db,
         u"SELECT (SELECT count(*) FROM hastasicil), (SELECT count(*) FROM asitakip), (SELECT count(*) FROM asitur)"_s);

@@ -7,6 +7,7 @@
 #include "DataSet.h"
 #include "Dialogs.h"
 #include "Field.h"
+#include "FileAnswer.h"
 #include "PediakayApplication.h"
 #include "RegistrySearch.h"
 #include "Screens.h"
@@ -32,45 +33,6 @@ using namespace Qt::StringLiterals;
 Q_DECLARE_METATYPE(Messages::Answer)
 
 namespace {
-
-// Answers the file dialog with a fixed file.
-class FileAnswer final : public Dialogs::Handler
-{
-public:
-    QString file;
-    int asked = 0;
-
-    FileAnswer()
-    {
-        Dialogs::setHandler(this);
-    }
-    ~FileAnswer() override
-    {
-        Dialogs::setHandler(nullptr);
-    }
-
-    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override
-    {
-        ++asked;
-        return file;
-    }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&, QString*) override
-    {
-        return {};
-    }
-    bool choosePrinter(QWidget*, QPrinter&, int) override
-    {
-        return false;
-    }
-    bool printersAvailable() override
-    {
-        return false;
-    }
-    QColor color(QWidget*, const QColor&, const QString&) override
-    {
-        return {};
-    }
-};
 
 const QString leaveQuestion = u"Yapılan değişiklik kayıt yapılmadan çıkılsınmı?"_s;
 

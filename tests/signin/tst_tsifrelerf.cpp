@@ -8,6 +8,7 @@
 #include "DataSet.h"
 #include "Dialogs.h"
 #include "Field.h"
+#include "FileAnswer.h"
 #include "Messages.h"
 #include "PediakayApplication.h"
 #include "ScreenControls.h"
@@ -95,49 +96,6 @@ void typeInCell(TsifrelerF* accounts, const QString& text)
     else
         line->insert(text); // typed through an input method
 }
-
-// Answers the file dialog with a fixed file (empty: cancelled) and keeps the folder it opened in.
-class FileAnswer final : public Dialogs::Handler
-{
-public:
-    QString file;
-    QString folder;
-    int asked = 0;
-
-    FileAnswer()
-    {
-        Dialogs::setHandler(this);
-    }
-    ~FileAnswer() override
-    {
-        Dialogs::setHandler(nullptr);
-    }
-    FileAnswer(const FileAnswer&) = delete;
-    FileAnswer& operator=(const FileAnswer&) = delete;
-
-    QString openFileName(QWidget*, const QString&, const QString& directory, const QString&) override
-    {
-        ++asked;
-        folder = directory;
-        return file;
-    }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&, QString*) override
-    {
-        return {};
-    }
-    bool choosePrinter(QWidget*, QPrinter&, int) override
-    {
-        return false;
-    }
-    bool printersAvailable() override
-    {
-        return false;
-    }
-    QColor color(QWidget*, const QColor&, const QString&) override
-    {
-        return {};
-    }
-};
 
 const QString restoreQuestionStart = u"Seçilen yedek şimdiki veritabanının yerine konacak"_s;
 
